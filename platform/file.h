@@ -1,0 +1,51 @@
+// Files as the libraries open them: access, sharing and disposition as CreateFileA takes them.
+// Every failure leaves its reason in LastError().
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+
+namespace vorpex::platform {
+
+enum class Access { kRead, kWrite, kReadWrite };
+enum class Share { kNone, kRead, kReadWrite };
+enum class Disposition {
+  kOpenExisting,      // fails when the file is missing
+  kCreateAlways,      // creates or truncates
+  kCreateNew,         // fails when the file exists
+  kOpenAlways,        // opens or creates
+  kTruncateExisting,  // fails when the file is missing
+};
+
+class File {
+ public:
+  File() = default;
+  File(File&& other) noexcept;
+  File& operator=(File&& other) noexcept;
+  File(const File&) = delete;
+  File& operator=(const File&) = delete;
+  ~File();
+
+  static std::optional<File> Open(const std::string& path, Access access, Share share,
+                                  Disposition disposition);
+
+  bool IsOpen() const;
+  // Bytes read (0 at the end of the file), or nullopt on failure.
+  std::optional<size_t> Read(std::span<uint8_t> buffer);
+  // True when every byte was written.
+  bool Write(std::span<const uint8_t> data);
+  bool Seek(uint64_t offset);
+  std::optional<uint64_t> Size();
+  void Close();
+
+ private:
+  explicit File(intptr_t handle) : handle_(handle) {}
+  intptr_t handle_ = -1;
+};
+
+bool DeleteFile(const std::string& path);
+bool FileExists(const std::string& path);
+
+}  // namespace vorpex::platform

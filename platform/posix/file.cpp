@@ -1,0 +1,134 @@
+#include "platform/file.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/error.h"
+#include "platform/posix/errno_map.h"
+
+namespace vorpex::platform {
+
+File::File(File&& other) noexcept : handle_(other.handle_) { other.handle_ = -1; }
+
+File& File::operator=(File&& other) noexcept {
+  if (this != &other) {
+    Close();
+    handle_ = other.handle_;
+    other.handle_ = -1;
+  }
+  return *this;
+}
+
+File::~File() { Close(); }
+
+std::optional<File> File::Open(const std::string& path, Access access, Share share,
+                               Disposition disposition) {
+  int flags = O_CLOEXEC;
+  switch (access) {
+    case Access::kRead: flags |= O_RDONLY; break;
+    case Access::kWrite: flags |= O_WRONLY; break;
+    case Access::kReadWrite: flags |= O_RDWR; break;
+  }
+  switch (disposition) {
+    case Disposition::kOpenExisting: break;
+    case Disposition::kCreateAlways: flags |= O_CREAT | O_TRUNC; break;
+    case Disposition::kCreateNew: flags |= O_CREAT | O_EXCL; break;
+    case Disposition::kOpenAlways: flags |= O_CREAT; break;
+    case Disposition::kTruncateExisting: flags |= O_TRUNC; break;
+  }
+  int fd = ::open(path.c_str(), flags, 0644);
+  if (fd < 0) {
+    posix::RecordPathErrno(path);
+    return std::nullopt;
+  }
+  struct stat st {};
+  if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    ::close(fd);
+    SetLastError(kErrorAccessDenied);
+    return std::nullopt;
+  }
+  // Sharing: an advisory lock stands in for the sharing mode between our own processes.
+  if (share != Share::kReadWrite) {
+    int lock = (share == Share::kNone || access != Access::kRead) ? LOCK_EX : LOCK_SH;
+    if (::flock(fd, lock | LOCK_NB) != 0) {
+      ::close(fd);
+      SetLastError(32);  // being used by another process
+      return std::nullopt;
+    }
+  }
+  return File(fd);
+}
+
+bool File::IsOpen() const { return handle_ >= 0; }
+
+std::optional<size_t> File::Read(std::span<uint8_t> buffer) {
+  size_t done = 0;
+  while (done < buffer.size()) {
+    ssize_t n = ::read(static_cast<int>(handle_), buffer.data() + done, buffer.size() - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      posix::RecordErrno();
+      return std::nullopt;
+    }
+    if (n == 0) break;
+    done += static_cast<size_t>(n);
+  }
+  return done;
+}
+
+bool File::Write(std::span<const uint8_t> data) {
+  size_t done = 0;
+  while (done < data.size()) {
+    ssize_t n = ::write(static_cast<int>(handle_), data.data() + done, data.size() - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      posix::RecordErrno();
+      return false;
+    }
+    done += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+bool File::Seek(uint64_t offset) {
+  if (::lseek(static_cast<int>(handle_), static_cast<off_t>(offset), SEEK_SET) < 0) {
+    posix::RecordErrno();
+    return false;
+  }
+  return true;
+}
+
+std::optional<uint64_t> File::Size() {
+  struct stat st {};
+  if (::fstat(static_cast<int>(handle_), &st) != 0) {
+    posix::RecordErrno();
+    return std::nullopt;
+  }
+  return static_cast<uint64_t>(st.st_size);
+}
+
+void File::Close() {
+  if (handle_ >= 0) {
+    ::close(static_cast<int>(handle_));
+    handle_ = -1;
+  }
+}
+
+bool DeleteFile(const std::string& path) {
+  if (::unlink(path.c_str()) != 0) {
+    posix::RecordErrno();
+    return false;
+  }
+  return true;
+}
+
+bool FileExists(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+}  // namespace vorpex::platform

@@ -1,0 +1,106 @@
+#include <windows.h>
+
+#include "platform/file.h"
+
+namespace vorpex::platform {
+namespace {
+
+HANDLE AsHandle(intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
+constexpr intptr_t kNoHandle = -1;  // INVALID_HANDLE_VALUE
+
+}  // namespace
+
+File::File(File&& other) noexcept : handle_(other.handle_) { other.handle_ = kNoHandle; }
+
+File& File::operator=(File&& other) noexcept {
+  if (this != &other) {
+    Close();
+    handle_ = other.handle_;
+    other.handle_ = kNoHandle;
+  }
+  return *this;
+}
+
+File::~File() { Close(); }
+
+std::optional<File> File::Open(const std::string& path, Access access, Share share,
+                               Disposition disposition) {
+  DWORD desired = access == Access::kRead    ? GENERIC_READ
+                  : access == Access::kWrite ? GENERIC_WRITE
+                                             : GENERIC_READ | GENERIC_WRITE;
+  DWORD sharing = share == Share::kNone   ? 0
+                  : share == Share::kRead ? FILE_SHARE_READ
+                                          : FILE_SHARE_READ | FILE_SHARE_WRITE;
+  DWORD how = OPEN_EXISTING;
+  switch (disposition) {
+    case Disposition::kOpenExisting: how = OPEN_EXISTING; break;
+    case Disposition::kCreateAlways: how = CREATE_ALWAYS; break;
+    case Disposition::kCreateNew: how = CREATE_NEW; break;
+    case Disposition::kOpenAlways: how = OPEN_ALWAYS; break;
+    case Disposition::kTruncateExisting: how = TRUNCATE_EXISTING; break;
+  }
+  HANDLE h = ::CreateFileA(path.c_str(), desired, sharing, nullptr, how, FILE_ATTRIBUTE_NORMAL,
+                           nullptr);
+  if (h == INVALID_HANDLE_VALUE) return std::nullopt;
+  return File(reinterpret_cast<intptr_t>(h));
+}
+
+bool File::IsOpen() const { return handle_ != kNoHandle; }
+
+std::optional<size_t> File::Read(std::span<uint8_t> buffer) {
+  size_t done = 0;
+  while (done < buffer.size()) {
+    DWORD got = 0;
+    DWORD want = static_cast<DWORD>(buffer.size() - done);
+    if (!::ReadFile(AsHandle(handle_), buffer.data() + done, want, &got, nullptr)) {
+      return std::nullopt;
+    }
+    if (got == 0) break;
+    done += got;
+  }
+  return done;
+}
+
+bool File::Write(std::span<const uint8_t> data) {
+  size_t done = 0;
+  while (done < data.size()) {
+    DWORD put = 0;
+    DWORD want = static_cast<DWORD>(data.size() - done);
+    if (!::WriteFile(AsHandle(handle_), data.data() + done, want, &put, nullptr)) return false;
+    if (put == 0) {
+      ::SetLastError(ERROR_WRITE_FAULT);
+      return false;
+    }
+    done += put;
+  }
+  return true;
+}
+
+bool File::Seek(uint64_t offset) {
+  LARGE_INTEGER to;
+  to.QuadPart = static_cast<LONGLONG>(offset);
+  return ::SetFilePointerEx(AsHandle(handle_), to, nullptr, FILE_BEGIN) != 0;
+}
+
+std::optional<uint64_t> File::Size() {
+  DWORD high = 0;
+  DWORD low = ::GetFileSize(AsHandle(handle_), &high);
+  if (low == INVALID_FILE_SIZE && ::GetLastError() != NO_ERROR) return std::nullopt;
+  return (static_cast<uint64_t>(high) << 32) | low;
+}
+
+void File::Close() {
+  if (handle_ != kNoHandle) {
+    ::CloseHandle(AsHandle(handle_));
+    handle_ = kNoHandle;
+  }
+}
+
+bool DeleteFile(const std::string& path) { return ::DeleteFileA(path.c_str()) != 0; }
+
+bool FileExists(const std::string& path) {
+  DWORD attributes = ::GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+}  // namespace vorpex::platform

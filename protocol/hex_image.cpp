@@ -1,0 +1,90 @@
+#include "protocol/hex_image.h"
+
+#include <algorithm>
+
+namespace vorpex::protocol {
+
+bool HexImageBuilder::Fail(HexFailure failure) {
+  failure_ = failure;
+  return false;
+}
+
+bool HexImageBuilder::Feed(std::span<const char> text) {
+  for (char c : text) {
+    if (done()) break;
+    if (c == '\n' || c == '\r') {
+      bool crLf = c == '\n' && lastWasCr_;
+      lastWasCr_ = c == '\r';
+      if (crLf) continue;  // the LF of a CR LF pair
+      if (!EndLine()) return false;
+      continue;
+    }
+    lastWasCr_ = false;
+    if (line_.size() < kHexLineSignificant) {
+      line_.push_back(c);
+    } else {
+      lineTooLong_ = true;
+    }
+  }
+  return failure_ == HexFailure::kNone;
+}
+
+bool HexImageBuilder::Finish() {
+  if (!done() && !line_.empty()) EndLine();
+  return failure_ == HexFailure::kNone;
+}
+
+bool HexImageBuilder::EndLine() {
+  HexLine kind = ParseHexLine(line_, record_);
+  line_.clear();
+  lineTooLong_ = false;
+  switch (kind) {
+    case HexLine::kBlank: return true;
+    case HexLine::kNotRecord:
+      // The data end here; only more records after it would be an error.
+      strayLineSeen_ = true;
+      return true;
+    case HexLine::kMalformed:
+      return Fail(strayLineSeen_ ? HexFailure::kRecordAfterStrayLine
+                                 : HexFailure::kMalformedRecord);
+    case HexLine::kRecord:
+      if (strayLineSeen_) return Fail(HexFailure::kRecordAfterStrayLine);
+      return Apply(record_);
+  }
+  return true;
+}
+
+bool HexImageBuilder::Apply(const HexRecord& record) {
+  switch (static_cast<HexRecordType>(record.type)) {
+    case HexRecordType::kEndOfFile: endOfFile_ = true; return true;
+    case HexRecordType::kExtendedLinearAddress:
+    case HexRecordType::kExtendedSegmentAddress: {
+      if (record.count != 2) return Fail(HexFailure::kMalformedRecord);
+      uint64_t value = static_cast<uint64_t>(record.data[0]) << 8 | record.data[1];
+      // A linear address counts its own address field too (normally 0000); a segment address
+      // is a paragraph number. Whichever came last governs.
+      extension_ = record.type == 0x04 ? (value << 16) + record.address : value << 4;
+      return true;
+    }
+    case HexRecordType::kData: break;
+    default: return true;  // start addresses and unknown types say nothing about the image
+  }
+
+  uint64_t address = (extension_ + record.address) & 0xFFFFFFFFull;
+  uint64_t end = address + record.count;
+  if (end <= base_ && !(record.count == 0 && address > currentEnd_)) return true;
+  uint64_t start = std::max(address, base_);
+  if (std::max(end, start) - base_ > maxImage_) return Fail(HexFailure::kImageTooLarge);
+  if (currentEnd_ < start) {
+    if (!sink_.Fill(currentEnd_ - base_, start - currentEnd_)) return Fail(HexFailure::kSinkFailed);
+    currentEnd_ = start;
+  }
+  if (end > start) {
+    std::span<const uint8_t> bytes(record.data.data() + (start - address), end - start);
+    if (!sink_.Write(start - base_, bytes)) return Fail(HexFailure::kSinkFailed);
+    currentEnd_ = std::max(currentEnd_, end);
+  }
+  return true;
+}
+
+}  // namespace vorpex::protocol

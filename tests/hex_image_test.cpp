@@ -1,0 +1,215 @@
+// Intel HEX text into images, on records made here, with the image kept in memory.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "protocol/hex_image.h"
+
+namespace {
+
+using vorpex::protocol::HexFailure;
+using vorpex::protocol::HexImageBuilder;
+
+class MemorySink final : public vorpex::protocol::ImageSink {
+ public:
+  bool Write(uint64_t offset, std::span<const uint8_t> bytes) override {
+    if (image.size() < offset + bytes.size()) image.resize(offset + bytes.size(), 0xEE);
+    std::copy(bytes.begin(), bytes.end(), image.begin() + static_cast<long>(offset));
+    return true;
+  }
+  bool Fill(uint64_t offset, uint64_t count) override {
+    fills += count;
+    std::vector<uint8_t> zeros(count, 0);
+    return Write(offset, zeros);
+  }
+  std::vector<uint8_t> image;
+  uint64_t fills = 0;
+};
+
+// One record line with its checksum.
+std::string Rec(uint16_t address, uint8_t type, std::vector<uint8_t> data, bool lower = false) {
+  unsigned sum = data.size() + (address >> 8) + (address & 0xFF) + type;
+  std::string line;
+  char piece[16];
+  std::snprintf(piece, sizeof piece, lower ? ":%02x%04x%02x" : ":%02X%04X%02X",
+                static_cast<unsigned>(data.size()), address, type);
+  line = piece;
+  for (uint8_t b : data) {
+    std::snprintf(piece, sizeof piece, lower ? "%02x" : "%02X", b);
+    line += piece;
+    sum += b;
+  }
+  std::snprintf(piece, sizeof piece, lower ? "%02x" : "%02X", (0x100 - (sum & 0xFF)) & 0xFF);
+  return line + piece;
+}
+
+std::vector<uint8_t> Bytes(size_t n, uint8_t first) {
+  std::vector<uint8_t> v(n);
+  for (size_t i = 0; i < n; ++i) v[i] = static_cast<uint8_t>(first + i);
+  return v;
+}
+
+const std::string kEof = ":00000001FF";
+
+struct Result {
+  bool ok;
+  HexFailure failure;
+  std::vector<uint8_t> image;
+  uint64_t size;
+};
+
+// Feeds the text in small uneven pieces, so that lines cross the pieces' borders.
+Result Convert(const std::string& text, uint32_t base = 0,
+               uint64_t maxImage = vorpex::protocol::kMaxFirmwareImage) {
+  MemorySink sink;
+  HexImageBuilder builder(base, sink, maxImage);
+  bool ok = true;
+  for (size_t at = 0; at < text.size() && ok && !builder.done(); at += 7) {
+    ok = builder.Feed(std::span(text.data() + at, std::min<size_t>(7, text.size() - at)));
+  }
+  ok = ok && builder.Finish();
+  return {ok, builder.failure(), sink.image, builder.imageSize()};
+}
+
+TEST(HexImage, EmptyTextGivesAnEmptyImage) {
+  auto r = Convert("");
+  EXPECT_TRUE(r.ok);
+  EXPECT_EQ(r.size, 0u);
+  r = Convert(kEof + "\n");
+  EXPECT_TRUE(r.ok);
+  EXPECT_EQ(r.size, 0u);
+}
+
+TEST(HexImage, BaseCutsAndFillsTheStart) {
+  // A record straddling the base gives only its upper half; one below it leaves no trace.
+  auto r = Convert(Rec(0x1000, 0, Bytes(16, 0x40)) + "\n" + Rec(0x1FF8, 0, Bytes(16, 0)) + "\n" +
+                       kEof + "\n",
+                   0x2000);
+  ASSERT_TRUE(r.ok);
+  EXPECT_EQ(r.image, Bytes(8, 8));
+
+  r = Convert(Rec(0x2730, 0, {0xAB}) + "\n", 0x2000);
+  ASSERT_TRUE(r.ok);
+  ASSERT_EQ(r.image.size(), 0x731u);
+  EXPECT_EQ(r.image[0x730], 0xAB);
+  EXPECT_EQ(std::count(r.image.begin(), r.image.end(), 0), 0x730);
+}
+
+TEST(HexImage, LaterRecordsWinAndOrderDoesNotMatter) {
+  std::string text = Rec(0x0020, 0, Bytes(4, 0x20)) + "\n" + Rec(0x0000, 0, Bytes(4, 0x00)) +
+                     "\n" + Rec(0x0002, 0, {0x77, 0x78, 0x79, 0x7A}) + "\n" + kEof;
+  auto r = Convert(text);
+  ASSERT_TRUE(r.ok);
+  std::vector<uint8_t> want(0x24, 0);
+  want[0] = 0; want[1] = 1; want[2] = 0x77; want[3] = 0x78; want[4] = 0x79; want[5] = 0x7A;
+  for (int i = 0; i < 4; ++i) want[0x20 + i] = static_cast<uint8_t>(0x20 + i);
+  EXPECT_EQ(r.image, want);
+  EXPECT_EQ(r.size, 0x24u);
+}
+
+TEST(HexImage, ZeroLengthRecordExtendsTheImage) {
+  auto r = Convert(Rec(0x0000, 0, {1}) + "\n" + Rec(0x0010, 0, {}) + "\n");
+  ASSERT_TRUE(r.ok);
+  EXPECT_EQ(r.size, 0x10u);
+}
+
+TEST(HexImage, LinearAndSegmentAddresses) {
+  // Linear 0001 moves data to 0x10000 on; with base 0x2000 that is offset 0xE000.
+  auto r = Convert(Rec(0, 4, {0x00, 0x01}) + "\n" + Rec(0x0004, 0, {0x5A}) + "\n", 0x2000);
+  ASSERT_TRUE(r.ok);
+  ASSERT_EQ(r.image.size(), 0xE005u);
+  EXPECT_EQ(r.image[0xE004], 0x5A);
+
+  // Segment 1000 is 0x10000 as well; whichever of the two came last governs.
+  std::string text = Rec(0, 4, {0x00, 0x02}) + "\n" + Rec(0, 2, {0x10, 0x00}) + "\n" +
+                     Rec(0x0001, 0, {0x11}) + "\n" + Rec(0, 4, {0x00, 0x00}) + "\n" +
+                     Rec(0x0000, 0, {0x22}) + "\n";
+  r = Convert(text);
+  ASSERT_TRUE(r.ok);
+  ASSERT_EQ(r.image.size(), 0x10002u);
+  EXPECT_EQ(r.image[0x10001], 0x11);
+  EXPECT_EQ(r.image[0], 0x22);
+
+  // A linear address record counts its own address field too.
+  r = Convert(Rec(0x0100, 4, {0x00, 0x00}) + "\n" + Rec(0x0000, 0, {0x33}) + "\n");
+  ASSERT_TRUE(r.ok);
+  ASSERT_EQ(r.image.size(), 0x101u);
+  EXPECT_EQ(r.image[0x100], 0x33);
+
+  // Start addresses (03, 05) change nothing.
+  r = Convert(Rec(0, 3, {0, 0, 0x12, 0x34}) + "\n" + Rec(0, 5, {0, 1, 0, 0}) + "\n" +
+              Rec(0, 0, {9}) + "\n");
+  ASSERT_TRUE(r.ok);
+  EXPECT_EQ(r.image, std::vector<uint8_t>{9});
+}
+
+TEST(HexImage, LineEndsAndCase) {
+  std::string upper = Rec(0, 0, Bytes(16, 0xA0)) + "\r\n" + Rec(0x10, 0, Bytes(3, 0xF0));
+  std::string lower = Rec(0, 0, Bytes(16, 0xA0), true) + "\r" + Rec(0x10, 0, Bytes(3, 0xF0), true);
+  std::string lf = Rec(0, 0, Bytes(16, 0xA0)) + "\n" + Rec(0x10, 0, Bytes(3, 0xF0)) + "\n";
+  auto a = Convert(upper), b = Convert(lower), c = Convert(lf);
+  ASSERT_TRUE(a.ok && b.ok && c.ok);
+  EXPECT_EQ(a.image.size(), 19u);
+  EXPECT_EQ(a.image, b.image);
+  EXPECT_EQ(a.image, c.image);
+}
+
+TEST(HexImage, NothingIsReadAfterTheEndRecord) {
+  auto r = Convert(Rec(0, 0, {1, 2}) + "\n" + kEof + "\n" + Rec(0x10, 0, {3}) + "\n:zz garbage\n");
+  ASSERT_TRUE(r.ok);
+  EXPECT_EQ(r.image, (std::vector<uint8_t>{1, 2}));
+}
+
+TEST(HexImage, BlankLinesAreSkippedAndStrayLinesEndTheData) {
+  auto r = Convert(Rec(0, 0, {1}) + "\n\n  \t\n" + Rec(1, 0, {2}) + "\n");
+  ASSERT_TRUE(r.ok);
+  EXPECT_EQ(r.image, (std::vector<uint8_t>{1, 2}));
+
+  // A trailer that is not a record ends the data, as long as no record follows it.
+  r = Convert(Rec(0, 0, {1}) + "\n; built by hand\n\n");
+  ASSERT_TRUE(r.ok);
+  EXPECT_EQ(r.image, (std::vector<uint8_t>{1}));
+
+  r = Convert(Rec(0, 0, {1}) + "\n; built by hand\n" + Rec(1, 0, {2}) + "\n");
+  EXPECT_FALSE(r.ok);
+  EXPECT_EQ(r.failure, HexFailure::kRecordAfterStrayLine);
+}
+
+TEST(HexImage, DamagedRecordsFail) {
+  std::string good = Rec(0, 0, Bytes(8, 1));
+  std::string badSum = good;
+  badSum.back() = badSum.back() == '0' ? '1' : '0';
+  std::string badDigit = good;
+  badDigit[12] = 'G';
+  std::string cut = good.substr(0, good.size() - 5);
+  for (const std::string& bad : {badSum, badDigit, cut}) {
+    auto r = Convert(Rec(0x100, 0, {7}) + "\n" + bad + "\n" + kEof + "\n");
+    EXPECT_FALSE(r.ok) << bad;
+    EXPECT_EQ(r.failure, HexFailure::kMalformedRecord) << bad;
+  }
+  // A record cut off by the end of the text fails too, as does a one-byte address record.
+  EXPECT_FALSE(Convert(Rec(0, 0, {1}) + "\n" + cut).ok);
+  EXPECT_FALSE(Convert(Rec(0, 4, {1}) + "\n").ok);
+}
+
+TEST(HexImage, ImagesBeyondTheLimitFail) {
+  // Exactly the limit is taken; one byte more is refused before anything is filled.
+  auto r = Convert(Rec(0x00FF, 0, {1}) + "\n", 0, 0x100);
+  EXPECT_TRUE(r.ok);
+  EXPECT_EQ(r.size, 0x100u);
+  r = Convert(Rec(0x0100, 0, {1}) + "\n", 0, 0x100);
+  EXPECT_FALSE(r.ok);
+  EXPECT_EQ(r.failure, HexFailure::kImageTooLarge);
+  EXPECT_TRUE(r.image.empty());
+
+  // A linear address far above the base fails at once instead of filling gigabytes.
+  MemorySink sink;
+  HexImageBuilder builder(0x2000, sink);
+  std::string text = Rec(0, 4, {0xFF, 0x00}) + "\n" + Rec(0, 0, {1}) + "\n";
+  EXPECT_FALSE(builder.Feed(std::span(text.data(), text.size())));
+  EXPECT_EQ(sink.fills, 0u);
+}
+
+}  // namespace
