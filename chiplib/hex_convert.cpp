@@ -89,7 +89,7 @@ int32_t ConvertHexToBin(const char* sourcePath, const char* destinationPath, uin
   destination->Close();
   if (!ok) {
     // A corrupt or cut-off image must never reach the player: leave nothing behind.
-    platform::DeleteFile(destinationPath);
+    platform::RemoveFile(destinationPath);
     return 0;
   }
   return 1;

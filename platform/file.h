@@ -45,7 +45,7 @@ class File {
   intptr_t handle_ = -1;
 };
 
-bool DeleteFile(const std::string& path);
+bool RemoveFile(const std::string& path);
 bool FileExists(const std::string& path);
 
 }  // namespace vorpex::platform

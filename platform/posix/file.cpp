@@ -118,7 +118,7 @@ void File::Close() {
   }
 }
 
-bool DeleteFile(const std::string& path) {
+bool RemoveFile(const std::string& path) {
   if (::unlink(path.c_str()) != 0) {
     posix::RecordErrno();
     return false;

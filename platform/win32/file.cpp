@@ -96,7 +96,7 @@ void File::Close() {
   }
 }
 
-bool DeleteFile(const std::string& path) { return ::DeleteFileA(path.c_str()) != 0; }
+bool RemoveFile(const std::string& path) { return ::DeleteFileA(path.c_str()) != 0; }
 
 bool FileExists(const std::string& path) {
   DWORD attributes = ::GetFileAttributesA(path.c_str());
