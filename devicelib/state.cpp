@@ -1,0 +1,10 @@
+#include "devicelib/state.h"
+
+namespace vorpex::device {
+
+State& GetState() {
+  static State state;
+  return state;
+}
+
+}  // namespace vorpex::device

@@ -1,0 +1,36 @@
+// Everything the device library keeps between calls: one record, zero when the library loads.
+#pragma once
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "platform/os_version.h"
+#include "platform/vizu10.h"
+
+namespace vorpex::device {
+
+// The session with the player's driver files.
+struct DeviceSession {
+  int32_t routeCode = 0;     // 0 not yet known, 1 unsupported, 98 fixed names, 2000 interface class
+  int32_t sessionValue = 0;  // nonzero once a session was opened
+  bool pipesOpen = false;
+  platform::DriverHandle deviceHandle = platform::kNullDriverHandle;
+  platform::DriverHandle cancelPipe = platform::kNullDriverHandle;
+  platform::DriverHandle writePipe = platform::kNullDriverHandle;
+  platform::DriverHandle readPipe = platform::kNullDriverHandle;
+  std::string devicePath;  // at most 259 characters
+  std::array<std::string, 3> pipeNames{"PIPE00", "PIPE00", "PIPE02"};  // cancel, write, read
+};
+
+struct State {
+  DeviceSession session;
+  // Every command block is built here and every reply read into it; never cleared.
+  std::array<uint8_t, 512> sharedBlock{};
+  // The system version the route is taken from; tests may put another in its place.
+  std::optional<platform::OsVersion> osVersionOverride;
+};
+
+State& GetState();
+
+}  // namespace vorpex::device
