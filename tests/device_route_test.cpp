@@ -64,8 +64,8 @@ TEST(DeviceSession, VersionRecordAndRouteThroughTheExports) {
   std::memset(record, 0xCC, sizeof record);
 #ifdef _WIN32
   // The export's only name is the decorated one; the test binds it as callers do.
-  auto getOsVersion = reinterpret_cast<OrvaneGetOsVersionFn>(
-      GetProcAddress(GetModuleHandleA("ORVANEUsbDll.dll"), "?get_osVersion@@YGXPAD@Z"));
+  auto getOsVersion = reinterpret_cast<OrvaneGetOsVersionFn>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("ORVANEUsbDll.dll"), "?get_osVersion@@YGXPAD@Z")));
   ASSERT_NE(getOsVersion, nullptr);
   getOsVersion(reinterpret_cast<char*>(record));
 #else
