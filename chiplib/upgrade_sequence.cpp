@@ -1,0 +1,125 @@
+#include "chiplib/upgrade_sequence.h"
+
+#include <algorithm>
+#include <array>
+#include <optional>
+
+#include "platform/clock.h"
+#include "platform/error.h"
+#include "platform/file.h"
+
+namespace vorpex::upgrade {
+namespace {
+
+constexpr int32_t kErrorUsb = 4;
+constexpr int32_t kErrorInternal = 5;
+constexpr size_t kBlock = 512;
+
+class Upgrade {
+ public:
+  Upgrade(UpgradeLink& link, bool boot) : link_(link), boot_(boot) {}
+
+  int32_t Run(void* parentWindow, uint8_t mode, const char* imagePath, const char* statusText) {
+    link_.SetTimeouts(kUpgradeTimeoutMs, kUpgradeTimeoutMs);
+    auto file = platform::File::Open(imagePath != nullptr ? imagePath : "", platform::Access::kRead,
+                                     platform::Share::kRead, platform::Disposition::kOpenExisting);
+    if (!file) {
+      link_.SetWindowsError(platform::LastError());
+      return 0;
+    }
+    link_.OpenProgress(parentWindow, boot_ ? kTitleBoot : kTitleCodec);
+    bool ok = Exchange(*file, mode, statusText);
+    file->Close();
+    link_.CloseProgress();
+    return ok ? 1 : 0;
+  }
+
+ private:
+  bool Fail(int32_t code) {
+    link_.SetError(code);
+    return false;
+  }
+  bool FailWindows(uint32_t windowsError) {
+    link_.SetWindowsError(windowsError);
+    return false;
+  }
+  void Pause() { platform::SleepMs(kPauseMs); }
+
+  bool Exchange(platform::File& file, uint8_t mode, const char* statusText) {
+    auto size = file.Size();
+    if (!size) return FailWindows(platform::LastError());
+    if (*size > 0xFFFFFFFFull || (boot_ && *size > kMaxBootImage)) {
+      return FailWindows(kWindowsErrorBadImageSize);
+    }
+    uint64_t blocks = (*size + kBlock - 1) / kBlock;
+    if (blocks == 0 || blocks > kMaxBlocks) return FailWindows(kWindowsErrorBadImageSize);
+    const uint32_t imageSize = static_cast<uint32_t>(*size);
+    const uint8_t area = boot_ ? kAreaBoot : kAreaCodec;
+
+    // Upgrade mode: whatever the player answers, the upgrade goes on.
+    const std::array<uint8_t, 2> modePayload{0x10, mode};
+    if (!link_.SendCommand(kSelectorUpgradeMode, kCommandUpgradeMode, modePayload)) {
+      return Fail(kErrorUsb);
+    }
+    Pause();
+    link_.AfterModePause();
+    if (!link_.ReadReply()) return Fail(kErrorUsb);
+    Pause();
+
+    std::string eraseText = link_.LoadString(boot_ ? kEraseTextBoot : kEraseTextCodec, 128);
+    link_.SetProgressRange(0, imageSize, eraseText.c_str());
+    const std::array<uint8_t, 1> erasePayload{area};
+    if (!link_.SendCommand(kSelectorUpgradeArea, kCommandErase, erasePayload)) {
+      return Fail(kErrorUsb);
+    }
+    Pause();
+    if (!link_.ReadReply()) return Fail(kErrorUsb);
+    Pause();
+    if (!link_.ReplyOk()) return Fail(kErrorInternal);
+
+    link_.SetProgressRange(0, imageSize, statusText);
+    link_.SetTimeouts(kUpgradeTimeoutMs, kUpgradeTimeoutMs);
+    const std::array<uint8_t, 3> writePayload{area, static_cast<uint8_t>(blocks >> 8),
+                                              static_cast<uint8_t>(blocks & 0xFF)};
+    if (!link_.SendCommand(kSelectorUpgradeArea, kCommandWrite, writePayload)) {
+      return Fail(kErrorUsb);
+    }
+    Pause();
+    link_.SetTimeouts(kUpgradeTimeoutMs, kUpgradeTimeoutMs);
+    if (!link_.ReadReply()) return Fail(kErrorUsb);
+    Pause();
+    if (!link_.ReplyOk()) return Fail(kErrorInternal);
+
+    for (uint32_t sent = 0; sent < imageSize;) {
+      std::span<uint8_t, 512> block = link_.Block();
+      size_t want = std::min<size_t>(kBlock, imageSize - sent);
+      auto got = file.Read(block.first(want));
+      if (!got || *got < want) {
+        // A file that shrank under us reads short without a system error; say so all the same.
+        uint32_t error = platform::LastError();
+        return FailWindows(got && error == 0 ? 38 /* reached the end of the file */ : error);
+      }
+      std::fill(block.begin() + static_cast<ptrdiff_t>(want), block.end(), 0);
+      if (!link_.SendBlock()) return Fail(kErrorUsb);
+      sent += static_cast<uint32_t>(want);
+      link_.UpdateProgress(sent, 0);
+    }
+
+    if (!link_.ReadReply()) return Fail(kErrorUsb);
+    if (!link_.ReplyOk()) return Fail(kErrorInternal);
+    return true;
+  }
+
+  UpgradeLink& link_;
+  bool boot_;
+};
+
+}  // namespace
+
+int32_t RunUpgrade(UpgradeLink& link, void* parentWindow, int32_t kind, int32_t mode,
+                   const char* imagePath, const char* statusText) {
+  return Upgrade(link, kind != 0).Run(parentWindow, static_cast<uint8_t>(mode & 0xFF), imagePath,
+                                      statusText);
+}
+
+}  // namespace vorpex::upgrade
