@@ -31,6 +31,15 @@ class File {
   static std::optional<File> Open(const std::string& path, Access access, Share share,
                                   Disposition disposition);
 
+  // A file the caller opened by other means (a HANDLE on Windows, a descriptor on Linux); the
+  // File owns it until Release hands it back.
+  static File FromNative(intptr_t handle) { return File(handle); }
+  intptr_t Release() {
+    intptr_t handle = handle_;
+    handle_ = File().handle_;
+    return handle;
+  }
+
   bool IsOpen() const;
   // Bytes read (0 at the end of the file), or nullopt on failure.
   std::optional<size_t> Read(std::span<uint8_t> buffer);
