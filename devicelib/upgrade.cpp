@@ -52,7 +52,7 @@ class DeviceLink final : public upgrade::UpgradeLink {
   }
 
  private:
-  ProgressWindow& progress_ = DeviceProgressWindow();
+  ProgressWindow progress_;
 };
 
 }  // namespace

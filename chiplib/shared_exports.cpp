@@ -1,0 +1,49 @@
+// The progress window and strings lent to the device library.
+#include <cstddef>
+#include <cstring>
+
+#include "chiplib/progress_window.h"
+#include "chiplib/state.h"
+#include "platform/module.h"
+#include "vorpex_shared.h"
+
+using namespace vorpex::chip;
+
+static_assert(sizeof(VorpexProgressSetup) == sizeof(ProgressSetup));
+static_assert(offsetof(VorpexProgressSetup, title) == offsetof(ProgressSetup, title));
+static_assert(offsetof(VorpexProgressSetup, index) == offsetof(ProgressSetup, index));
+static_assert(offsetof(VorpexProgressSetup, status) == offsetof(ProgressSetup, status));
+static_assert(offsetof(VorpexProgressSetup, total) == offsetof(ProgressSetup, total));
+static_assert(offsetof(VorpexProgressSetup, flags) == offsetof(ProgressSetup, flags));
+
+extern "C" {
+
+void* VORPEX_CC VorpexShared_OpenProgressWindow(void* owner, VorpexProgressSetup* setup) {
+  if (setup == nullptr) return nullptr;
+  return OpenProgressWindow(owner, reinterpret_cast<ProgressSetup*>(setup));
+}
+
+void VORPEX_CC VorpexShared_SetProgressRange(void* window, uint32_t low, uint32_t high,
+                                             const char* status) {
+  SetProgressRange(window, low, high, status);
+}
+
+void VORPEX_CC VorpexShared_UpdateProgress(void* window, uint32_t position, uint32_t startTick) {
+  UpdateProgress(window, position, startTick);
+}
+
+void VORPEX_CC VorpexShared_CloseProgressWindow(void* window) { CloseProgressWindow(window); }
+void VORPEX_CC VorpexShared_PumpMessages(void* window) { PumpMessages(window); }
+
+uint32_t VORPEX_CC VorpexShared_LoadString(uint32_t id, char* buffer, uint32_t limit) {
+  if (buffer == nullptr || limit == 0) return 0;
+  auto text = vorpex::platform::LoadModuleString(GetState().module, id, limit);
+  if (!text) {
+    buffer[0] = '\0';
+    return 0;
+  }
+  std::memcpy(buffer, text->c_str(), text->size() + 1);
+  return static_cast<uint32_t>(text->size());
+}
+
+}  // extern "C"
