@@ -2,14 +2,31 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <memory>
+#include <string>
 
 #include "platform/module.h"
 #include "vorpex_host.h"
+
+namespace vorpex::sim {
+class Player;
+class SimWinDriver;
+}  // namespace vorpex::sim
 
 namespace vorpex::chip {
 
 inline constexpr uint32_t kDefaultReadTimeoutMs = 3000;
 inline constexpr uint32_t kDefaultWriteTimeoutMs = 2000;
+
+// The simulated player, when a program attached one (playersim.h) or VORPEX_SIMULATOR names one.
+struct SimulatorState {
+  SimulatorState();
+  ~SimulatorState();
+  std::unique_ptr<sim::Player> player;
+  std::unique_ptr<sim::SimWinDriver> driver;
+  bool environmentChecked = false;  // VORPEX_SIMULATOR is read once, at the first driver open
+  std::string message;              // why the last attach failed
+};
 
 struct State {
   // The error state: the code, and the Windows error code that goes with code 6.
@@ -24,6 +41,7 @@ struct State {
   std::array<uint8_t, 512> sharedBlock{};
   // The host's user interface, when one is installed (ui.size == 0 otherwise).
   VorpexUiHooks ui{};
+  SimulatorState simulator;
 };
 
 State& GetState();
