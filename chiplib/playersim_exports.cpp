@@ -10,6 +10,7 @@
 #include "playersim.h"
 #include "sim/player.h"
 #include "sim/state_dir.h"
+#include "sim/windriver_face.h"
 
 using namespace vorpex;
 
@@ -187,6 +188,13 @@ int32_t VORPEX_CC PlayerSim_WriteLog(const char* path) {
 uint32_t VORPEX_CC PlayerSim_Violations(void) {
   sim::Player* player = Attached();
   return player == nullptr ? 0 : player->violations();
+}
+
+void VORPEX_CC PlayerSim_DriverUse(uint32_t* handles, uint32_t* devices) {
+  const auto& driver = chip::GetState().simulator.driver;
+  if (handles != nullptr) *handles = driver ? static_cast<uint32_t>(driver->OpenHandles()) : 0;
+  if (devices != nullptr)
+    *devices = driver ? static_cast<uint32_t>(driver->RegisteredDevices()) : 0;
 }
 
 void VORPEX_CC PlayerSim_UseVirtualTime(int32_t on) {

@@ -89,6 +89,10 @@ VORPEX_API int32_t VORPEX_CC PlayerSim_WriteLog(const char* path);
 /* Transfers the player refused as breaking the protocol since it was attached. */
 VORPEX_API uint32_t VORPEX_CC PlayerSim_Violations(void);
 
+/* WinDriver handles the chip library holds open and players it has registered, so tests can
+ * see that everything acquired was released. */
+VORPEX_API void VORPEX_CC PlayerSim_DriverUse(uint32_t* handles, uint32_t* devices);
+
 /* Virtual time for the chip library (sleeps, ticks, local time, transfer time-outs): with `on`
  * time moves only when something waits; the clock starts at tick 1000000 on Monday 2005-03-07,
  * 14:30:58. Off: the real clock. */

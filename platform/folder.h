@@ -8,6 +8,6 @@ bool FolderExists(const std::string& path);
 // Creates one folder (its parent must exist); true when it exists afterwards.
 bool MakeFolder(const std::string& path);
 // Moves `from` over `to` in one step, replacing `to` when it exists. LastError on failure.
-bool ReplaceFile(const std::string& from, const std::string& to);
+bool RenameOver(const std::string& from, const std::string& to);
 
 }  // namespace vorpex::platform

@@ -37,9 +37,22 @@ bool IsMemoryLetter(uint8_t letter) {
   return letter == kLetterMemoryM || letter == kLetterMemoryS;
 }
 
+// A single unit that is a well-formed command block with one of the player's letters. Data can
+// only look like this on purpose, so in a data phase it is taken for a host that lost track.
+bool LooksLikeCommand(std::span<const uint8_t> bytes) {
+  const auto command = ParseCommandBlock(bytes);
+  if (!command) return false;
+  const uint8_t l = command->letter;
+  return IsMemoryLetter(l) || l == kLetterDeviceInfo || l == kLetterUpgradeMode ||
+         l == kLetterUpgradeArea;
+}
+
 }  // namespace
 
 Outcome PlayerModel::Receive(std::span<const uint8_t> bytes) {
+  if (phase_ != Phase::kCommand && LooksLikeCommand(bytes)) {
+    return Violation("command block while data is due");
+  }
   switch (phase_) {
     case Phase::kCommand:
       return Command(bytes);

@@ -18,6 +18,8 @@
 //   code, a payload of the wrong length, a command while file data is still due in either
 //   direction, data that is not whole 512-byte units or more than announced, an IN read that is
 //   not whole 512-byte units. Reply blocks the host left unread are dropped at its next command.
+//   While data is due, a 512-byte unit that is a well-formed command block with one of the
+//   player's letters counts as a command, not data (so such a unit cannot be copied as data).
 #pragma once
 #include <cstdint>
 #include <deque>

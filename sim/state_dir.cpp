@@ -45,7 +45,7 @@ bool WriteAtomically(const std::string& path, std::span<const uint8_t> bytes) {
       return false;
     }
   }
-  if (platform::ReplaceFile(temporary, path)) return true;
+  if (platform::RenameOver(temporary, path)) return true;
   platform::RemoveFile(temporary);
   return false;
 }

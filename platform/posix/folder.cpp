@@ -20,7 +20,7 @@ bool MakeFolder(const std::string& path) {
   return false;
 }
 
-bool ReplaceFile(const std::string& from, const std::string& to) {
+bool RenameOver(const std::string& from, const std::string& to) {
   if (std::rename(from.c_str(), to.c_str()) == 0) return true;
   posix::RecordErrno();
   return false;

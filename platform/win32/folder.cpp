@@ -13,7 +13,7 @@ bool MakeFolder(const std::string& path) {
   return CreateDirectoryA(path.c_str(), nullptr) != 0 || FolderExists(path);
 }
 
-bool ReplaceFile(const std::string& from, const std::string& to) {
+bool RenameOver(const std::string& from, const std::string& to) {
   return MoveFileExA(from.c_str(), to.c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
