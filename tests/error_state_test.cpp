@@ -91,7 +91,9 @@ TEST(ErrorState, CodeSixShowsTheSystemText) {
   }
 }
 
-TEST(ErrorState, ModuleHandleIsRecordedAtLoad) { EXPECT_NE(VORPEX_GetModuleHandle(), nullptr); }
+TEST(ErrorState, ModuleHandleIsRecordedAtLoad) {
+  EXPECT_NE(VORPEX_GetModuleHandle(), nullptr);
+}
 
 // The string table that Linux builds use must say exactly what the resource script says.
 TEST(StringTable, MatchesTheResourceScript) {
