@@ -95,8 +95,9 @@ int32_t VORPEX_CC PlayerSim_IsAttached(void) {
 }
 
 uint32_t VORPEX_CC PlayerSim_GetMessage(char* buffer, uint32_t size) {
-  std::string message = chip::GetState().simulator.message;
-  if (message.empty() && Attached() != nullptr) message = Attached()->lastSaveError();
+  const std::string* source = &chip::GetState().simulator.message;
+  if (source->empty() && Attached() != nullptr) source = &Attached()->lastSaveError();
+  const std::string& message = *source;
   if (buffer != nullptr && size > 0) {
     const size_t n = std::min<size_t>(size - 1, message.size());
     std::memcpy(buffer, message.data(), n);
