@@ -212,6 +212,43 @@ TEST_F(Transport, BrokenBlocksAndPipesAreRefusedAndCounted) {
   VORPEX_Close(device);
 }
 
+TEST_F(Transport, PlayerFaultsReachTheReplies) {
+  ASSERT_TRUE(AttachFreshPlayer("transport"));
+  PlayerSim_UseVirtualTime(1);
+  void* device = VORPEX_Open();
+  ASSERT_NE(device, nullptr);
+  std::array<uint8_t, 512> format{0x23, 0x00, 0x04, 0x3A, 'M', 'F', 0x2E};
+  // "W" of a 1-byte file named "A.B", dated 0.
+  std::array<uint8_t, 512> write{0x23, 0x00, 15, 0x3A, 'M', 'W', 'A', '.', 'B',
+                                 0,    0,    0,  0,    0,   0,   0,   1,   0x2E};
+  std::array<uint8_t, 512> reply{};
+
+  ASSERT_EQ(PlayerSim_SetFault(PLAYERSIM_FAULT_REFUSE_NEXT_REPLY, 1), 1);
+  ASSERT_EQ(VORPEX_SendUSB(device, format.data(), 512), 512);
+  ASSERT_EQ(VORPEX_RecvUSB(device, reply.data(), 512), 512);
+  EXPECT_NE(reply[4], 0);
+  ASSERT_EQ(PlayerSim_SetFault(PLAYERSIM_FAULT_DROP_NEXT_REPLY, 1), 1);
+  ASSERT_EQ(VORPEX_SendUSB(device, format.data(), 512), 512);
+  EXPECT_EQ(VORPEX_RecvUSB(device, reply.data(), 512), 0);
+  ASSERT_EQ(PlayerSim_SetFault(PLAYERSIM_FAULT_MEMORY_FULL, 1), 1);
+  ASSERT_EQ(VORPEX_SendUSB(device, write.data(), 512), 512);
+  ASSERT_EQ(VORPEX_RecvUSB(device, reply.data(), 512), 512);
+  EXPECT_EQ(reply[4], 2);
+  PlayerSim_ClearFaults();
+  ASSERT_EQ(VORPEX_SendUSB(device, write.data(), 512), 512);
+  ASSERT_EQ(VORPEX_RecvUSB(device, reply.data(), 512), 512);
+  EXPECT_EQ(reply[4], 0);
+  std::array<uint8_t, 512> data{0x99};
+  ASSERT_EQ(VORPEX_SendUSB(device, data.data(), 512), 512);
+  std::array<uint8_t, 4> stored{};
+  EXPECT_EQ(PlayerSim_ReadFile(0, 0, stored.data(), 4), 1u);
+  EXPECT_EQ(stored[0], 0x99);
+  EXPECT_EQ(PlayerSim_ReadFile(0, 1, nullptr, 0), 0xFFFFFFFFu);
+  EXPECT_EQ(PlayerSim_SetFault(99, 1), 0);
+  EXPECT_EQ(PlayerSim_Violations(), 0u);
+  VORPEX_Close(device);
+}
+
 TEST_F(Transport, StateDirectoryThatCannotBeUsedIsNoDriver) {
   const std::string dir = vorpex::test::FreshStateDir("transport");
   std::filesystem::create_directories(dir);
