@@ -13,14 +13,18 @@ namespace {
 constexpr size_t kTextLimit = 512;
 }
 
-int32_t GetError() { return GetState().errorCode; }
+int32_t GetError() {
+  return GetState().errorCode;
+}
 
 int32_t SetError(int32_t code) {
   GetState().errorCode = code;
   return code;
 }
 
-uint32_t GetWindowsError() { return GetState().windowsError; }
+uint32_t GetWindowsError() {
+  return GetState().windowsError;
+}
 
 uint32_t SetWindowsError(uint32_t windowsError) {
   if (windowsError == 0) windowsError = platform::LastError();
@@ -32,8 +36,8 @@ uint32_t SetWindowsError(uint32_t windowsError) {
 std::string ErrorText(int32_t code) {
   if (code == 0) return "VORPEX No Error";
   if (code > 0) {
-    auto text = platform::LoadModuleString(GetState().module, static_cast<uint32_t>(code),
-                                           kTextLimit);
+    auto text =
+        platform::LoadModuleString(GetState().module, static_cast<uint32_t>(code), kTextLimit);
     if (text) return *text;
   }
   char buffer[kTextLimit];

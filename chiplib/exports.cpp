@@ -1,32 +1,138 @@
 // The library's exported C interface: each export hands over to the C++ internals.
-#include "VORPEXUSB.h"
+#include <span>
 
+#include "VORPEXUSB.h"
 #include "chiplib/error_state.h"
 #include "chiplib/hex_convert.h"
 #include "chiplib/state.h"
+#include "chiplib/transport.h"
 #include "chiplib/ui_host.h"
 #include "vorpex_host.h"
 
 using namespace vorpex::chip;
 
+namespace {
+
+ChipDevice* AsDevice(void* device) {
+  return static_cast<ChipDevice*>(device);
+}
+
+// The caller's buffer; a null buffer counts as empty and fails any transfer of bytes.
+bool ToSpan(void* buffer, uint32_t size, std::span<uint8_t>& out) {
+  if (buffer == nullptr && size != 0) return false;
+  out = std::span<uint8_t>(static_cast<uint8_t*>(buffer), buffer == nullptr ? 0 : size);
+  return true;
+}
+
+}  // namespace
+
 extern "C" {
 
-int32_t VORPEX_CC VORPEX_GetError(void) { return GetError(); }
-int32_t VORPEX_CC VORPEX_SetError(int32_t code) { return SetError(code); }
-uint32_t VORPEX_CC VORPEX_GetWindowsError(void) { return GetWindowsError(); }
+int32_t VORPEX_CC VORPEX_GetError(void) {
+  return GetError();
+}
+int32_t VORPEX_CC VORPEX_SetError(int32_t code) {
+  return SetError(code);
+}
+uint32_t VORPEX_CC VORPEX_GetWindowsError(void) {
+  return GetWindowsError();
+}
 uint32_t VORPEX_CC VORPEX_SetWindowsError(uint32_t windowsError) {
   return SetWindowsError(windowsError);
 }
 int32_t VORPEX_CC VORPEX_DispError(int32_t code, uint32_t windowsError) {
   return DispError(code, windowsError);
 }
-void* VORPEX_CC VORPEX_GetModuleHandle(void) { return GetState().module; }
+void* VORPEX_CC VORPEX_GetModuleHandle(void) {
+  return GetState().module;
+}
 
 int32_t VORPEX_CC loc_ConvertHexToBin(const char* sourcePath, const char* destinationPath,
                                       uint32_t base) {
   return ConvertHexToBin(sourcePath, destinationPath, base);
 }
 
-void VORPEX_CC VorpexHost_InstallUi(const VorpexUiHooks* hooks) { InstallUi(hooks); }
+void* VORPEX_CC VORPEX_Open(void) {
+  try {
+    return OpenDevice();
+  } catch (...) {
+    return nullptr;
+  }
+}
+
+void VORPEX_CC VORPEX_Close(void* device) {
+  try {
+    CloseDevice(AsDevice(device));
+  } catch (...) {
+  }
+}
+
+int32_t VORPEX_CC VORPEX_test(void* device) {
+  try {
+    return TestDevice(AsDevice(device));
+  } catch (...) {
+    return 1;
+  }
+}
+
+int32_t VORPEX_CC VORPEX_WriteDefaultPipe(void* device, void* buffer, uint32_t size,
+                                          const void* setup) {
+  std::span<uint8_t> data;
+  if (setup == nullptr || !ToSpan(buffer, size, data)) return -1;
+  try {
+    return WriteDefaultPipe(AsDevice(device), data,
+                            std::span<const uint8_t, 8>(static_cast<const uint8_t*>(setup), 8));
+  } catch (...) {
+    return -1;
+  }
+}
+
+int32_t VORPEX_CC VORPEX_ReadBulkPipe(void* device, uint32_t pipe, void* buffer, uint32_t size) {
+  std::span<uint8_t> data;
+  if (!ToSpan(buffer, size, data)) return -1;
+  try {
+    return ReadBulkPipe(AsDevice(device), pipe, data);
+  } catch (...) {
+    return -1;
+  }
+}
+
+int32_t VORPEX_CC VORPEX_WriteBulkPipe(void* device, uint32_t pipe, void* buffer, uint32_t size) {
+  std::span<uint8_t> data;
+  if (!ToSpan(buffer, size, data)) return -1;
+  try {
+    return WriteBulkPipe(AsDevice(device), pipe, data);
+  } catch (...) {
+    return -1;
+  }
+}
+
+int32_t VORPEX_CC VORPEX_SendUSB(void* device, void* buffer, uint32_t size) {
+  std::span<uint8_t> data;
+  if (!ToSpan(buffer, size, data)) return 0;
+  try {
+    return SendUsb(AsDevice(device), data);
+  } catch (...) {
+    return 0;
+  }
+}
+
+int32_t VORPEX_CC VORPEX_RecvUSB(void* device, void* buffer, uint32_t size) {
+  std::span<uint8_t> data;
+  if (!ToSpan(buffer, size, data)) return 0;
+  try {
+    return RecvUsb(AsDevice(device), data);
+  } catch (...) {
+    return 0;
+  }
+}
+
+uint32_t VORPEX_CC VORPEX_SetTimeout(uint32_t readMs, uint32_t writeMs) {
+  return SetTimeouts(readMs, writeMs);
+}
+
+void VORPEX_CC VorpexHost_InstallUi(const VorpexUiHooks* hooks) {
+  InstallUi(hooks);
+}
 
 }  // extern "C"

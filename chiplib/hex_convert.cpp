@@ -77,13 +77,13 @@ bool Convert(platform::File& source, platform::File& destination, uint32_t base)
 
 int32_t ConvertHexToBin(const char* sourcePath, const char* destinationPath, uint32_t base) {
   if (sourcePath == nullptr || destinationPath == nullptr) return 0;
-  auto source = platform::File::Open(sourcePath, platform::Access::kRead,
-                                     platform::Share::kReadWrite,
-                                     platform::Disposition::kOpenExisting);
+  auto source =
+      platform::File::Open(sourcePath, platform::Access::kRead, platform::Share::kReadWrite,
+                           platform::Disposition::kOpenExisting);
   if (!source) return 0;
-  auto destination = platform::File::Open(destinationPath, platform::Access::kWrite,
-                                          platform::Share::kRead,
-                                          platform::Disposition::kCreateAlways);
+  auto destination =
+      platform::File::Open(destinationPath, platform::Access::kWrite, platform::Share::kRead,
+                           platform::Disposition::kCreateAlways);
   if (!destination) return 0;
   bool ok = Convert(*source, *destination, base);
   destination->Close();

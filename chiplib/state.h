@@ -2,9 +2,16 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <memory>
+#include <string>
 
 #include "platform/module.h"
 #include "vorpex_host.h"
+
+namespace vorpex::sim {
+class Player;
+class SimWinDriver;
+}  // namespace vorpex::sim
 
 namespace vorpex::chip {
 
@@ -33,6 +40,16 @@ struct ProgressState {
   int32_t lastPercent = -1;  // the percent on show; -1 redraws at the next update
 };
 
+// The simulated player, when a program attached one (playersim.h) or VORPEX_SIMULATOR names one.
+struct SimulatorState {
+  SimulatorState();
+  ~SimulatorState();
+  std::unique_ptr<sim::Player> player;
+  std::unique_ptr<sim::SimWinDriver> driver;
+  bool environmentChecked = false;  // VORPEX_SIMULATOR is read once, at the first driver open
+  std::string message;              // why the last attach failed
+};
+
 struct State {
   // The error state: the code, and the Windows error code that goes with code 6.
   int32_t errorCode = 0;
@@ -47,6 +64,7 @@ struct State {
   ProgressState progress;
   // The host's user interface, when one is installed (ui.size == 0 otherwise).
   VorpexUiHooks ui{};
+  SimulatorState simulator;
 };
 
 State& GetState();

@@ -30,6 +30,8 @@ constexpr platform::StringResource kStrings[] = {
 
 }  // namespace
 
-std::span<const platform::StringResource> StringTable() { return kStrings; }
+std::span<const platform::StringResource> StringTable() {
+  return kStrings;
+}
 
 }  // namespace vorpex::chip

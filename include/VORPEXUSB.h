@@ -1,7 +1,7 @@
 /* VORPEXUSB: the chip USB library of the player.
  *
- * Error state and messages, the Intel HEX conversion, and (in later versions of this header)
- * the WinDriver transport, storage, transfers and the firmware upgrade.
+ * Error state and messages, the Intel HEX conversion, the WinDriver transport, and (in later
+ * versions of this header) storage, transfers and the firmware upgrade.
  *
  * Every function returns its result as a 32-bit value and leaves the reason of a failure in
  * the process-wide error state (VORPEX_GetError, VORPEX_GetWindowsError). Nothing allocated by
@@ -66,8 +66,36 @@ VORPEX_API void* VORPEX_CC VORPEX_GetModuleHandle(void);
  * base + k, holes filled with 0x00. Returns 1 on success, 0 on failure (source missing,
  * destination not writable, a malformed record, or an image beyond 33,553,920 bytes); on
  * failure no destination file is left behind. */
-VORPEX_API int32_t VORPEX_CC loc_ConvertHexToBin(const char* sourcePath, const char* destinationPath,
-                                                 uint32_t base);
+VORPEX_API int32_t VORPEX_CC loc_ConvertHexToBin(const char* sourcePath,
+                                                 const char* destinationPath, uint32_t base);
+
+/* Transport. A device is the record VORPEX_Open returns; pass it back unchanged. */
+
+/* Opens the player (USB vendor 0x04E8, product 0x1003) through the WinDriver driver. Null when
+ * the driver is missing (error 1), the player is not attached (error code untouched), or the
+ * driver is older than version 502 or refuses the player (error 2). */
+VORPEX_API void* VORPEX_CC VORPEX_Open(void);
+/* Releases the player and frees the record; null is ignored. */
+VORPEX_API void VORPEX_CC VORPEX_Close(void* device);
+/* Resets pipes 2, 0x82, 3 and 0x83; returns 1. */
+VORPEX_API int32_t VORPEX_CC VORPEX_test(void* device);
+/* A control transfer on pipe 0 with the 8-byte `setup` packet and the write time-out.
+ * Returns the bytes transferred, or -1. */
+VORPEX_API int32_t VORPEX_CC VORPEX_WriteDefaultPipe(void* device, void* buffer, uint32_t size,
+                                                     const void* setup);
+/* Reads from pipe `pipe` | 0x80 with the read time-out; bytes transferred, or -1. */
+VORPEX_API int32_t VORPEX_CC VORPEX_ReadBulkPipe(void* device, uint32_t pipe, void* buffer,
+                                                 uint32_t size);
+/* Writes to pipe `pipe` with the write time-out; bytes transferred, or -1. */
+VORPEX_API int32_t VORPEX_CC VORPEX_WriteBulkPipe(void* device, uint32_t pipe, void* buffer,
+                                                  uint32_t size);
+/* Writes to pipe 2, reads from pipe 0x83: bytes transferred, 0 for failure (so a transfer
+ * of 0 bytes counts as failed too). */
+VORPEX_API int32_t VORPEX_CC VORPEX_SendUSB(void* device, void* buffer, uint32_t size);
+VORPEX_API int32_t VORPEX_CC VORPEX_RecvUSB(void* device, void* buffer, uint32_t size);
+/* Sets the read and write time-outs in milliseconds (3000 and 2000 at load) for every later
+ * transfer; returns `readMs`. */
+VORPEX_API uint32_t VORPEX_CC VORPEX_SetTimeout(uint32_t readMs, uint32_t writeMs);
 
 #ifdef __cplusplus
 }

@@ -1,11 +1,11 @@
 // Intel HEX text into images, on records made here, with the image kept in memory.
+#include "protocol/hex_image.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <string>
 #include <vector>
-
-#include "protocol/hex_image.h"
 
 namespace {
 
@@ -84,9 +84,9 @@ TEST(HexImage, EmptyTextGivesAnEmptyImage) {
 
 TEST(HexImage, BaseCutsAndFillsTheStart) {
   // A record straddling the base gives only its upper half; one below it leaves no trace.
-  auto r = Convert(Rec(0x1000, 0, Bytes(16, 0x40)) + "\n" + Rec(0x1FF8, 0, Bytes(16, 0)) + "\n" +
-                       kEof + "\n",
-                   0x2000);
+  auto r = Convert(
+      Rec(0x1000, 0, Bytes(16, 0x40)) + "\n" + Rec(0x1FF8, 0, Bytes(16, 0)) + "\n" + kEof + "\n",
+      0x2000);
   ASSERT_TRUE(r.ok);
   EXPECT_EQ(r.image, Bytes(8, 8));
 
@@ -98,12 +98,17 @@ TEST(HexImage, BaseCutsAndFillsTheStart) {
 }
 
 TEST(HexImage, LaterRecordsWinAndOrderDoesNotMatter) {
-  std::string text = Rec(0x0020, 0, Bytes(4, 0x20)) + "\n" + Rec(0x0000, 0, Bytes(4, 0x00)) +
-                     "\n" + Rec(0x0002, 0, {0x77, 0x78, 0x79, 0x7A}) + "\n" + kEof;
+  std::string text = Rec(0x0020, 0, Bytes(4, 0x20)) + "\n" + Rec(0x0000, 0, Bytes(4, 0x00)) + "\n" +
+                     Rec(0x0002, 0, {0x77, 0x78, 0x79, 0x7A}) + "\n" + kEof;
   auto r = Convert(text);
   ASSERT_TRUE(r.ok);
   std::vector<uint8_t> want(0x24, 0);
-  want[0] = 0; want[1] = 1; want[2] = 0x77; want[3] = 0x78; want[4] = 0x79; want[5] = 0x7A;
+  want[0] = 0;
+  want[1] = 1;
+  want[2] = 0x77;
+  want[3] = 0x78;
+  want[4] = 0x79;
+  want[5] = 0x7A;
   for (int i = 0; i < 4; ++i) want[0x20 + i] = static_cast<uint8_t>(0x20 + i);
   EXPECT_EQ(r.image, want);
   EXPECT_EQ(r.size, 0x24u);

@@ -1,0 +1,122 @@
+/* The simulated player: control from code. Not part of the player's own interface; exported by
+ * the chip library (VORPEXUSB) beside it.
+ *
+ * A simulated player is kept in a state directory (player.txt, M/, S/, boot.bin, codec.bin;
+ * see sim/state_dir.h). Setting the environment variable VORPEX_SIMULATOR to such a directory
+ * makes both libraries of any program talk to it instead of the drivers; PlayerSim_Attach does
+ * the same from code (and takes precedence). A directory that does not exist yet becomes a
+ * fresh default player: M 2048 and S 1024 units of 16384 bytes, driver version 502.
+ *
+ * The player is strict: a block that breaks the protocol fails its transfer and is logged as a
+ * violation (PlayerSim_Violations), so a library fault shows up in tests. */
+#ifndef PLAYERSIM_H
+#define PLAYERSIM_H
+
+#include <stdint.h>
+
+#include "VORPEXUSB.h"
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+typedef struct PlayerSimSettings {
+  uint32_t size;              /* sizeof(PlayerSimSettings) */
+  uint32_t capacityM;         /* capacity of memory M in units of 16384 bytes, up to 65535 */
+  uint32_t capacityS;         /* the same for memory S */
+  uint32_t driverVersion;     /* what the WinDriver version request answers */
+  int32_t playerPresent;      /* 0: the driver is there but the player is not on the bus */
+  int32_t refuseRegistration; /* 1: the driver refuses to register the player */
+  uint32_t endpointCount;     /* endpoints of the player's interface (3) */
+  uint8_t deviceInfo[20];     /* the answer to the device-information command */
+} PlayerSimSettings;
+
+/* Fills `settings` (its size field included) with the defaults. */
+VORPEX_API void VORPEX_CC PlayerSim_DefaultSettings(PlayerSimSettings* settings);
+/* Creates a fresh player with `settings` in `dir`; 1, or 0 when `dir` already holds a player or
+ * cannot be written (PlayerSim_GetMessage says why). */
+VORPEX_API int32_t VORPEX_CC PlayerSim_CreateStateDir(const char* dir,
+                                                      const PlayerSimSettings* settings);
+/* Makes the player of `dir` the device of both libraries (a fresh default one when `dir` holds
+ * none). Open device records of an earlier player stop working. 1, or 0 with a message. */
+VORPEX_API int32_t VORPEX_CC PlayerSim_Attach(const char* dir);
+/* Back to the real drivers. */
+VORPEX_API void VORPEX_CC PlayerSim_Detach(void);
+VORPEX_API int32_t VORPEX_CC PlayerSim_IsAttached(void);
+/* Why the last attach, creation or save of the state directory failed ("" when none did);
+ * copies at most size - 1 characters and a terminator, returns the full length. */
+VORPEX_API uint32_t VORPEX_CC PlayerSim_GetMessage(char* buffer, uint32_t size);
+
+/* Faults. `value` 0 clears a fault. One-shot faults clear themselves when they have struck. */
+enum {
+  PLAYERSIM_FAULT_UNPLUG = 1,            /* value 1: unplugged, every transfer fails at once */
+  PLAYERSIM_FAULT_REFUSE_NEXT_REPLY = 2, /* one-shot: the next command is refused, no effect */
+  PLAYERSIM_FAULT_DROP_NEXT_REPLY = 3,   /* one-shot: the next command is lost, no reply */
+  PLAYERSIM_FAULT_SHORT_TRANSFER = 4,    /* one-shot: the next bulk transfer moves half */
+  PLAYERSIM_FAULT_STALL_TRANSFER = 5,    /* one-shot: the next bulk transfer times out */
+  PLAYERSIM_FAULT_MEMORY_FULL = 6,       /* value 1: every "W" is refused for want of room */
+  PLAYERSIM_FAULT_SLOW_DEVICE = 7        /* value: milliseconds every bulk transfer takes */
+};
+/* 1, or 0 when no player is attached or the fault is unknown. */
+VORPEX_API int32_t VORPEX_CC PlayerSim_SetFault(int32_t fault, uint32_t value);
+VORPEX_API void VORPEX_CC PlayerSim_ClearFaults(void);
+
+/* The wire log: every transfer in order, with its direction and bytes. */
+enum {
+  PLAYERSIM_LOG_OUT = 1,      /* host to player, bulk pipe 2 */
+  PLAYERSIM_LOG_IN = 2,       /* player to host, bulk pipe 0x83 */
+  PLAYERSIM_LOG_CONTROL = 3,  /* control request; the bytes are its setup packet */
+  PLAYERSIM_LOG_HALT = 4,     /* halt of a pipe */
+  PLAYERSIM_LOG_RESET = 5,    /* reset of a pipe */
+  PLAYERSIM_LOG_ABORT = 6,    /* abort message */
+  PLAYERSIM_LOG_VIOLATION = 7 /* refused as breaking the protocol */
+};
+typedef struct PlayerSimLogEntry {
+  uint32_t size;   /* sizeof(PlayerSimLogEntry), set by the caller */
+  int32_t kind;    /* PLAYERSIM_LOG_* */
+  uint32_t pipe;   /* pipe number as addressed (0x83 for the IN pipe) */
+  int32_t ok;      /* 1 when the transfer succeeded */
+  uint32_t length; /* bytes moved (offered, for a failed OUT transfer) */
+} PlayerSimLogEntry;
+VORPEX_API uint32_t VORPEX_CC PlayerSim_LogCount(void);
+/* Fills `entry` and copies up to `capacity` of its bytes to `bytes` (may be null); 1, or 0
+ * when there is no such entry. */
+VORPEX_API int32_t VORPEX_CC PlayerSim_LogEntry(uint32_t index, PlayerSimLogEntry* entry,
+                                                uint8_t* bytes, uint32_t capacity);
+VORPEX_API void VORPEX_CC PlayerSim_ClearLog(void);
+/* Writes the log as text, one line an entry; 1, or 0 when it cannot be written. */
+VORPEX_API int32_t VORPEX_CC PlayerSim_WriteLog(const char* path);
+/* Transfers the player refused as breaking the protocol since it was attached. */
+VORPEX_API uint32_t VORPEX_CC PlayerSim_Violations(void);
+
+/* WinDriver handles the chip library holds open and players it has registered, so tests can
+ * see that everything acquired was released. */
+VORPEX_API void VORPEX_CC PlayerSim_DriverUse(uint32_t* handles, uint32_t* devices);
+
+/* Virtual time for the chip library (sleeps, ticks, local time, transfer time-outs): with `on`
+ * time moves only when something waits; the clock starts at tick 1000000 on Monday 2005-03-07,
+ * 14:30:58. Off: the real clock. */
+VORPEX_API void VORPEX_CC PlayerSim_UseVirtualTime(int32_t on);
+/* Virtual milliseconds passed since PlayerSim_UseVirtualTime(1). */
+VORPEX_API uint64_t VORPEX_CC PlayerSim_ElapsedMs(void);
+
+/* Firmware areas: 0 boot, 1 codec. Returns the area's length (the blocks last written times 512)
+ * and copies up to `capacity` bytes of it; 0 without a player. */
+VORPEX_API uint32_t VORPEX_CC PlayerSim_ReadArea(int32_t area, uint8_t* buffer, uint32_t capacity);
+/* -1 when the player is not in upgrade mode, else the mode byte it was given. */
+VORPEX_API int32_t VORPEX_CC PlayerSim_UpgradeMode(void);
+
+/* Memory contents: `memory` 0 for M, 1 for S. Appends a raw 32-byte directory slot and, for a
+ * file slot, its `size` bytes of data (size must equal the slot's size field); 1 or 0. */
+VORPEX_API int32_t VORPEX_CC PlayerSim_AddSlot(int32_t memory, const uint8_t* slot,
+                                               const uint8_t* data, uint32_t size);
+/* The size of entry `index` (files counted as the directory read counts them), copying up to
+ * `capacity` of its bytes; 0xFFFFFFFF when there is no such entry. */
+VORPEX_API uint32_t VORPEX_CC PlayerSim_ReadFile(int32_t memory, uint32_t index, uint8_t* buffer,
+                                                 uint32_t capacity);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* PLAYERSIM_H */

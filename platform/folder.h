@@ -1,0 +1,13 @@
+// Folders and atomic file replacement, for data kept between runs.
+#pragma once
+#include <string>
+
+namespace vorpex::platform {
+
+bool FolderExists(const std::string& path);
+// Creates one folder (its parent must exist); true when it exists afterwards.
+bool MakeFolder(const std::string& path);
+// Moves `from` over `to` in one step, replacing `to` when it exists. LastError on failure.
+bool RenameOver(const std::string& from, const std::string& to);
+
+}  // namespace vorpex::platform

@@ -1,0 +1,29 @@
+#include "platform/folder.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdio>
+
+#include "platform/posix/errno_map.h"
+
+namespace vorpex::platform {
+
+bool FolderExists(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool MakeFolder(const std::string& path) {
+  if (::mkdir(path.c_str(), 0777) == 0 || (errno == EEXIST && FolderExists(path))) return true;
+  posix::RecordPathErrno(path);
+  return false;
+}
+
+bool RenameOver(const std::string& from, const std::string& to) {
+  if (std::rename(from.c_str(), to.c_str()) == 0) return true;
+  posix::RecordErrno();
+  return false;
+}
+
+}  // namespace vorpex::platform

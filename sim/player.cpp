@@ -1,0 +1,161 @@
+#include "sim/player.h"
+
+#include <algorithm>
+
+#include "platform/clock.h"
+#include "protocol/command_block.h"
+#include "sim/state_dir.h"
+
+namespace vorpex::sim {
+
+std::unique_ptr<Player> Player::Load(const std::string& dir, std::string& error) {
+  auto data = LoadStateDir(dir, error);
+  if (!data) return nullptr;
+  return std::make_unique<Player>(std::move(*data), dir);
+}
+
+Player::Player(PlayerData data, std::string dir) : model_(std::move(data)), dir_(std::move(dir)) {}
+
+void Player::Wait(uint32_t ms) {
+  platform::SleepMs(platform::IsVirtualClock() ? ms : std::min(ms, kLongestRealWaitMs));
+}
+
+bool Player::Pace(uint32_t timeoutMs) {
+  if (faults.stallNext) {
+    faults.stallNext = false;
+    Wait(timeoutMs);
+    return false;
+  }
+  if (faults.slowMs > 0) {
+    if (faults.slowMs > timeoutMs) {
+      Wait(timeoutMs);
+      return false;
+    }
+    Wait(faults.slowMs);
+  }
+  return true;
+}
+
+void Player::RecordViolation(uint32_t pipe, std::vector<uint8_t> bytes, const std::string& why) {
+  ++violations_;
+  log_.Add(LogKind::kViolation, pipe, false, std::move(bytes), why);
+}
+
+void Player::SaveIfChanged() {
+  if (!model_.dirty || dir_.empty()) return;
+  model_.dirty = false;
+  std::string error;
+  if (!SaveStateDir(dir_, model_.data(), error)) saveError_ = error;
+}
+
+std::optional<uint32_t> Player::BulkOut(uint32_t pipe, std::span<const uint8_t> data,
+                                        uint32_t timeoutMs) {
+  std::vector<uint8_t> bytes(data.begin(), data.end());
+  if (!Present()) {
+    log_.Add(LogKind::kOut, pipe, false, std::move(bytes), "no player");
+    return std::nullopt;
+  }
+  if (!Pace(timeoutMs)) {
+    log_.Add(LogKind::kOut, pipe, false, std::move(bytes), "time-out");
+    return std::nullopt;
+  }
+  size_t moved = data.size();
+  if (faults.shortNext) {
+    faults.shortNext = false;
+    moved = data.size() / protocol::kBlockSize / 2 * protocol::kBlockSize;
+    bytes.resize(moved);
+    if (moved == 0) {
+      log_.Add(LogKind::kOut, pipe, true, {}, "short transfer");
+      return 0;
+    }
+  }
+  const Outcome outcome = model_.Receive(data.first(moved));
+  if (!outcome.accepted) {
+    RecordViolation(pipe, std::move(bytes), outcome.violation);
+    return std::nullopt;
+  }
+  log_.Add(LogKind::kOut, pipe, true, std::move(bytes),
+           moved < data.size() ? "short transfer" : "");
+  SaveIfChanged();
+  return static_cast<uint32_t>(moved);
+}
+
+std::optional<uint32_t> Player::BulkIn(uint32_t pipe, std::span<uint8_t> data, uint32_t timeoutMs) {
+  if (!Present()) {
+    log_.Add(LogKind::kIn, pipe, false, {}, "no player");
+    return std::nullopt;
+  }
+  if (!Pace(timeoutMs)) {
+    log_.Add(LogKind::kIn, pipe, false, {}, "time-out");
+    return std::nullopt;
+  }
+  std::span<uint8_t> target = data;
+  const bool shortened = faults.shortNext;
+  if (shortened) {
+    faults.shortNext = false;
+    target = data.first(data.size() / protocol::kBlockSize / 2 * protocol::kBlockSize);
+    if (target.empty()) {
+      log_.Add(LogKind::kIn, pipe, true, {}, "short transfer");
+      return 0;
+    }
+  }
+  if (!model_.HasOutput() && target.size() % protocol::kBlockSize == 0 && !target.empty()) {
+    // Nothing to deliver: the read waits its time-out and fails.
+    Wait(timeoutMs);
+    log_.Add(LogKind::kIn, pipe, false, {}, "time-out, nothing to read");
+    return std::nullopt;
+  }
+  size_t delivered = 0;
+  const Outcome outcome = model_.Deliver(target, delivered);
+  if (!outcome.accepted) {
+    RecordViolation(pipe, {}, outcome.violation);
+    return std::nullopt;
+  }
+  log_.Add(LogKind::kIn, pipe, true, std::vector<uint8_t>(data.begin(), data.begin() + delivered),
+           shortened ? "short transfer" : "");
+  SaveIfChanged();
+  return static_cast<uint32_t>(delivered);
+}
+
+std::optional<uint32_t> Player::Control(std::span<const uint8_t, 8> setup,
+                                        std::span<uint8_t> data) {
+  std::vector<uint8_t> bytes(setup.begin(), setup.end());
+  if (!Present()) {
+    log_.Add(LogKind::kControl, 0, false, std::move(bytes), "no player");
+    return std::nullopt;
+  }
+  if (!std::equal(setup.begin(), setup.end(), protocol::kCancelSetup.begin()) || !data.empty()) {
+    RecordViolation(0, std::move(bytes), "unknown control request");
+    return std::nullopt;
+  }
+  model_.Cancel();
+  log_.Add(LogKind::kControl, 0, true, std::move(bytes), "cancel");
+  return 0;
+}
+
+bool Player::AddSlot(int memory, StoredSlot slot) {
+  Memory& m = model_.data().memories[static_cast<size_t>(memory)];
+  if (m.slots.size() >= kMaxSlots) return false;
+  if (protocol::IsFileSlot(slot.raw) && m.FileCount() >= kMaxFiles) return false;
+  m.slots.push_back(std::move(slot));
+  model_.dirty = true;
+  SaveIfChanged();
+  return true;
+}
+
+void Player::Halt(uint32_t pipe) {
+  model_.Cancel();
+  log_.Add(LogKind::kHalt, pipe, true);
+}
+
+void Player::ResetPipe(uint32_t pipe) {
+  model_.Cancel();
+  log_.Add(LogKind::kReset, pipe, true);
+}
+
+void Player::Abort(uint32_t pipe) {
+  model_.Cancel();
+  log_.Add(LogKind::kAbort, pipe, true);
+}
+
+}  // namespace vorpex::sim

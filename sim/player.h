@@ -1,0 +1,75 @@
+// The simulated player as the driver faces see it: the device model behind its pipes, the
+// faults a test can arm, the wire log, the time a transfer takes, and the state directory
+// that keeps the player between runs (saved after every change).
+#pragma once
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+
+#include "sim/player_model.h"
+#include "sim/wire_log.h"
+
+namespace vorpex::sim {
+
+struct Faults {
+  bool unplugged = false;  // every transfer fails at once; a scan finds no player
+  bool shortNext = false;  // the next bulk transfer moves half its 512-byte units
+  bool stallNext = false;  // the next bulk transfer moves nothing and fails after its time-out
+  uint32_t slowMs = 0;     // every bulk transfer takes this long (failing past its time-out)
+};
+
+// A real wait for a time-out never lasts longer than this (virtual time waits it all).
+inline constexpr uint32_t kLongestRealWaitMs = 10000;
+
+class Player {
+ public:
+  // The player kept in `dir` (a fresh default one when `dir` holds none yet); nullptr with the
+  // reason in `error` when `dir` cannot be read or written.
+  static std::unique_ptr<Player> Load(const std::string& dir, std::string& error);
+  // A player only in memory (tests of the model and faces).
+  explicit Player(PlayerData data, std::string dir = {});
+
+  bool Present() const { return model_.data().settings.present && !faults.unplugged; }
+  const PlayerSettings& settings() const { return model_.data().settings; }
+
+  // The three pipes. Results: bytes moved, or nullopt when the transfer failed.
+  std::optional<uint32_t> BulkOut(uint32_t pipe, std::span<const uint8_t> data, uint32_t timeoutMs);
+  std::optional<uint32_t> BulkIn(uint32_t pipe, std::span<uint8_t> data, uint32_t timeoutMs);
+  // A control transfer; the player knows one request: the cancel (vendor request 1, no data).
+  std::optional<uint32_t> Control(std::span<const uint8_t, 8> setup, std::span<uint8_t> data);
+  // Halting or resetting a pipe ends the transfer in progress, as the abort message does.
+  void Halt(uint32_t pipe);
+  void ResetPipe(uint32_t pipe);
+  void Abort(uint32_t pipe);
+
+  // Appends a raw directory slot (with its file's data) to memory 0 or 1 and saves; false when
+  // the memory has no room for another slot or file.
+  bool AddSlot(int memory, StoredSlot slot);
+
+  PlayerModel& model() { return model_; }
+  WireLog& log() { return log_; }
+  Faults faults;
+  // Logs a transfer or request refused as breaking the protocol, and counts it.
+  void RecordViolation(uint32_t pipe, std::vector<uint8_t> bytes, const std::string& why);
+  // Transfers refused as breaking the protocol since the player was loaded.
+  uint32_t violations() const { return violations_; }
+  const std::string& lastSaveError() const { return saveError_; }
+
+ private:
+  // Waits `ms` (virtual time advances; real time is bounded by kLongestRealWaitMs).
+  static void Wait(uint32_t ms);
+  // Slow device and stall: true when the transfer may go ahead.
+  bool Pace(uint32_t timeoutMs);
+  void SaveIfChanged();
+
+  PlayerModel model_;
+  std::string dir_;
+  WireLog log_;
+  uint32_t violations_ = 0;
+  std::string saveError_;
+};
+
+}  // namespace vorpex::sim

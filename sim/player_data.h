@@ -1,0 +1,74 @@
+// Everything the simulated player keeps between runs: its settings, its two memories, and its
+// two firmware areas.
+#pragma once
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "protocol/dir_slot.h"
+
+namespace vorpex::sim {
+
+inline constexpr uint32_t kBootAreaBytes = 8192;
+inline constexpr uint32_t kMaxAreaBlocks = 65535;
+inline constexpr size_t kMaxFiles = 256;   // an entry index is one byte
+inline constexpr size_t kMaxSlots = 4096;  // directory slots of one memory
+inline constexpr size_t kDeviceInfoSize = 20;
+
+struct PlayerSettings {
+  // Capacities of M and S in units of 16384 bytes (32 MiB and 16 MiB).
+  std::array<uint32_t, 2> capacity{2048, 1024};
+  uint32_t driverVersion = 502;
+  bool present = true;              // the player is on the bus
+  bool refuseRegistration = false;  // the driver refuses to register it
+  uint32_t endpointCount = 3;       // endpoints of the player's interface
+  // What the device-information command answers (bytes 4 to 23 of its reply).
+  std::array<uint8_t, kDeviceInfoSize> deviceInfo{'S', 'I', 'M', ' ', 'M', 'P', '3', ' ', 'P', 'L',
+                                                  'A', 'Y', 'E', 'R', ' ', '1', '.', '0', '0', ' '};
+};
+
+// One directory slot and, for a file slot, the file's bytes.
+struct StoredSlot {
+  protocol::Slot raw{};
+  std::vector<uint8_t> data;
+  std::string dataFile;  // where the state directory keeps `data`; empty until saved
+};
+
+struct Memory {
+  uint32_t capacity = 0;   // units of 16384 bytes
+  uint8_t lastFormat = 0;  // command code of the last format ('F', 'C', 'V'), 0 if never
+  std::vector<StoredSlot> slots;
+
+  size_t FileCount() const;
+  // Space taken by the files, in units of 16384 bytes (each file rounded up).
+  uint32_t UsedUnits() const;
+  // The slot of the i-th file, counting files from 0 in slot order.
+  std::optional<size_t> SlotOfEntry(size_t index) const;
+  // The entry index a file would have in `slot`: the files in front of it.
+  size_t EntryOfSlot(size_t slot) const;
+};
+
+inline uint32_t UnitsFor(uint64_t bytes) {
+  return static_cast<uint32_t>((bytes + protocol::kSpaceUnit - 1) / protocol::kSpaceUnit);
+}
+
+struct PlayerData {
+  PlayerSettings settings;
+  std::array<Memory, 2> memories;
+  // The blocks last written to each firmware area (block count times 512 bytes).
+  std::vector<uint8_t> bootArea;
+  std::vector<uint8_t> codecArea;
+  uint32_t nextDataFile = 1;  // serial of the next file the state directory writes
+
+  // Not kept between runs: what the state directory holds already.
+  bool areasChanged = true;               // the firmware areas differ from boot.bin, codec.bin
+  std::set<std::string> dataFilesOnDisk;  // data files that player.txt names
+
+  static PlayerData Fresh(const PlayerSettings& settings);
+};
+
+}  // namespace vorpex::sim

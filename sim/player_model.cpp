@@ -1,0 +1,424 @@
+#include "sim/player_model.h"
+
+#include <algorithm>
+
+#include "protocol/command_block.h"
+#include "protocol/write_header.h"
+
+namespace vorpex::sim {
+namespace {
+
+using namespace vorpex::protocol;
+
+constexpr uint8_t kStatusBadArgument = 1;
+constexpr uint8_t kStatusNoRoom = 2;
+constexpr uint8_t kStatusWrongState = 3;
+
+Outcome Violation(std::string why) {
+  return {false, std::move(why)};
+}
+
+std::vector<uint8_t> OkBlock() {
+  std::vector<uint8_t> block(kBlockSize, 0);
+  std::copy(kOkReply.begin(), kOkReply.end(), block.begin());
+  return block;
+}
+
+std::string Hex(uint8_t value) {
+  static constexpr char kDigits[] = "0123456789ABCDEF";
+  return std::string("0x") + kDigits[value >> 4] + kDigits[value & 15];
+}
+
+std::string PayloadViolation(uint8_t code, size_t n) {
+  return "payload of " + std::to_string(n) + " bytes for command " + Hex(code);
+}
+
+bool IsMemoryLetter(uint8_t letter) {
+  return letter == kLetterMemoryM || letter == kLetterMemoryS;
+}
+
+// A single unit that is a well-formed command block with one of the player's letters. Data can
+// only look like this on purpose, so in a data phase it is taken for a host that lost track.
+bool LooksLikeCommand(std::span<const uint8_t> bytes) {
+  const auto command = ParseCommandBlock(bytes);
+  if (!command) return false;
+  const uint8_t l = command->letter;
+  return IsMemoryLetter(l) || l == kLetterDeviceInfo || l == kLetterUpgradeMode ||
+         l == kLetterUpgradeArea;
+}
+
+}  // namespace
+
+Outcome PlayerModel::Receive(std::span<const uint8_t> bytes) {
+  if (phase_ != Phase::kCommand && LooksLikeCommand(bytes)) {
+    return Violation("command block while data is due");
+  }
+  switch (phase_) {
+    case Phase::kCommand:
+      return Command(bytes);
+    case Phase::kReceiveFile:
+      return ReceiveFileData(bytes);
+    case Phase::kReceiveArea:
+      return ReceiveAreaData(bytes);
+    case Phase::kSendFile:
+      break;
+  }
+  return Violation("OUT transfer while file data is due on the IN pipe");
+}
+
+Outcome PlayerModel::Deliver(std::span<uint8_t> out, size_t& delivered) {
+  delivered = 0;
+  if (out.size() % kBlockSize != 0 || out.empty()) {
+    return Violation("IN read of " + std::to_string(out.size()) + " bytes");
+  }
+  if (output_.empty()) return {};
+  const std::vector<uint8_t>& front = output_.front();
+  delivered = std::min(out.size(), front.size() - frontOffset_);
+  std::copy_n(front.begin() + static_cast<ptrdiff_t>(frontOffset_), delivered, out.begin());
+  frontOffset_ += delivered;
+  if (frontOffset_ == front.size()) {
+    output_.pop_front();
+    frontOffset_ = 0;
+    if (output_.empty() && phase_ == Phase::kSendFile) phase_ = Phase::kCommand;
+  }
+  return {};
+}
+
+void PlayerModel::Cancel() {
+  output_.clear();
+  frontOffset_ = 0;
+  pendingData_.clear();
+  pendingMemory_ = nullptr;
+  phase_ = Phase::kCommand;
+}
+
+bool PlayerModel::Answer(std::vector<uint8_t> reply) {
+  if (dropNextReply) {
+    dropNextReply = false;
+    return false;
+  }
+  if (refuseNextReply) {
+    refuseNextReply = false;
+    Refuse(kStatusBadArgument);
+    return false;
+  }
+  output_.push_back(std::move(reply));
+  return true;
+}
+
+bool PlayerModel::AnswerOk() {
+  return Answer(OkBlock());
+}
+
+void PlayerModel::Refuse(uint8_t status) {
+  std::vector<uint8_t> block(kBlockSize, 0);
+  BuildRefusal(Block(block.data(), kBlockSize), status);
+  output_.push_back(std::move(block));
+}
+
+Outcome PlayerModel::Command(std::span<const uint8_t> block) {
+  if (block.size() != kBlockSize) {
+    return Violation("command block of " + std::to_string(block.size()) + " bytes");
+  }
+  const auto command = ParseCommandBlock(block);
+  if (!command) return Violation("bad head, length or terminator");
+  const uint8_t letter = command->letter;
+  const uint8_t code = command->code;
+  const auto payload = command->payload;
+
+  // Outcome checks that need no state first, so a refused block changes nothing.
+  if (IsMemoryLetter(letter)) {
+    switch (code) {
+      case kCmdFormat:
+      case kCmdMp3Format:
+      case kCmdVoiceFormat:
+      case kCmdReadDirectory:
+        if (!payload.empty()) return Violation(PayloadViolation(code, payload.size()));
+        break;
+      case kCmdDelete:
+      case kCmdReadFile:
+        if (payload.size() != 1) return Violation(PayloadViolation(code, payload.size()));
+        break;
+      case kCmdRenameOrReplace:
+        if (payload.size() < 2 || payload.size() > 13) {
+          return Violation(PayloadViolation(code, payload.size()));
+        }
+        break;
+      case kCmdWriteFile:
+        if (payload.size() <= kWriteHeaderTail || payload.size() > kWriteHeaderTail + 12) {
+          return Violation(PayloadViolation(code, payload.size()));
+        }
+        break;
+      default:
+        return Violation("unknown command " + Hex(code) + " for memory " + Hex(letter));
+    }
+  } else if (letter == kLetterDeviceInfo) {
+    if (code != kCmdDeviceInfo) return Violation("unknown command " + Hex(code) + " for Y");
+    if (!payload.empty()) return Violation(PayloadViolation(code, payload.size()));
+  } else if (letter == kLetterUpgradeMode) {
+    if (code != kCmdUpgradeMode) return Violation("unknown command " + Hex(code) + " for G");
+    if (payload.size() != 2 || payload[0] != kUpgradeModeFirstByte) {
+      return Violation("bad upgrade-mode payload");
+    }
+  } else if (letter == kLetterUpgradeArea) {
+    const size_t expected = code == kCmdEraseArea ? 1 : code == kCmdWriteArea ? 3 : 0;
+    if (expected == 0) return Violation("unknown command " + Hex(code) + " for C");
+    if (payload.size() != expected) return Violation(PayloadViolation(code, payload.size()));
+    if (payload[0] != kAreaBoot && payload[0] != kAreaCodec) {
+      return Violation("unknown firmware area " + Hex(payload[0]));
+    }
+  } else {
+    return Violation("unknown memory letter " + Hex(letter));
+  }
+
+  // Replies the host did not read are dropped now.
+  output_.clear();
+  frontOffset_ = 0;
+
+  if (IsMemoryLetter(letter)) {
+    return MemoryCommand(data_.memories[letter == kLetterMemoryM ? 0 : 1], code, payload);
+  }
+  if (letter == kLetterDeviceInfo) {
+    std::vector<uint8_t> reply(kBlockSize, 0);
+    reply[0] = kBlockHead;
+    reply[2] = static_cast<uint8_t>(kDeviceInfoSize + 2);
+    reply[3] = kBlockColon;
+    std::copy(data_.settings.deviceInfo.begin(), data_.settings.deviceInfo.end(),
+              reply.begin() + 4);
+    reply[4 + kDeviceInfoSize] = kBlockTerminator;
+    Answer(std::move(reply));
+    return {};
+  }
+  return UpgradeCommand(letter, code, payload);
+}
+
+Outcome PlayerModel::MemoryCommand(Memory& memory, uint8_t code, std::span<const uint8_t> payload) {
+  switch (code) {
+    case kCmdFormat:
+    case kCmdMp3Format:
+    case kCmdVoiceFormat:
+      if (AnswerOk()) {
+        memory.slots.clear();
+        memory.lastFormat = code;
+        dirty = true;
+      }
+      break;
+    case kCmdReadDirectory:
+      ReadDirectory(memory);
+      break;
+    case kCmdDelete: {
+      const auto slot = memory.SlotOfEntry(payload[0]);
+      if (!slot) {
+        Refuse(kStatusBadArgument);
+      } else if (AnswerOk()) {
+        memory.slots[*slot].raw[0] = kSlotDeleted;
+        memory.slots[*slot].data.clear();
+        memory.slots[*slot].dataFile.clear();
+        dirty = true;
+      }
+      break;
+    }
+    case kCmdRenameOrReplace:
+      RenameOrReplace(memory, payload);
+      break;
+    case kCmdReadFile: {
+      const auto slot = memory.SlotOfEntry(payload[0]);
+      if (!slot) {
+        Refuse(kStatusBadArgument);
+        break;
+      }
+      if (!AnswerOk() || !AnswerOk()) break;  // refused or lost: no data follows
+      const StoredSlot& stored = memory.slots[*slot];
+      if (!stored.data.empty()) {
+        std::vector<uint8_t> data = stored.data;
+        data.resize(WireLength(data.size()), 0);
+        output_.push_back(std::move(data));
+        phase_ = Phase::kSendFile;
+      }
+      break;
+    }
+    case kCmdWriteFile:
+      WriteFile(memory, payload);
+      break;
+    default:
+      break;  // checked by the caller
+  }
+  return {};
+}
+
+void PlayerModel::ReadDirectory(const Memory& memory) {
+  const size_t files = memory.FileCount();
+  // Trailing empty or deleted slots are not announced.
+  size_t slots = memory.slots.size();
+  while (slots > 0 && !IsFileSlot(memory.slots[slots - 1].raw)) --slots;
+  std::vector<uint8_t> header = OkBlock();
+  EncodeDirectoryHeader(
+      header, {static_cast<uint16_t>(files), static_cast<uint16_t>(slots),
+               static_cast<uint16_t>(memory.capacity), static_cast<uint16_t>(memory.UsedUnits())});
+  if (!Answer(std::move(header))) return;
+  if (files == 0) return;  // the host reads no directory blocks then
+  for (size_t first = 0; first < slots; first += kSlotsPerBlock) {
+    std::vector<uint8_t> block(kBlockSize, 0);
+    for (size_t i = 0; i < kSlotsPerBlock && first + i < slots; ++i) {
+      const auto& raw = memory.slots[first + i].raw;
+      std::copy(raw.begin(), raw.end(), block.begin() + static_cast<ptrdiff_t>(i * kSlotSize));
+    }
+    output_.push_back(std::move(block));
+  }
+}
+
+void PlayerModel::RenameOrReplace(Memory& memory, std::span<const uint8_t> payload) {
+  const auto slot = memory.SlotOfEntry(payload[0]);
+  if (!slot) return Refuse(kStatusBadArgument);
+  if (payload.size() == 2) {
+    const auto other = memory.SlotOfEntry(payload[1]);
+    if (!other) return Refuse(kStatusBadArgument);
+    if (AnswerOk()) {
+      std::swap(memory.slots[*slot], memory.slots[*other]);
+      dirty = true;
+    }
+    return;
+  }
+  const std::string name(payload.begin() + 1, payload.end());
+  const auto split = SplitShortName(name);
+  if (!split) return Refuse(kStatusBadArgument);
+  if (AnswerOk()) {
+    auto& raw = memory.slots[*slot].raw;
+    std::copy(split->name.begin(), split->name.end(), raw.begin());
+    std::copy(split->extension.begin(), split->extension.end(), raw.begin() + 8);
+    dirty = true;
+  }
+}
+
+void PlayerModel::WriteFile(Memory& memory, std::span<const uint8_t> payload) {
+  const auto header = DecodeWriteHeader(payload);
+  const auto split = header ? SplitShortName(header->shortName) : std::nullopt;
+  if (!split) return Refuse(kStatusBadArgument);
+  if (memoryFull || memory.FileCount() >= kMaxFiles ||
+      memory.UsedUnits() + static_cast<uint64_t>(UnitsFor(header->size)) > memory.capacity) {
+    return Refuse(kStatusNoRoom);
+  }
+  size_t slot = 0;
+  while (slot < memory.slots.size() && IsFileSlot(memory.slots[slot].raw)) ++slot;
+  // A free slot is one never used or deleted; long-name, volume and folder slots stay.
+  while (slot < memory.slots.size() && memory.slots[slot].raw[11] != 0 &&
+         memory.slots[slot].raw[0] != kSlotDeleted) {
+    ++slot;
+  }
+  if (slot >= kMaxSlots) return Refuse(kStatusNoRoom);
+
+  SlotFields fields;
+  fields.name = split->name;
+  fields.extension = split->extension;
+  fields.attributes = kAttrArchive;
+  fields.time = header->time;
+  fields.date = header->date;
+  fields.size = header->size;
+
+  std::vector<uint8_t> reply = OkBlock();
+  reply[6] = static_cast<uint8_t>(memory.EntryOfSlot(slot));
+  if (!Answer(std::move(reply))) return;
+  pendingMemory_ = &memory;
+  pendingSlot_ = slot;
+  pendingRaw_ = EncodeSlot(fields);
+  pendingSize_ = header->size;
+  pendingWireLeft_ = WireLength(header->size);
+  pendingData_.clear();
+  pendingData_.reserve(pendingWireLeft_);
+  if (pendingWireLeft_ == 0) {
+    CommitFile();
+  } else {
+    phase_ = Phase::kReceiveFile;
+  }
+}
+
+Outcome PlayerModel::ReceiveFileData(std::span<const uint8_t> bytes) {
+  if (bytes.empty() || bytes.size() % kBlockSize != 0) {
+    return Violation("file data of " + std::to_string(bytes.size()) + " bytes");
+  }
+  if (bytes.size() > pendingWireLeft_) {
+    return Violation("file data of " + std::to_string(bytes.size()) + " bytes where " +
+                     std::to_string(pendingWireLeft_) + " are due");
+  }
+  pendingData_.insert(pendingData_.end(), bytes.begin(), bytes.end());
+  pendingWireLeft_ -= bytes.size();
+  if (pendingWireLeft_ == 0) CommitFile();
+  return {};
+}
+
+void PlayerModel::CommitFile() {
+  Memory& memory = *pendingMemory_;
+  StoredSlot stored;
+  stored.raw = pendingRaw_;
+  stored.data.assign(pendingData_.begin(), pendingData_.begin() + pendingSize_);
+  if (pendingSlot_ < memory.slots.size()) {
+    memory.slots[pendingSlot_] = std::move(stored);
+  } else {
+    memory.slots.push_back(std::move(stored));
+  }
+  pendingData_.clear();
+  pendingMemory_ = nullptr;
+  phase_ = Phase::kCommand;
+  dirty = true;
+}
+
+Outcome PlayerModel::UpgradeCommand(uint8_t letter, uint8_t code,
+                                    std::span<const uint8_t> payload) {
+  if (letter == kLetterUpgradeMode) {
+    if (AnswerOk()) {
+      upgradeMode_ = true;
+      upgradeModeByte_ = payload[1];
+      erased_ = {};
+    }
+    return {};
+  }
+  const bool boot = payload[0] == kAreaBoot;
+  const size_t area = boot ? 0 : 1;
+  if (code == kCmdEraseArea) {
+    if (!upgradeMode_) {
+      Refuse(kStatusWrongState);
+    } else if (AnswerOk()) {
+      erased_[area] = true;
+      (boot ? data_.bootArea : data_.codecArea).clear();
+      data_.areasChanged = true;
+      dirty = true;
+    }
+    return {};
+  }
+  const uint32_t blocks = static_cast<uint32_t>(payload[1]) << 8 | payload[2];
+  const uint32_t limit = boot ? kBootAreaBytes / kBlockSize : kMaxAreaBlocks;
+  if (!upgradeMode_ || !erased_[area]) {
+    Refuse(kStatusWrongState);
+  } else if (blocks == 0 || blocks > limit) {
+    Refuse(kStatusBadArgument);
+  } else if (AnswerOk()) {
+    pendingBoot_ = boot;
+    pendingWireLeft_ = static_cast<size_t>(blocks) * kBlockSize;
+    pendingData_.clear();
+    pendingData_.reserve(pendingWireLeft_);
+    phase_ = Phase::kReceiveArea;
+  }
+  return {};
+}
+
+Outcome PlayerModel::ReceiveAreaData(std::span<const uint8_t> bytes) {
+  if (bytes.empty() || bytes.size() % kBlockSize != 0 || bytes.size() > pendingWireLeft_) {
+    return Violation("firmware data of " + std::to_string(bytes.size()) + " bytes where " +
+                     std::to_string(pendingWireLeft_) + " are due");
+  }
+  pendingData_.insert(pendingData_.end(), bytes.begin(), bytes.end());
+  pendingWireLeft_ -= bytes.size();
+  if (pendingWireLeft_ > 0) return {};
+  phase_ = Phase::kCommand;
+  if (AnswerOk()) {
+    (pendingBoot_ ? data_.bootArea : data_.codecArea) = std::move(pendingData_);
+    erased_[pendingBoot_ ? 0 : 1] = false;
+    upgradeMode_ = false;
+    data_.areasChanged = true;
+    dirty = true;
+  }
+  pendingData_.clear();
+  return {};
+}
+
+}  // namespace vorpex::sim

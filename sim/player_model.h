@@ -1,0 +1,103 @@
+// The player as a device: command blocks and data in, reply blocks and data out. No transport,
+// no files and no clock here; the driver faces carry the bytes and the state directory keeps
+// the data between runs.
+//
+// Behaviour where the host cannot tell (kept stable, tests rely on it):
+// - Refusals are reply blocks 23 00 03 3A ss 2E with status ss: 1 no such entry or a bad
+//   argument, 2 no room (memory or directory full), 3 not in the right state for the command
+//   (an area write without upgrade mode or without an erase of that area first).
+// - "P" with two payload bytes (replace) swaps the entries `index` and `second`; both must exist.
+//   With three or more bytes it renames entry `index` to the short name that follows.
+// - A new file takes the first free slot (never used, or deleted) and so the entry index of
+//   that place; the OK reply to "W" carries it at byte 6. Deleting marks the slot 0xE5.
+// - The three formats ("F", "C" MP3, "V" voice) all empty the memory; the kind is remembered.
+// - The device-information reply is 23 00 16 3A, the 20 bytes of the settings, 2E.
+// - After the final reply of an area write the player leaves upgrade mode.
+// - Strictness: a block that breaks the protocol is not taken at all (the transfer fails) and
+//   reported as a violation: not 512 bytes, bad head, length or terminator, unknown letter or
+//   code, a payload of the wrong length, a command while file data is still due in either
+//   direction, data that is not whole 512-byte units or more than announced, an IN read that is
+//   not whole 512-byte units. Reply blocks the host left unread are dropped at its next command.
+//   While data is due, a 512-byte unit that is a well-formed command block with one of the
+//   player's letters counts as a command, not data (so such a unit cannot be copied as data).
+#pragma once
+#include <cstdint>
+#include <deque>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "sim/player_data.h"
+
+namespace vorpex::sim {
+
+enum class Phase { kCommand, kReceiveFile, kReceiveArea, kSendFile };
+
+struct Outcome {
+  bool accepted = true;
+  std::string violation;  // why the bytes were not taken
+};
+
+class PlayerModel {
+ public:
+  explicit PlayerModel(PlayerData data) : data_(std::move(data)) {}
+
+  // One OUT transfer of the host.
+  Outcome Receive(std::span<const uint8_t> bytes);
+  // One IN transfer of the host: bytes of the first waiting reply or data, at most `out.size()`.
+  // Nothing waiting gives 0 bytes; a read that is not whole 512-byte units is a violation.
+  Outcome Deliver(std::span<uint8_t> out, size_t& delivered);
+  bool HasOutput() const { return !output_.empty(); }
+  // The cancel request or abort message: ends a data phase in either direction. A partly
+  // received file or area is discarded.
+  void Cancel();
+
+  // Faults the player itself shows. Refusing or dropping the next reply means the next command
+  // (or the final acknowledgement of an area write) takes no effect and is answered with a
+  // refusal, or not answered at all.
+  bool refuseNextReply = false;
+  bool dropNextReply = false;
+  bool memoryFull = false;
+
+  Phase phase() const { return phase_; }
+  bool upgradeMode() const { return upgradeMode_; }
+  uint8_t upgradeModeByte() const { return upgradeModeByte_; }
+  const PlayerData& data() const { return data_; }
+  PlayerData& data() { return data_; }
+  // True once something that lives between runs changed; the caller clears it after saving.
+  bool dirty = false;
+
+ private:
+  Outcome Command(std::span<const uint8_t> block);
+  Outcome ReceiveFileData(std::span<const uint8_t> bytes);
+  Outcome ReceiveAreaData(std::span<const uint8_t> bytes);
+  Outcome MemoryCommand(Memory& memory, uint8_t code, std::span<const uint8_t> payload);
+  Outcome UpgradeCommand(uint8_t letter, uint8_t code, std::span<const uint8_t> payload);
+  void ReadDirectory(const Memory& memory);
+  void WriteFile(Memory& memory, std::span<const uint8_t> payload);
+  void RenameOrReplace(Memory& memory, std::span<const uint8_t> payload);
+  // Queues a reply unless a fault swallows it; false when the command must take no effect.
+  bool Answer(std::vector<uint8_t> reply);
+  bool AnswerOk();
+  void Refuse(uint8_t status);
+  void CommitFile();
+
+  PlayerData data_;
+  Phase phase_ = Phase::kCommand;
+  std::deque<std::vector<uint8_t>> output_;
+  size_t frontOffset_ = 0;
+  bool upgradeMode_ = false;
+  uint8_t upgradeModeByte_ = 0;
+  std::array<bool, 2> erased_{};  // boot, codec: erased since upgrade mode began
+
+  // The file or area being received.
+  Memory* pendingMemory_ = nullptr;
+  size_t pendingSlot_ = 0;
+  protocol::Slot pendingRaw_{};
+  uint32_t pendingSize_ = 0;
+  size_t pendingWireLeft_ = 0;
+  std::vector<uint8_t> pendingData_;
+  bool pendingBoot_ = false;
+};
+
+}  // namespace vorpex::sim

@@ -1,0 +1,292 @@
+#include "sim/state_dir.h"
+
+#include <set>
+#include <sstream>
+
+#include "platform/file.h"
+#include "platform/folder.h"
+
+namespace vorpex::sim {
+namespace {
+
+using platform::Access;
+using platform::Disposition;
+using platform::File;
+using platform::Share;
+
+constexpr const char* kMemoryNames[2] = {"M", "S"};
+
+std::string Join(const std::string& dir, const std::string& name) {
+  if (dir.empty()) return name;
+  const char last = dir.back();
+  return last == '/' || last == '\\' ? dir + name : dir + "/" + name;
+}
+
+std::optional<std::vector<uint8_t>> ReadAll(const std::string& path) {
+  auto file = File::Open(path, Access::kRead, Share::kRead, Disposition::kOpenExisting);
+  if (!file) return std::nullopt;
+  std::vector<uint8_t> bytes;
+  uint8_t chunk[65536];
+  for (;;) {
+    const auto n = file->Read(chunk);
+    if (!n) return std::nullopt;
+    if (*n == 0) break;
+    bytes.insert(bytes.end(), chunk, chunk + *n);
+  }
+  return bytes;
+}
+
+bool WriteAtomically(const std::string& path, std::span<const uint8_t> bytes) {
+  const std::string temporary = path + ".new";
+  {
+    auto file = File::Open(temporary, Access::kWrite, Share::kNone, Disposition::kCreateAlways);
+    if (!file || !file->Write(bytes)) {
+      platform::RemoveFile(temporary);
+      return false;
+    }
+  }
+  if (platform::RenameOver(temporary, path)) return true;
+  platform::RemoveFile(temporary);
+  return false;
+}
+
+std::string ToHex(std::span<const uint8_t> bytes) {
+  static constexpr char kDigits[] = "0123456789abcdef";
+  std::string text;
+  for (uint8_t b : bytes) {
+    text += kDigits[b >> 4];
+    text += kDigits[b & 15];
+  }
+  return text;
+}
+
+bool FromHex(const std::string& text, std::span<uint8_t> out) {
+  if (text.size() != out.size() * 2) return false;
+  auto digit = [](char c) -> int {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+  };
+  for (size_t i = 0; i < out.size(); ++i) {
+    const int high = digit(text[2 * i]);
+    const int low = digit(text[2 * i + 1]);
+    if (high < 0 || low < 0) return false;
+    out[i] = static_cast<uint8_t>(high << 4 | low);
+  }
+  return true;
+}
+
+std::optional<uint32_t> ParseNumber(const std::string& text) {
+  if (text.empty() || text.size() > 10) return std::nullopt;
+  uint64_t value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+    value = value * 10 + static_cast<uint64_t>(c - '0');
+  }
+  if (value > UINT32_MAX) return std::nullopt;
+  return static_cast<uint32_t>(value);
+}
+
+int MemoryIndex(const std::string& name) {
+  return name == "M" ? 0 : name == "S" ? 1 : -1;
+}
+
+std::string Describe(const PlayerData& data) {
+  std::ostringstream text;
+  const PlayerSettings& s = data.settings;
+  text << "vorpex-player 1\n"
+       << "driver-version " << s.driverVersion << "\n"
+       << "present " << (s.present ? 1 : 0) << "\n"
+       << "refuse-registration " << (s.refuseRegistration ? 1 : 0) << "\n"
+       << "endpoints " << s.endpointCount << "\n"
+       << "device-info " << ToHex(s.deviceInfo) << "\n"
+       << "next-file " << data.nextDataFile << "\n";
+  for (size_t m = 0; m < 2; ++m) {
+    const Memory& memory = data.memories[m];
+    text << "memory " << kMemoryNames[m] << " " << memory.capacity << " "
+         << (memory.lastFormat == 0 ? std::string("-") : std::string(1, char(memory.lastFormat)))
+         << "\n";
+    for (const auto& slot : memory.slots) {
+      text << "slot " << kMemoryNames[m] << " " << ToHex(slot.raw) << " "
+           << (slot.dataFile.empty() ? "-" : slot.dataFile) << "\n";
+    }
+  }
+  return text.str();
+}
+
+bool Parse(const std::string& dir, const std::string& text, PlayerData& data, std::string& error) {
+  std::istringstream lines(text);
+  std::string line;
+  int number = 0;
+  bool sawMagic = false;
+  auto fail = [&](const std::string& why) {
+    error = Join(dir, "player.txt") + " line " + std::to_string(number) + ": " + why;
+    return false;
+  };
+  while (std::getline(lines, line)) {
+    ++number;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.empty() || line[0] == '#') continue;
+    std::istringstream words(line);
+    std::vector<std::string> w;
+    for (std::string word; words >> word;) w.push_back(word);
+    const std::string& key = w[0];
+    if (!sawMagic) {
+      if (key != "vorpex-player" || w.size() != 2 || w[1] != "1") {
+        return fail("not a simulated player");
+      }
+      sawMagic = true;
+      continue;
+    }
+    auto number1 = [&]() -> std::optional<uint32_t> {
+      return w.size() == 2 ? ParseNumber(w[1]) : std::nullopt;
+    };
+    if (key == "driver-version" || key == "present" || key == "refuse-registration" ||
+        key == "endpoints" || key == "next-file") {
+      const auto value = number1();
+      if (!value) return fail("expected one number after " + key);
+      if (key == "driver-version") data.settings.driverVersion = *value;
+      if (key == "present") data.settings.present = *value != 0;
+      if (key == "refuse-registration") data.settings.refuseRegistration = *value != 0;
+      if (key == "endpoints") data.settings.endpointCount = *value;
+      if (key == "next-file") data.nextDataFile = *value;
+    } else if (key == "device-info") {
+      if (w.size() != 2 || !FromHex(w[1], data.settings.deviceInfo)) {
+        return fail("device-info needs 40 hex digits");
+      }
+    } else if (key == "memory") {
+      const int m = w.size() == 4 ? MemoryIndex(w[1]) : -1;
+      const auto capacity = w.size() == 4 ? ParseNumber(w[2]) : std::nullopt;
+      if (m < 0 || !capacity || *capacity > 0xFFFF ||
+          (w[3] != "-" && w[3] != "F" && w[3] != "C" && w[3] != "V")) {
+        return fail("expected: memory M|S <capacity up to 65535> F|C|V|-");
+      }
+      data.memories[m].capacity = *capacity;
+      data.memories[m].lastFormat = w[3] == "-" ? 0 : static_cast<uint8_t>(w[3][0]);
+      data.settings.capacity[m] = *capacity;
+    } else if (key == "slot") {
+      const int m = w.size() == 4 ? MemoryIndex(w[1]) : -1;
+      StoredSlot slot;
+      if (m < 0 || !FromHex(w[2], slot.raw)) {
+        return fail("expected: slot M|S <64 hex digits> <data file or ->");
+      }
+      if (data.memories[m].slots.size() >= kMaxSlots) return fail("too many slots");
+      if (w[3] != "-") {
+        const auto bytes = ReadAll(Join(dir, w[3]));
+        if (!bytes) return fail("cannot read " + w[3]);
+        slot.data = *bytes;
+        slot.dataFile = w[3];
+      }
+      if (protocol::IsFileSlot(slot.raw) &&
+          protocol::DecodeSlot(slot.raw).size != slot.data.size()) {
+        return fail("the slot's size differs from its data file");
+      }
+      data.memories[m].slots.push_back(std::move(slot));
+    } else {
+      return fail("unknown item " + key);
+    }
+  }
+  if (!sawMagic) {
+    number = 1;
+    return fail("not a simulated player");
+  }
+  for (const Memory& memory : data.memories) {
+    if (memory.FileCount() > kMaxFiles) return fail("more than 256 files in a memory");
+  }
+  return true;
+}
+
+std::set<std::string> DataFiles(const PlayerData& data) {
+  std::set<std::string> files;
+  for (const Memory& memory : data.memories) {
+    for (const auto& slot : memory.slots) {
+      if (!slot.dataFile.empty()) files.insert(slot.dataFile);
+    }
+  }
+  return files;
+}
+
+}  // namespace
+
+std::optional<PlayerData> LoadStateDir(const std::string& dir, std::string& error) {
+  const std::string description = Join(dir, "player.txt");
+  if (!platform::FileExists(description)) {
+    PlayerData fresh = PlayerData::Fresh(PlayerSettings{});
+    if (!SaveStateDir(dir, fresh, error)) return std::nullopt;
+    return fresh;
+  }
+  const auto text = ReadAll(description);
+  if (!text) {
+    error = "cannot read " + description;
+    return std::nullopt;
+  }
+  PlayerData data;
+  if (!Parse(dir, std::string(text->begin(), text->end()), data, error)) return std::nullopt;
+  const auto boot = ReadAll(Join(dir, "boot.bin"));
+  const auto codec = ReadAll(Join(dir, "codec.bin"));
+  if (!boot || !codec) {
+    error = "cannot read boot.bin or codec.bin in " + dir;
+    return std::nullopt;
+  }
+  if (boot->size() % 512 != 0 || boot->size() > kBootAreaBytes || codec->size() % 512 != 0 ||
+      codec->size() > size_t{kMaxAreaBlocks} * 512) {
+    error = "boot.bin or codec.bin in " + dir + " is not a whole number of blocks within its area";
+    return std::nullopt;
+  }
+  data.bootArea = *boot;
+  data.codecArea = *codec;
+  data.areasChanged = false;
+  data.dataFilesOnDisk = DataFiles(data);
+  return data;
+}
+
+bool SaveStateDir(const std::string& dir, PlayerData& data, std::string& error) {
+  auto fail = [&](const std::string& path) {
+    error = "cannot write " + path;
+    return false;
+  };
+  if (!platform::MakeFolder(dir)) return fail(dir);
+  for (size_t m = 0; m < 2; ++m) {
+    if (!platform::MakeFolder(Join(dir, kMemoryNames[m]))) return fail(Join(dir, kMemoryNames[m]));
+  }
+  for (size_t m = 0; m < 2; ++m) {
+    for (auto& slot : data.memories[m].slots) {
+      if (!slot.dataFile.empty() || slot.data.empty()) continue;
+      const std::string name =
+          std::string(kMemoryNames[m]) + "/" + std::to_string(data.nextDataFile) + ".bin";
+      if (!WriteAtomically(Join(dir, name), slot.data)) return fail(Join(dir, name));
+      slot.dataFile = name;
+      ++data.nextDataFile;
+    }
+  }
+  if (data.areasChanged) {
+    if (!WriteAtomically(Join(dir, "boot.bin"), data.bootArea)) return fail(Join(dir, "boot.bin"));
+    if (!WriteAtomically(Join(dir, "codec.bin"), data.codecArea)) {
+      return fail(Join(dir, "codec.bin"));
+    }
+    data.areasChanged = false;
+  }
+  const std::string text = Describe(data);
+  if (!WriteAtomically(Join(dir, "player.txt"),
+                       std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()))) {
+    return fail(Join(dir, "player.txt"));
+  }
+  const std::set<std::string> now = DataFiles(data);
+  for (const auto& name : data.dataFilesOnDisk) {
+    if (!now.contains(name)) platform::RemoveFile(Join(dir, name));
+  }
+  data.dataFilesOnDisk = now;
+  return true;
+}
+
+bool CreateStateDir(const std::string& dir, const PlayerSettings& settings, std::string& error) {
+  if (platform::FileExists(Join(dir, "player.txt"))) {
+    error = dir + " already holds a player";
+    return false;
+  }
+  PlayerData fresh = PlayerData::Fresh(settings);
+  return SaveStateDir(dir, fresh, error);
+}
+
+}  // namespace vorpex::sim

@@ -1,0 +1,42 @@
+// The state directory: the simulated player between runs, in a form anyone can read.
+//
+//   player.txt   settings and both directories, one item a line:
+//                  vorpex-player 1
+//                  driver-version 502          (what the driver's version request answers)
+//                  present 1                   (0: the player is not on the bus)
+//                  refuse-registration 0       (1: the driver refuses to register it)
+//                  endpoints 3                 (endpoints of the player's interface)
+//                  device-info <40 hex digits> (the 20 bytes of the device information)
+//                  next-file <n>               (serial of the next data file)
+//                  memory M <capacity> <last format: F, C, V or ->
+//                  slot M <64 hex digits: the 32-byte directory slot> <data file or ->
+//                  ... the same for S
+//                Capacities count units of 16384 bytes.
+//   M/, S/       the files' bytes, one file per stored file ("<serial>.bin"), named in
+//                player.txt beside the slot.
+//   boot.bin     the blocks last written to the boot area (block count times 512 bytes)
+//   codec.bin    the same for the codec area
+//
+// Every file is written beside its final name and then renamed over it, data files before
+// player.txt, so a crash leaves the previous player or the new one, never a broken one.
+#pragma once
+#include <optional>
+#include <string>
+
+#include "sim/player_data.h"
+
+namespace vorpex::sim {
+
+// Reads the player of `dir`. A folder that does not exist yet (or holds no player.txt) gives a
+// fresh player with the default settings, which is written there at once. Nullopt, with the
+// reason in `error`, when the folder holds something that is not a valid player.
+std::optional<PlayerData> LoadStateDir(const std::string& dir, std::string& error);
+
+// Writes the player into `dir` (created when missing). Data files that it no longer names are
+// removed afterwards. False, with the reason in `error`, when a file cannot be written.
+bool SaveStateDir(const std::string& dir, PlayerData& data, std::string& error);
+
+// Creates a fresh player with `settings`; fails when `dir` already holds a player.
+bool CreateStateDir(const std::string& dir, const PlayerSettings& settings, std::string& error);
+
+}  // namespace vorpex::sim

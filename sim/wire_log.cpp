@@ -1,0 +1,70 @@
+#include "sim/wire_log.h"
+
+namespace vorpex::sim {
+namespace {
+
+// Past this many logged bytes the log keeps only lengths, so a long upgrade stays affordable.
+constexpr size_t kMaxStoredBytes = 64u << 20;
+
+const char* KindName(LogKind kind) {
+  switch (kind) {
+    case LogKind::kOut:
+      return "OUT";
+    case LogKind::kIn:
+      return "IN";
+    case LogKind::kControl:
+      return "CONTROL";
+    case LogKind::kHalt:
+      return "HALT";
+    case LogKind::kReset:
+      return "RESET";
+    case LogKind::kAbort:
+      return "ABORT";
+    case LogKind::kViolation:
+      return "VIOLATION";
+  }
+  return "?";
+}
+
+}  // namespace
+
+void WireLog::Add(LogKind kind, uint32_t pipe, bool ok, std::vector<uint8_t> bytes,
+                  std::string note) {
+  if (storedBytes_ + bytes.size() > kMaxStoredBytes) {
+    note += (note.empty() ? "" : "; ") + std::to_string(bytes.size()) + " bytes not kept";
+    bytes.clear();
+  }
+  storedBytes_ += bytes.size();
+  entries_.push_back({kind, pipe, ok, std::move(bytes), std::move(note)});
+}
+
+void WireLog::Clear() {
+  entries_.clear();
+  storedBytes_ = 0;
+}
+
+std::string WireLog::Text() const {
+  static constexpr char kDigits[] = "0123456789abcdef";
+  std::string text;
+  for (const auto& entry : entries_) {
+    char pipe[8];
+    pipe[0] = '0';
+    pipe[1] = 'x';
+    pipe[2] = kDigits[(entry.pipe >> 4) & 15];
+    pipe[3] = kDigits[entry.pipe & 15];
+    pipe[4] = '\0';
+    text += std::string(KindName(entry.kind)) + " pipe " + pipe + (entry.ok ? " ok " : " failed ") +
+            std::to_string(entry.bytes.size());
+    if (!entry.note.empty()) text += " (" + entry.note + ")";
+    if (!entry.bytes.empty()) text += ":";
+    for (uint8_t b : entry.bytes) {
+      text += ' ';
+      text += kDigits[b >> 4];
+      text += kDigits[b & 15];
+    }
+    text += '\n';
+  }
+  return text;
+}
+
+}  // namespace vorpex::sim

@@ -1,0 +1,418 @@
+// The simulated player's model, driven block by block, and its state directory.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <vector>
+
+#include "protocol/command_block.h"
+#include "protocol/dir_slot.h"
+#include "protocol/write_header.h"
+#include "sim/player_model.h"
+#include "sim/state_dir.h"
+
+namespace {
+
+using namespace vorpex::protocol;
+using vorpex::sim::Phase;
+using vorpex::sim::PlayerData;
+using vorpex::sim::PlayerModel;
+using vorpex::sim::PlayerSettings;
+using vorpex::sim::StoredSlot;
+
+using Bytes = std::vector<uint8_t>;
+
+// The host side of the exchange, building blocks as the libraries do.
+struct Host {
+  PlayerModel& player;
+
+  bool Send(uint8_t letter, uint8_t code, const Bytes& payload = {}) {
+    std::array<uint8_t, 512> block;
+    block.fill(0xCC);  // leftovers of earlier exchanges
+    BuildCommandBlock(block, letter, code, payload);
+    return player.Receive(block).accepted;
+  }
+  bool SendData(const Bytes& data) { return player.Receive(data).accepted; }
+  Bytes Read(size_t n = 512) {
+    Bytes out(n);
+    size_t delivered = 0;
+    EXPECT_TRUE(player.Deliver(out, delivered).accepted);
+    out.resize(delivered);
+    return out;
+  }
+  bool ReadOk() { return IsReplyOk(Read()); }
+  uint8_t ReadStatus() {
+    const Bytes reply = Read();
+    return reply.size() == 512 ? reply[4] : 0xFF;
+  }
+  // Copies a file to the player; the OK reply's index byte, or -1 when refused.
+  int Write(uint8_t letter, const std::string& name, const Bytes& data) {
+    if (!Send(letter, kCmdWriteFile,
+              EncodeWriteHeader({name, 0x3267, 0x73DD, static_cast<uint32_t>(data.size())}))) {
+      return -2;
+    }
+    const Bytes reply = Read();
+    if (!IsReplyOk(reply)) return -1;
+    Bytes wire = data;
+    wire.resize(WireLength(data.size()), 0xEE);
+    if (!wire.empty() && !SendData(wire)) return -3;
+    return reply[6];
+  }
+  std::vector<SlotFields> Directory(uint8_t letter, DirectoryHeader* header = nullptr) {
+    EXPECT_TRUE(Send(letter, kCmdReadDirectory));
+    const Bytes head = Read();
+    const DirectoryHeader h = DecodeDirectoryHeader(head);
+    if (header != nullptr) *header = h;
+    std::vector<SlotFields> files;
+    if (h.entries == 0) return files;
+    for (size_t b = 0; b < DirectoryBlockCount(h.slots); ++b) {
+      const Bytes block = Read();
+      EXPECT_EQ(block.size(), 512u);
+      for (size_t i = 0; i < 16; ++i) {
+        std::span<const uint8_t, 32> slot(block.data() + i * 32, 32);
+        if (IsFileSlot(slot)) files.push_back(DecodeSlot(slot));
+      }
+    }
+    EXPECT_FALSE(player.HasOutput());
+    return files;
+  }
+  Bytes ReadFile(uint8_t letter, uint8_t index, size_t size) {
+    if (!Send(letter, kCmdReadFile, {index})) return {0xBA, 0xD0};
+    if (!ReadOk() || !ReadOk()) return {0xBA, 0xD1};
+    Bytes data = size == 0 ? Bytes{} : Read(WireLength(size));
+    data.resize(size);
+    return data;
+  }
+};
+
+Bytes Pattern(size_t n, uint8_t seed) {
+  Bytes data(n);
+  for (size_t i = 0; i < n; ++i) data[i] = static_cast<uint8_t>(seed + i * 7);
+  return data;
+}
+
+StoredSlot RawSlot(const std::string& name, uint8_t attributes, const Bytes& data = {}) {
+  const auto split = SplitShortName(name);
+  SlotFields fields;
+  fields.name = split->name;
+  fields.extension = split->extension;
+  fields.attributes = attributes;
+  fields.size = static_cast<uint32_t>(data.size());
+  return {EncodeSlot(fields), data, {}};
+}
+
+PlayerData Fresh(uint32_t capacityM = 64) {
+  PlayerSettings settings;
+  settings.capacity = {capacityM, 16};
+  return PlayerData::Fresh(settings);
+}
+
+TEST(SimModel, DirectoryCountsFilesAsTheLibraryReadDoes) {
+  PlayerData data = Fresh();
+  auto& slots = data.memories[0].slots;
+  slots.push_back(RawSlot("FIRST.MP3", kAttrArchive, Pattern(100, 1)));
+  StoredSlot deleted = RawSlot("GONE.MP3", kAttrArchive);
+  deleted.raw[0] = kSlotDeleted;
+  slots.push_back(deleted);
+  slots.push_back(RawSlot("LONG.NAM", kAttrLongName));
+  slots.push_back(RawSlot("VOLUME.", kAttrVolume));
+  slots.push_back(RawSlot("FOLDER.", kAttrDirectory));
+  for (int i = 0; i < 12; ++i) slots.push_back(RawSlot("EMPTY.", 0));
+  slots.push_back(RawSlot("SECOND.WAV", kAttrArchive, Pattern(40000, 2)));  // slot 17
+  PlayerModel player(std::move(data));
+  Host host{player};
+
+  DirectoryHeader header;
+  const auto files = host.Directory('M', &header);
+  EXPECT_EQ(header.entries, 2);
+  EXPECT_EQ(header.slots, 18);  // two directory blocks
+  EXPECT_EQ(header.capacity, 64);
+  EXPECT_EQ(header.used, 1 + 3);  // 100 bytes take a unit, 40000 take three
+  ASSERT_EQ(files.size(), 2u);
+  EXPECT_EQ(JoinShortName(files[1]), "SECOND.WAV");
+
+  // Entry 1 is the second file, whatever lies between.
+  EXPECT_EQ(host.ReadFile('M', 1, 40000), Pattern(40000, 2));
+  ASSERT_TRUE(host.Send('M', kCmdDelete, {1}));
+  EXPECT_TRUE(host.ReadOk());
+  EXPECT_EQ(player.data().memories[0].slots[17].raw[0], kSlotDeleted);
+  EXPECT_EQ(host.Directory('M').size(), 1u);
+  ASSERT_TRUE(host.Send('M', kCmdDelete, {1}));
+  EXPECT_EQ(host.ReadStatus(), 1);  // no such entry any more
+}
+
+TEST(SimModel, CopyToAndFromThePlayer) {
+  PlayerModel player(Fresh());
+  Host host{player};
+  EXPECT_EQ(host.Write('M', "A.MP3", Pattern(1000, 3)), 0);
+  EXPECT_EQ(host.Write('M', "B.MP3", Pattern(16385, 4)), 1);
+  EXPECT_EQ(host.Write('M', "EMPTY.", {}), 2);
+  EXPECT_EQ(host.ReadFile('M', 0, 1000), Pattern(1000, 3));
+  EXPECT_EQ(host.ReadFile('M', 1, 16385), Pattern(16385, 4));
+  EXPECT_EQ(host.ReadFile('M', 2, 0), Bytes{});
+  EXPECT_EQ(player.phase(), Phase::kCommand);
+
+  // A deleted slot is reused, and the new file takes the index of that place.
+  ASSERT_TRUE(host.Send('M', kCmdDelete, {0}));
+  ASSERT_TRUE(host.ReadOk());
+  EXPECT_EQ(host.Write('M', "C.MP3", Pattern(10, 5)), 0);
+  const auto files = host.Directory('M');
+  ASSERT_EQ(files.size(), 3u);
+  EXPECT_EQ(JoinShortName(files[0]), "C.MP3");
+  EXPECT_EQ(files[0].date, 0x3267);
+  EXPECT_EQ(files[0].size, 10u);
+  // Memory S is a separate directory.
+  EXPECT_TRUE(host.Directory('S').empty());
+}
+
+TEST(SimModel, WriteThatDoesNotFitIsRefused) {
+  PlayerModel player(Fresh(2));  // 32768 bytes
+  Host host{player};
+  EXPECT_EQ(host.Write('M', "BIG.BIN", Pattern(32769, 0)), -1);
+  EXPECT_EQ(host.Write('M', "FITS.BIN", Pattern(32768, 0)), 0);
+  EXPECT_EQ(host.Write('M', "ZERO.BIN", {}), 1);  // an empty file takes no space
+  EXPECT_EQ(host.Write('M', "ONE.BIN", {1}), -1);
+  player.memoryFull = true;
+  EXPECT_EQ(host.Write('S', "ONE.BIN", {1}), -1);
+  player.memoryFull = false;
+  EXPECT_EQ(host.Write('S', "ONE.BIN", {1}), 0);
+}
+
+TEST(SimModel, RenameAndReplaceAreToldApartByLength) {
+  PlayerModel player(Fresh());
+  Host host{player};
+  host.Write('S', "ONE.MP3", Pattern(5, 1));
+  host.Write('S', "TWO.MP3", Pattern(6, 2));
+  ASSERT_TRUE(host.Send('S', kCmdRenameOrReplace, {1, 'N', 'E', 'W', '.', 'W', 'A', 'V'}));
+  EXPECT_TRUE(host.ReadOk());
+  ASSERT_TRUE(host.Send('S', kCmdRenameOrReplace, {0, 1}));  // replace swaps the two
+  EXPECT_TRUE(host.ReadOk());
+  auto files = host.Directory('S');
+  ASSERT_EQ(files.size(), 2u);
+  EXPECT_EQ(JoinShortName(files[0]), "NEW.WAV");
+  EXPECT_EQ(host.ReadFile('S', 0, 6), Pattern(6, 2));
+  ASSERT_TRUE(host.Send('S', kCmdRenameOrReplace, {0, 2}));
+  EXPECT_EQ(host.ReadStatus(), 1);
+  ASSERT_TRUE(host.Send('S', kCmdRenameOrReplace, {0, 'N', 'O', 'D', 'O', 'T'}));
+  EXPECT_EQ(host.ReadStatus(), 1);
+}
+
+TEST(SimModel, FormatsDeviceInformationAndUnreadReplies) {
+  PlayerModel player(Fresh());
+  Host host{player};
+  host.Write('M', "ONE.MP3", Pattern(5, 1));
+  for (uint8_t code : {kCmdFormat, kCmdMp3Format, kCmdVoiceFormat}) {
+    ASSERT_TRUE(host.Send('M', code));
+    EXPECT_TRUE(host.ReadOk());
+    EXPECT_EQ(player.data().memories[0].lastFormat, code);
+  }
+  EXPECT_TRUE(host.Directory('M').empty());
+
+  ASSERT_TRUE(host.Send('Y', kCmdDeviceInfo));
+  const Bytes info = host.Read();
+  EXPECT_EQ(
+      Bytes(info.begin() + 4, info.begin() + 24),
+      Bytes(player.data().settings.deviceInfo.begin(), player.data().settings.deviceInfo.end()));
+  EXPECT_EQ(info[24], kBlockTerminator);
+
+  // A reply the host never read does not answer its next command.
+  ASSERT_TRUE(host.Send('M', kCmdFormat));
+  ASSERT_TRUE(host.Send('M', kCmdDelete, {0}));
+  EXPECT_EQ(host.ReadStatus(), 1);
+  EXPECT_FALSE(player.HasOutput());
+}
+
+TEST(SimModel, UpgradeWritesTheBootArea) {
+  PlayerModel player(Fresh());
+  Host host{player};
+  // Erase and write need upgrade mode.
+  ASSERT_TRUE(host.Send('C', kCmdEraseArea, {kAreaBoot}));
+  EXPECT_EQ(host.ReadStatus(), 3);
+  ASSERT_TRUE(host.Send('G', kCmdUpgradeMode, {0x10, 0x00}));
+  EXPECT_TRUE(host.ReadOk());
+  EXPECT_TRUE(player.upgradeMode());
+  ASSERT_TRUE(host.Send('C', kCmdWriteArea, {kAreaBoot, 0, 16}));
+  EXPECT_EQ(host.ReadStatus(), 3);  // not erased yet
+  ASSERT_TRUE(host.Send('C', kCmdEraseArea, {kAreaBoot}));
+  EXPECT_TRUE(host.ReadOk());
+  ASSERT_TRUE(host.Send('C', kCmdWriteArea, {kAreaBoot, 0, 17}));
+  EXPECT_EQ(host.ReadStatus(), 1);  // the boot area holds 16 blocks
+  ASSERT_TRUE(host.Send('C', kCmdWriteArea, {kAreaBoot, 0, 16}));
+  EXPECT_TRUE(host.ReadOk());
+  const Bytes image = Pattern(8192, 9);
+  for (size_t i = 0; i < 16; ++i) {
+    ASSERT_FALSE(player.HasOutput());  // the final reply comes after the last block
+    ASSERT_TRUE(host.SendData(Bytes(image.begin() + i * 512, image.begin() + (i + 1) * 512)));
+  }
+  EXPECT_TRUE(host.ReadOk());
+  EXPECT_EQ(player.data().bootArea, image);
+  EXPECT_FALSE(player.upgradeMode());
+  EXPECT_TRUE(player.data().codecArea.empty());
+}
+
+TEST(SimModel, CodecAreaTakesUpTo65535Blocks) {
+  PlayerModel player(Fresh());
+  Host host{player};
+  host.Send('G', kCmdUpgradeMode, {0x10, 0x05});
+  host.ReadOk();
+  EXPECT_EQ(player.upgradeModeByte(), 0x05);
+  host.Send('C', kCmdEraseArea, {kAreaCodec});
+  host.ReadOk();
+  ASSERT_TRUE(host.Send('C', kCmdWriteArea, {kAreaCodec, 0, 0}));
+  EXPECT_EQ(host.ReadStatus(), 1);
+  ASSERT_TRUE(host.Send('C', kCmdWriteArea, {kAreaCodec, 0xFF, 0xFF}));
+  EXPECT_TRUE(host.ReadOk());
+  EXPECT_EQ(player.phase(), Phase::kReceiveArea);
+  player.Cancel();  // nothing of a half-written area is kept
+  EXPECT_TRUE(player.data().codecArea.empty());
+}
+
+TEST(SimModel, StrictAboutEveryBreachOfTheProtocol) {
+  PlayerModel player(Fresh());
+  Host host{player};
+  host.Write('M', "KEEP.MP3", Pattern(600, 1));
+
+  std::array<uint8_t, 512> good{};
+  BuildCommandBlock(good, 'M', kCmdReadDirectory, {});
+  EXPECT_FALSE(player.Receive(std::span(good).first(511)).accepted);
+  EXPECT_FALSE(player.Receive(Bytes(1024, 0)).accepted);
+  auto bad = good;
+  bad[0] = 0x24;
+  EXPECT_FALSE(player.Receive(bad).accepted);
+  bad = good;
+  bad[6] = 0;  // terminator
+  EXPECT_FALSE(player.Receive(bad).accepted);
+  EXPECT_FALSE(host.Send('X', kCmdFormat));
+  EXPECT_FALSE(host.Send('M', 'Z'));
+  EXPECT_FALSE(host.Send('Y', kCmdFormat));
+  EXPECT_FALSE(host.Send('G', kCmdFormat));
+  EXPECT_FALSE(host.Send('G', kCmdUpgradeMode, {0x11, 0}));
+  EXPECT_FALSE(host.Send('C', kCmdEraseArea, {'X'}));
+  EXPECT_FALSE(host.Send('M', kCmdDelete, {0, 0}));
+  EXPECT_FALSE(host.Send('M', kCmdReadFile, {}));
+  EXPECT_FALSE(host.Send('M', kCmdFormat, {1}));
+  EXPECT_FALSE(host.Send('M', kCmdRenameOrReplace, {1}));
+  EXPECT_FALSE(host.Send('M', kCmdWriteFile, Bytes(8, 0)));
+  EXPECT_FALSE(host.Send('C', kCmdWriteArea, {kAreaCodec, 0}));
+  size_t delivered = 0;
+  Bytes odd(100);
+  EXPECT_FALSE(player.Deliver(odd, delivered).accepted);
+  EXPECT_FALSE(player.HasOutput());           // none of these was answered
+  EXPECT_EQ(host.Directory('M').size(), 1u);  // nor changed anything
+
+  // In the middle of a file coming in: no commands, only whole units, never more than due.
+  ASSERT_TRUE(host.Send('M', kCmdWriteFile, EncodeWriteHeader({"NEW.BIN", 0, 0, 1000})));
+  ASSERT_TRUE(host.ReadOk());
+  EXPECT_FALSE(host.Send('M', kCmdReadDirectory));
+  EXPECT_FALSE(host.SendData(Bytes(1000, 1)));
+  EXPECT_FALSE(host.SendData(Bytes(1536, 1)));
+  EXPECT_TRUE(host.SendData(Bytes(512, 1)));
+  EXPECT_TRUE(host.SendData(Bytes(512, 2)));
+  EXPECT_EQ(host.Directory('M').size(), 2u);
+
+  // In the middle of a file going out: no commands and no data from the host.
+  ASSERT_TRUE(host.Send('M', kCmdReadFile, {0}));
+  ASSERT_TRUE(host.ReadOk());
+  ASSERT_TRUE(host.ReadOk());
+  EXPECT_FALSE(host.Send('M', kCmdReadDirectory));
+  EXPECT_FALSE(host.SendData(Bytes(512, 0)));
+  EXPECT_EQ(host.Read(1024).size(), 1024u);
+  EXPECT_EQ(player.phase(), Phase::kCommand);
+}
+
+TEST(SimModel, CancelEndsEitherDataPhaseAndFaultsStopACommand) {
+  PlayerModel player(Fresh());
+  Host host{player};
+  ASSERT_TRUE(host.Send('M', kCmdWriteFile, EncodeWriteHeader({"HALF.BIN", 0, 0, 2000})));
+  ASSERT_TRUE(host.ReadOk());
+  ASSERT_TRUE(host.SendData(Bytes(1024, 1)));
+  player.Cancel();
+  EXPECT_TRUE(host.Directory('M').empty());  // the partial file is gone
+
+  host.Write('M', "A.BIN", Pattern(3000, 1));
+  ASSERT_TRUE(host.Send('M', kCmdReadFile, {0}));
+  host.Read();
+  player.Cancel();
+  EXPECT_FALSE(player.HasOutput());
+  EXPECT_TRUE(host.Send('M', kCmdReadDirectory));
+
+  player.refuseNextReply = true;
+  ASSERT_TRUE(host.Send('M', kCmdDelete, {0}));
+  EXPECT_EQ(host.ReadStatus(), 1);
+  player.dropNextReply = true;
+  ASSERT_TRUE(host.Send('M', kCmdDelete, {0}));
+  EXPECT_FALSE(player.HasOutput());
+  EXPECT_EQ(host.Directory('M').size(), 1u);  // neither delete took effect
+  player.dropNextReply = true;
+  ASSERT_TRUE(host.Send('M', kCmdWriteFile, EncodeWriteHeader({"B.BIN", 0, 0, 512})));
+  EXPECT_EQ(player.phase(), Phase::kCommand);  // a lost "W" expects no data
+}
+
+class StateDirTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = std::string(VORPEX_TEST_TMP) + "/sim-model-" +
+           ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    std::filesystem::remove_all(dir_);
+  }
+  std::string dir_;
+};
+
+TEST_F(StateDirTest, FreshPlayerSavedAndReadBack) {
+  std::string error;
+  auto data = vorpex::sim::LoadStateDir(dir_, error);
+  ASSERT_TRUE(data) << error;
+  EXPECT_EQ(data->memories[0].capacity, 2048u);
+  EXPECT_TRUE(std::filesystem::exists(dir_ + "/boot.bin"));
+  EXPECT_TRUE(std::filesystem::exists(dir_ + "/codec.bin"));
+
+  PlayerModel player(std::move(*data));
+  Host host{player};
+  host.Write('S', "KEEP.MP3", Pattern(20000, 6));
+  host.Write('S', "DROP.MP3", Pattern(10, 7));
+  host.Send('S', kCmdDelete, {1});
+  host.ReadOk();
+  host.Send('G', kCmdUpgradeMode, {0x10, 0});
+  host.ReadOk();
+  host.Send('C', kCmdEraseArea, {kAreaCodec});
+  host.ReadOk();
+  host.Send('C', kCmdWriteArea, {kAreaCodec, 0, 1});
+  host.ReadOk();
+  host.SendData(Pattern(512, 8));
+  ASSERT_TRUE(vorpex::sim::SaveStateDir(dir_, player.data(), error)) << error;
+
+  auto again = vorpex::sim::LoadStateDir(dir_, error);
+  ASSERT_TRUE(again) << error;
+  PlayerModel reloaded(std::move(*again));
+  Host second{reloaded};
+  const auto files = second.Directory('S');
+  ASSERT_EQ(files.size(), 1u);
+  EXPECT_EQ(JoinShortName(files[0]), "KEEP.MP3");
+  EXPECT_EQ(second.ReadFile('S', 0, 20000), Pattern(20000, 6));
+  EXPECT_EQ(reloaded.data().codecArea, Pattern(512, 8));
+  std::ifstream codec(dir_ + "/codec.bin", std::ios::binary);
+  EXPECT_EQ(Bytes(std::istreambuf_iterator<char>(codec), {}), Pattern(512, 8));
+  // The deleted file's data is gone from the folder too.
+  size_t dataFiles = 0;
+  for (const auto& e : std::filesystem::directory_iterator(dir_ + "/S"))
+    dataFiles += e.is_regular_file();
+  EXPECT_EQ(dataFiles, 1u);
+}
+
+TEST_F(StateDirTest, BrokenPlayerIsRefusedWithTheLine) {
+  std::string error;
+  PlayerSettings settings;
+  settings.driverVersion = 501;
+  ASSERT_TRUE(vorpex::sim::CreateStateDir(dir_, settings, error)) << error;
+  EXPECT_FALSE(vorpex::sim::CreateStateDir(dir_, settings, error));
+  EXPECT_EQ(vorpex::sim::LoadStateDir(dir_, error)->settings.driverVersion, 501u);
+
+  std::ofstream(dir_ + "/player.txt", std::ios::app) << "memory M lots F\n";
+  EXPECT_FALSE(vorpex::sim::LoadStateDir(dir_, error));
+  EXPECT_NE(error.find("player.txt line 10"), std::string::npos) << error;
+  std::ofstream(dir_ + "/player.txt") << "something else\n";
+  EXPECT_FALSE(vorpex::sim::LoadStateDir(dir_, error));
+  EXPECT_NE(error.find("not a simulated player"), std::string::npos) << error;
+}
+
+}  // namespace

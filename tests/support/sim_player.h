@@ -1,0 +1,47 @@
+// A fresh simulated player for one test, attached through playersim.h, and its wire log.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "playersim.h"
+
+namespace vorpex::test {
+
+struct WireEntry {
+  int32_t kind;
+  uint32_t pipe;
+  bool ok;
+  std::vector<uint8_t> bytes;
+};
+
+inline std::string FreshStateDir(const std::string& tag) {
+  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+  const std::string dir = std::string(VORPEX_TEST_TMP) + "/sim-" + tag + "-" +
+                          info->test_suite_name() + "-" + info->name();
+  std::filesystem::remove_all(dir);
+  return dir;
+}
+
+// Creates a player with `settings` (defaults when null) and attaches it.
+inline bool AttachFreshPlayer(const std::string& tag, const PlayerSimSettings* settings = nullptr) {
+  const std::string dir = FreshStateDir(tag);
+  if (settings != nullptr && PlayerSim_CreateStateDir(dir.c_str(), settings) != 1) return false;
+  return PlayerSim_Attach(dir.c_str()) == 1;
+}
+
+inline std::vector<WireEntry> WireLog() {
+  std::vector<WireEntry> log;
+  for (uint32_t i = 0; i < PlayerSim_LogCount(); ++i) {
+    PlayerSimLogEntry entry{sizeof(PlayerSimLogEntry), 0, 0, 0, 0};
+    PlayerSim_LogEntry(i, &entry, nullptr, 0);
+    std::vector<uint8_t> bytes(entry.length);
+    PlayerSim_LogEntry(i, &entry, bytes.data(), entry.length);
+    log.push_back({entry.kind, entry.pipe, entry.ok != 0, bytes});
+  }
+  return log;
+}
+
+}  // namespace vorpex::test
