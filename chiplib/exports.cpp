@@ -4,6 +4,7 @@
 #include "VORPEXUSB.h"
 #include "chiplib/error_state.h"
 #include "chiplib/hex_convert.h"
+#include "chiplib/upgrade.h"
 #include "chiplib/state.h"
 #include "chiplib/transport.h"
 #include "chiplib/ui_host.h"
@@ -45,6 +46,13 @@ int32_t VORPEX_CC VORPEX_DispError(int32_t code, uint32_t windowsError) {
 }
 void* VORPEX_CC VORPEX_GetModuleHandle(void) {
   return GetState().module;
+}
+
+int32_t VORPEX_CC VORPEX_UpgradeFirmware(void* parentWindow, void* device, int32_t kind,
+                                         int32_t mode, const char* imagePath,
+                                         const char* statusText) {
+  return UpgradeFirmware(parentWindow, static_cast<ChipDevice*>(device), kind, mode, imagePath,
+                         statusText);
 }
 
 int32_t VORPEX_CC loc_ConvertHexToBin(const char* sourcePath, const char* destinationPath,

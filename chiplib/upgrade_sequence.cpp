@@ -66,7 +66,7 @@ class Upgrade {
     if (!link_.ReadReply()) return Fail(kErrorUsb);
     Pause();
 
-    std::string eraseText = link_.LoadString(boot_ ? kEraseTextBoot : kEraseTextCodec, 128);
+    std::string eraseText = link_.LoadText(boot_ ? kEraseTextBoot : kEraseTextCodec, 128);
     link_.SetProgressRange(0, imageSize, eraseText.c_str());
     const std::array<uint8_t, 1> erasePayload{area};
     if (!link_.SendCommand(kSelectorUpgradeArea, kCommandErase, erasePayload)) {

@@ -51,7 +51,7 @@ class UpgradeLink {
   virtual void SetProgressRange(uint32_t low, uint32_t high, const char* status) = 0;
   virtual void UpdateProgress(uint32_t position, uint32_t startTick) = 0;
   virtual void CloseProgress() = 0;
-  virtual std::string LoadString(uint32_t id, size_t limit) = 0;
+  virtual std::string LoadText(uint32_t id, size_t limit) = 0;
 };
 
 // Writes the image at `imagePath` into the boot area (kind nonzero) or the codec area: 1 when the

@@ -22,7 +22,7 @@ void ProgressWindow::Close() {
   window_ = nullptr;
 }
 
-std::string ProgressWindow::LoadString(uint32_t id, size_t limit) {
+std::string ProgressWindow::LoadText(uint32_t id, size_t limit) {
   std::vector<char> buffer(limit + 1);
   uint32_t length = VorpexShared_LoadString(id, buffer.data(), static_cast<uint32_t>(limit));
   return std::string(buffer.data(), length);

@@ -16,7 +16,7 @@ class ProgressWindow {
   void Update(uint32_t position, uint32_t startTick);
   void Close();
   bool Cancelled() const { return (setup_.flags & 1u) != 0; }
-  std::string LoadString(uint32_t id, size_t limit);
+  std::string LoadText(uint32_t id, size_t limit);
 
  private:
   VorpexProgressSetup setup_{};

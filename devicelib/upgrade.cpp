@@ -47,8 +47,8 @@ class DeviceLink final : public upgrade::UpgradeLink {
     progress_.Update(position, startTick);
   }
   void CloseProgress() override { progress_.Close(); }
-  std::string LoadString(uint32_t id, size_t limit) override {
-    return progress_.LoadString(id, limit);
+  std::string LoadText(uint32_t id, size_t limit) override {
+    return progress_.LoadText(id, limit);
   }
 
  private:

@@ -62,6 +62,15 @@ VORPEX_API int32_t VORPEX_CC VORPEX_DispError(int32_t code, uint32_t windowsErro
 /* The library's module handle (HINSTANCE on Windows), through which its resources are found. */
 VORPEX_API void* VORPEX_CC VORPEX_GetModuleHandle(void);
 
+/* Writes the binary image at `imagePath` into the player's boot area (kind nonzero, at most
+ * 8192 bytes) or codec area (kind 0, at most 33,553,920 bytes), showing a progress window owned
+ * by `parentWindow` with `statusText` (null keeps the erase text) while the image is written.
+ * Leaves both transfer time-outs at 5,000,000 ms. 1 when the player acknowledged the whole
+ * image, 0 otherwise. */
+VORPEX_API int32_t VORPEX_CC VORPEX_UpgradeFirmware(void* parentWindow, void* device,
+                                                    int32_t kind, int32_t mode,
+                                                    const char* imagePath, const char* statusText);
+
 /* Converts an Intel HEX file into a flat binary image whose byte k belongs to address
  * base + k, holes filled with 0x00. Returns 1 on success, 0 on failure (source missing,
  * destination not writable, a malformed record, or an image beyond 33,553,920 bytes); on
