@@ -4,6 +4,7 @@
 
 #include "chiplib/progress_window.h"
 #include "chiplib/state.h"
+#include "platform/clock.h"
 #include "platform/module.h"
 #include "vorpex_shared.h"
 
@@ -44,6 +45,16 @@ uint32_t VORPEX_CC VorpexShared_LoadString(uint32_t id, char* buffer, uint32_t l
   }
   std::memcpy(buffer, text->c_str(), text->size() + 1);
   return static_cast<uint32_t>(text->size());
+}
+
+void VORPEX_CC VorpexShared_Sleep(uint32_t ms) { vorpex::platform::SleepMs(ms); }
+uint32_t VORPEX_CC VorpexShared_TickCount(void) { return vorpex::platform::TickCount(); }
+
+void VORPEX_CC VorpexShared_LocalTime(VorpexLocalTime* time) {
+  if (time == nullptr) return;
+  vorpex::platform::LocalTime now = vorpex::platform::CurrentLocalTime();
+  *time = VorpexLocalTime{now.year, now.month, now.dayOfWeek, now.day,
+                          now.hour, now.minute, now.second, now.milliseconds};
 }
 
 }  // extern "C"

@@ -33,6 +33,15 @@ VORPEX_API void VORPEX_CC VorpexShared_PumpMessages(void* window);
  * terminator); returns its length, 0 when there is no such string. */
 VORPEX_API uint32_t VORPEX_CC VorpexShared_LoadString(uint32_t id, char* buffer, uint32_t limit);
 
+/* The chip library's clock (virtual while a simulated player runs on virtual time), so that the
+ * device library's pauses and time stamps keep time with it. */
+typedef struct VorpexLocalTime {
+  uint16_t year, month, dayOfWeek, day, hour, minute, second, milliseconds;
+} VorpexLocalTime;
+VORPEX_API void VORPEX_CC VorpexShared_Sleep(uint32_t ms);
+VORPEX_API uint32_t VORPEX_CC VorpexShared_TickCount(void);
+VORPEX_API void VORPEX_CC VorpexShared_LocalTime(VorpexLocalTime* time);
+
 #ifdef __cplusplus
 }
 #endif

@@ -52,9 +52,17 @@ LocalTime AddMs(LocalTime t, uint64_t ms) {
   return t;
 }
 
+const ClockSource*& Delegate() {
+  static const ClockSource* source = nullptr;
+  return source;
+}
+
 }  // namespace
 
+void DelegateClock(const ClockSource* source) { Delegate() = source; }
+
 void SleepMs(uint32_t ms) {
+  if (Delegate() != nullptr) return Delegate()->sleepMs(ms);
   if (Virtual().active) {
     Virtual().elapsedMs += ms;
     return;
@@ -63,12 +71,18 @@ void SleepMs(uint32_t ms) {
 }
 
 uint32_t TickCount() {
+  if (Delegate() != nullptr) return Delegate()->tickCount();
   const VirtualClock& v = Virtual();
   if (v.active) return v.startTick + static_cast<uint32_t>(v.elapsedMs);
   return real::TickCount();
 }
 
 LocalTime CurrentLocalTime() {
+  if (Delegate() != nullptr) {
+    LocalTime time{};
+    Delegate()->localTime(&time);
+    return time;
+  }
   const VirtualClock& v = Virtual();
   if (v.active) return AddMs(v.start, v.elapsedMs);
   return real::CurrentLocalTime();

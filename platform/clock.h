@@ -23,4 +23,13 @@ void AdvanceVirtualClock(uint32_t ms);
 // The total of all virtual sleeps and advances since UseVirtualClock.
 uint64_t VirtualElapsedMs();
 
+// A module that must keep time with another (the device library with the chip library, which
+// owns the virtual clock) hands its clock calls to that module's clock.
+struct ClockSource {
+  void (*sleepMs)(uint32_t ms);
+  uint32_t (*tickCount)();
+  void (*localTime)(LocalTime* time);
+};
+void DelegateClock(const ClockSource* source);  // null: this module's own clock again
+
 }  // namespace vorpex::platform
