@@ -13,6 +13,10 @@
 #include "chiplib/ui_host.h"
 #include "platform/clock.h"
 #include "platform/module.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 #include "support/recording_ui.h"
 
 namespace {
@@ -29,9 +33,14 @@ constexpr uint32_t kStartTick = 500000;
 class ProgressWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
+#ifdef _WIN32
+    // The strings and templates are the DLL's resources.
+    GetState().module = ::LoadLibraryA("VORPEXUSB.dll");
+#else
     static char module;
     platform::RegisterModuleStrings(&module, StringTable());
     GetState().module = &module;
+#endif
     platform::UseVirtualClock(kStartTick, {2024, 5, 1, 3, 12, 0, 0, 0});
   }
   void TearDown() override {
@@ -269,7 +278,8 @@ TEST_F(ProgressWindowTest, HostWithoutWindowHooksGetsTheSystemWindows) {
   };
   InstallUi(&old);
   ProgressSetup setup{.title = 3015, .index = -1, .status = "", .total = 8192};
-  WindowHandle window = OpenProgressWindow(owner_, &setup);
+  // The system's windows take a real owner or none.
+  WindowHandle window = OpenProgressWindow(nullptr, &setup);
   // Linux has no system windows: a placeholder stands in, and the window is still current.
   EXPECT_NE(window, nullptr);
   EXPECT_EQ(GetState().progress.setup, &setup);

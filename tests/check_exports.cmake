@@ -1,0 +1,60 @@
+# Compares the names a Windows DLL exports with the list kept in the repository, one name a line
+# (blank lines and lines starting with # are skipped). Names are compared exactly as the linker
+# wrote them: decorated stdcall names (_Name@4) and C++ names stay as they are.
+# cmake -DOBJDUMP=... -DDLL=... -DEXPECTED=... -P check_exports.cmake
+cmake_minimum_required(VERSION 3.25)
+foreach(var OBJDUMP DLL EXPECTED)
+  if(NOT DEFINED ${var})
+    message(FATAL_ERROR "check_exports: ${var} is not set")
+  endif()
+endforeach()
+
+execute_process(COMMAND ${OBJDUMP} -p ${DLL}
+  OUTPUT_VARIABLE dump RESULT_VARIABLE rc ERROR_VARIABLE err)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "${OBJDUMP} -p ${DLL} failed (${rc}): ${err}")
+endif()
+
+# The name table follows "[Ordinal/Name Pointer] Table", one "\t[  n] name" line per export.
+string(FIND "${dump}" "[Ordinal/Name Pointer] Table" at)
+if(at EQUAL -1)
+  message(FATAL_ERROR "${DLL} has no export name table")
+endif()
+string(SUBSTRING "${dump}" ${at} -1 table)
+string(REPLACE "\n" ";" lines "${table}")
+list(REMOVE_AT lines 0)
+set(actual "")
+foreach(line IN LISTS lines)
+  if(line MATCHES "^[ \t]*\\[ *[0-9]+\\] (.+)$")
+    list(APPEND actual "${CMAKE_MATCH_1}")
+  else()
+    break()
+  endif()
+endforeach()
+
+file(STRINGS ${EXPECTED} listed)
+set(expected "")
+foreach(name IN LISTS listed)
+  string(STRIP "${name}" name)
+  if(name STREQUAL "" OR name MATCHES "^#")
+    continue()
+  endif()
+  list(APPEND expected "${name}")
+endforeach()
+
+set(missing ${expected})
+if(actual)
+  list(REMOVE_ITEM missing ${actual})
+endif()
+set(extra ${actual})
+if(expected)
+  list(REMOVE_ITEM extra ${expected})
+endif()
+list(LENGTH actual count)
+if(missing OR extra)
+  list(JOIN missing "\n  " missing_text)
+  list(JOIN extra "\n  " extra_text)
+  message(FATAL_ERROR "${DLL}: the export table differs from ${EXPECTED}\n"
+    "missing:\n  ${missing_text}\nnot listed:\n  ${extra_text}")
+endif()
+message(STATUS "${DLL}: ${count} exports, as listed")
