@@ -1,7 +1,9 @@
 // The library's exported C interface: each export hands over to the C++ internals.
 #include "ORVANEUsbDll.h"
 
+#include "devicelib/command_channel.h"
 #include "devicelib/session.h"
+#include "devicelib/upgrade.h"
 #include "devicelib/state.h"
 #include "orvane_testing.h"
 
@@ -15,6 +17,33 @@ ORVANE_API void ORVANE_CC get_osVersion(char* versionRecord) {
 
 int32_t ORVANE_CC Usb_Checking(int32_t) { return Checking(); }
 int32_t ORVANE_CC Usb_Close(int32_t) { return ClosePipes(); }
+
+// The device argument names the player for callers; this library keeps its one session itself.
+int32_t ORVANE_CC Usb_SendCommand(void*, int32_t area, int32_t command, const void* data,
+                                  uint32_t n) {
+  return SendCommand(area, command, data, n);
+}
+int32_t ORVANE_CC Usb_SendUSB(void*, const void* buffer, uint32_t count) {
+  return SendUsb(buffer, count);
+}
+int32_t ORVANE_CC Usb_RecvUSB(void*, void* buffer, uint32_t count) {
+  return RecvUsb(buffer, count);
+}
+int32_t ORVANE_CC Usb_CancelTransfer(void*) { return CancelTransfer(); }
+int32_t ORVANE_CC Usb_WriteData(void*, void* file, uint32_t readCount, uint32_t writeCount,
+                                int32_t closeFlag) {
+  return WriteData(file, readCount, writeCount, closeFlag);
+}
+int32_t ORVANE_CC Usb_GetDevInfo(void*, uint8_t* info20) { return GetDevInfo(info20); }
+
+int32_t ORVANE_CC Usb_UpgradeFirmware(void* parentWindow, void*, int32_t kind, int32_t mode,
+                                      const char*, const char* hexPath) {
+  return UpgradeFirmware(parentWindow, kind, mode, hexPath);
+}
+int32_t ORVANE_CC Usb_UpgradeCodec(void* parentWindow, void*, int32_t kind, int32_t mode,
+                                   const char* imagePath, const char* statusText) {
+  return UpgradeCodec(parentWindow, kind, mode, imagePath, statusText);
+}
 
 void OrvaneTesting_SetOsVersion(uint32_t major, uint32_t minor, uint32_t build,
                                           uint32_t platformId) {
