@@ -1,7 +1,65 @@
 #include "devicelib/driver.h"
 
-namespace vorpex::device {
+#include <vector>
 
-platform::Vizu10Port& Driver() { return platform::SystemVizu10(); }
+#include "playersim_vizu10.h"
+
+namespace vorpex::device {
+namespace {
+
+// The simulated player's driver face, lent by the chip library, behind the same port.
+class SimulatedVizu10 final : public platform::Vizu10Port {
+ public:
+  explicit SimulatedVizu10(const VorpexVizu10Ops& ops) : ops_(ops) {}
+
+  std::vector<std::string> InterfacePaths(const std::string& classGuid) override {
+    std::vector<char> slots;
+    uint32_t count = 0;
+    for (uint32_t capacity = 4;; capacity *= 2) {
+      slots.assign(capacity * PLAYERSIM_VIZU10_PATH_SLOT, '\0');
+      count = ops_.interfacePaths(classGuid.c_str(), slots.data(), capacity);
+      if (count <= capacity) break;
+    }
+    std::vector<std::string> paths;
+    for (uint32_t i = 0; i < count; ++i) paths.emplace_back(&slots[i * PLAYERSIM_VIZU10_PATH_SLOT]);
+    return paths;
+  }
+  platform::DriverHandle Open(const std::string& path) override { return ops_.open(path.c_str()); }
+  bool Configuration(platform::DriverHandle device,
+                     std::span<uint8_t, platform::kVizu10ConfigBufferSize> buffer) override {
+    return ops_.configuration(device, buffer.data()) == 1;
+  }
+  std::optional<uint32_t> Write(platform::DriverHandle pipe, std::span<const uint8_t> data) override {
+    uint32_t written = 0;
+    if (ops_.write(pipe, data.data(), static_cast<uint32_t>(data.size()), &written) != 1) {
+      return std::nullopt;
+    }
+    return written;
+  }
+  std::optional<uint32_t> Read(platform::DriverHandle pipe, std::span<uint8_t> buffer) override {
+    uint32_t got = 0;
+    if (ops_.read(pipe, buffer.data(), static_cast<uint32_t>(buffer.size()), &got) != 1) {
+      return std::nullopt;
+    }
+    return got;
+  }
+  void Close(platform::DriverHandle handle) override { ops_.close(handle); }
+
+ private:
+  const VorpexVizu10Ops& ops_;
+};
+
+}  // namespace
+
+platform::Vizu10Port& Driver() {
+  // The chip library decides whether a simulated player stands in for the driver (attached
+  // from code or named by VORPEX_SIMULATOR); it is asked at every use, so attaching and
+  // detaching take effect at once.
+  if (const VorpexVizu10Ops* ops = PlayerSim_Vizu10()) {
+    static SimulatedVizu10 simulated(*ops);
+    return simulated;
+  }
+  return platform::SystemVizu10();
+}
 
 }  // namespace vorpex::device

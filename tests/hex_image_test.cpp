@@ -1,5 +1,6 @@
 // Intel HEX text into images, on records made here, with the image kept in memory.
 #include "protocol/hex_image.h"
+#include "support/hex_text.h"
 
 #include <gtest/gtest.h>
 
@@ -11,6 +12,7 @@ namespace {
 
 using vorpex::protocol::HexFailure;
 using vorpex::protocol::HexImageBuilder;
+using vorpex::test::Rec;
 
 class MemorySink final : public vorpex::protocol::ImageSink {
  public:
@@ -27,23 +29,6 @@ class MemorySink final : public vorpex::protocol::ImageSink {
   std::vector<uint8_t> image;
   uint64_t fills = 0;
 };
-
-// One record line with its checksum.
-std::string Rec(uint16_t address, uint8_t type, std::vector<uint8_t> data, bool lower = false) {
-  unsigned sum = data.size() + (address >> 8) + (address & 0xFF) + type;
-  std::string line;
-  char piece[16];
-  std::snprintf(piece, sizeof piece, lower ? ":%02x%04x%02x" : ":%02X%04X%02X",
-                static_cast<unsigned>(data.size()), address, type);
-  line = piece;
-  for (uint8_t b : data) {
-    std::snprintf(piece, sizeof piece, lower ? "%02x" : "%02X", b);
-    line += piece;
-    sum += b;
-  }
-  std::snprintf(piece, sizeof piece, lower ? "%02x" : "%02X", (0x100 - (sum & 0xFF)) & 0xFF);
-  return line + piece;
-}
 
 std::vector<uint8_t> Bytes(size_t n, uint8_t first) {
   std::vector<uint8_t> v(n);

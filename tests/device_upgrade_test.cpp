@@ -1,0 +1,133 @@
+// _Usb_UpgradeFirmware from a HEX file to the simulated player's firmware areas, on virtual time.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "ORVANEUsbDll.h"
+#include "VORPEXUSB.h"
+#include "orvane_testing.h"
+#include "playersim.h"
+#include "support/hex_text.h"
+#include "support/recording_ui.h"
+#include "support/sim_player.h"
+#include "support/upgrade_wire.h"
+
+namespace {
+
+using namespace vorpex::test;
+
+std::string WriteHex(const std::string& name, const std::string& text) {
+  std::string path = std::string(VORPEX_TEST_TMP) + "/" + name;
+  std::ofstream(path, std::ios::binary) << text;
+  return path;
+}
+
+class DeviceUpgrade : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(AttachFreshPlayer("device-upgrade"));
+    PlayerSim_UseVirtualTime(1);
+    OrvaneTesting_SetOsVersion(5, 1, 2600, 2);
+    ASSERT_EQ(Usb_Checking(0), 1);
+    PlayerSim_ClearLog();
+    VORPEX_SetError(0);
+  }
+  void TearDown() override {
+    Usb_Close(0);
+    OrvaneTesting_UseSystemVersion();
+    VORPEX_SetTimeout(3000, 2000);
+    PlayerSim_ClearFaults();
+    PlayerSim_UseVirtualTime(0);
+    PlayerSim_Detach();
+  }
+
+  int32_t Upgrade(int32_t kind, const std::string& hexPath) {
+    // The upgrade program passes the path twice; only the second counts.
+    return Usb_UpgradeFirmware(nullptr, nullptr, kind, 0, nullptr, hexPath.c_str());
+  }
+
+  // The chip library's read time-out, read back from how long its transport waits for nothing.
+  uint64_t ChipReadTimeout() {
+    void* chip = VORPEX_Open();
+    EXPECT_NE(chip, nullptr);
+    uint8_t block[512];
+    uint64_t start = PlayerSim_ElapsedMs();
+    EXPECT_EQ(VORPEX_RecvUSB(chip, block, 512), 0);
+    uint64_t waited = PlayerSim_ElapsedMs() - start;
+    VORPEX_Close(chip);
+    return waited;
+  }
+};
+
+TEST_F(DeviceUpgrade, BootHexOfOneAreaSendsSixteenBlocks) {
+  RecordingUi ui;
+  auto image = Pattern(8192, 11);
+  std::string hex = WriteHex("boot.hex", HexOf(0, image) + kHexEnd);
+  uint64_t start = PlayerSim_ElapsedMs();
+  ASSERT_EQ(Upgrade(-1, hex), 1);
+  EXPECT_EQ(PlayerSim_ElapsedMs() - start, 6000u);
+  ExpectUpgradeExchange(Exchange(), true, 0, image);
+  EXPECT_EQ(Area(0), image);
+  EXPECT_EQ(PlayerSim_Violations(), 0u);
+  ASSERT_EQ(ui.windows.size(), 1u);
+  EXPECT_EQ(ui.windows[0]->caption, "Boot Code Upgrade");
+  EXPECT_EQ(ui.windows[0]->statuses.back(), hex);  // the HEX path, exactly as passed
+  EXPECT_FALSE(ui.windows[0]->open);
+  EXPECT_EQ(ChipReadTimeout(), 5000000u);
+}
+
+TEST_F(DeviceUpgrade, BootHexWithAByteBeyondTheAreaIsRefusedBeforeAnyCommand) {
+  std::string hex = WriteHex("boot-big.hex", HexOf(0, Pattern(8192, 12)) +
+                                                 Rec(0x2000, 0, {0x77}) + "\n" + kHexEnd);
+  EXPECT_EQ(Upgrade(-1, hex), 0);
+  EXPECT_EQ(VORPEX_GetError(), VORPEX_ERR_WINDOWS);
+  EXPECT_EQ(VORPEX_GetWindowsError(), 1903u);
+  EXPECT_TRUE(Exchange().empty());
+}
+
+TEST_F(DeviceUpgrade, CodecImageStartsAtItsBase) {
+  // Records below 0x2000 never reach the player; data from 0x2730 on follow 0x730 zeros.
+  auto data = Pattern(3000, 13);
+  std::string hex = WriteHex("codec.hex", HexOf(0x1000, Pattern(64, 14)) + HexOf(0x2730, data) +
+                                              kHexEnd);
+  ASSERT_EQ(Upgrade(0, hex), 1);
+  std::vector<uint8_t> image(0x730, 0x00);
+  image.insert(image.end(), data.begin(), data.end());
+  ExpectUpgradeExchange(Exchange(), false, 0, image);
+  auto area = Area(1);
+  ASSERT_GE(area.size(), image.size());
+  EXPECT_TRUE(std::equal(image.begin(), image.end(), area.begin()));
+}
+
+TEST_F(DeviceUpgrade, CorruptHexIsRefusedBeforeAnythingIsSent) {
+  std::string text = HexOf(0x2000, Pattern(256, 15)) + kHexEnd;
+  text[text.find('\n') - 1] ^= 1;  // the first record's checksum no longer adds up
+  EXPECT_EQ(Upgrade(0, WriteHex("corrupt.hex", text)), 0);
+  EXPECT_EQ(VORPEX_GetError(), VORPEX_ERR_WINDOWS);
+  EXPECT_EQ(VORPEX_GetWindowsError(), 13u);
+  EXPECT_TRUE(Exchange().empty());
+  EXPECT_EQ(Area(1).size(), 0u);
+}
+
+TEST_F(DeviceUpgrade, TimeoutsStayAtFiftyThousandAfterARefusedErase) {
+  // The mode command refused: the player is not in upgrade mode and refuses the erase.
+  PlayerSim_SetFault(PLAYERSIM_FAULT_REFUSE_NEXT_REPLY, 1);
+  std::string hex = WriteHex("codec2.hex", HexOf(0x2000, Pattern(600, 16)) + kHexEnd);
+  EXPECT_EQ(Upgrade(0, hex), 0);
+  EXPECT_EQ(VORPEX_GetError(), VORPEX_ERR_INTERNAL);
+  EXPECT_EQ(ChipReadTimeout(), 50000u);
+}
+
+TEST_F(DeviceUpgrade, WithoutASessionTheModeCommandCannotBeSent) {
+  RecordingUi ui;
+  Usb_Close(0);
+  std::string hex = WriteHex("codec3.hex", HexOf(0x2000, Pattern(600, 17)) + kHexEnd);
+  EXPECT_EQ(Upgrade(0, hex), 0);
+  EXPECT_EQ(VORPEX_GetError(), VORPEX_ERR_USB);
+  ASSERT_EQ(ui.windows.size(), 1u);  // after the window appeared
+  EXPECT_FALSE(ui.windows[0]->open);
+}
+
+}  // namespace
