@@ -7,6 +7,7 @@
 #include "platform/environment.h"
 #include "platform/error.h"
 #include "sim/player.h"
+#include "sim/vizu10_face.h"
 #include "sim/windriver_face.h"
 
 namespace vorpex::chip {
@@ -17,6 +18,13 @@ SimulatorState::~SimulatorState() = default;
 namespace {
 
 constexpr const char* kEnvironmentVariable = "VORPEX_SIMULATOR";
+constexpr intptr_t kVizu10HandlesPerPlayer = 0x100000;
+
+void Forget(SimulatorState& simulator) {
+  simulator.vizu10.reset();
+  simulator.driver.reset();
+  simulator.player.reset();
+}
 
 void CheckEnvironment() {
   SimulatorState& simulator = GetState().simulator;
@@ -36,8 +44,7 @@ void CheckEnvironment() {
 bool AttachSimulator(const std::string& dir) {
   SimulatorState& simulator = GetState().simulator;
   simulator.environmentChecked = true;
-  simulator.driver.reset();
-  simulator.player.reset();
+  Forget(simulator);
   try {
     std::string error;
     auto player = sim::Player::Load(dir, error);
@@ -46,27 +53,32 @@ bool AttachSimulator(const std::string& dir) {
       return false;
     }
     simulator.driver = std::make_unique<sim::SimWinDriver>(*player);
+    simulator.vizu10 = std::make_unique<sim::SimVizu10>(*player, simulator.nextVizu10Handles);
+    simulator.nextVizu10Handles += kVizu10HandlesPerPlayer;
     simulator.player = std::move(player);
     simulator.message.clear();
     return true;
   } catch (const std::bad_alloc&) {
     simulator.message = "out of memory";
-    simulator.driver.reset();
-    simulator.player.reset();
+    Forget(simulator);
     return false;
   }
 }
 
 void DetachSimulator() {
   SimulatorState& simulator = GetState().simulator;
-  simulator.driver.reset();
-  simulator.player.reset();
+  Forget(simulator);
   simulator.message.clear();
 }
 
 sim::Player* ActivePlayer() {
   CheckEnvironment();
   return GetState().simulator.player.get();
+}
+
+sim::SimVizu10* ActiveVizu10() {
+  CheckEnvironment();
+  return GetState().simulator.vizu10.get();
 }
 
 platform::WinDriverPort& ActiveWinDriver() {

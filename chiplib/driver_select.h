@@ -7,7 +7,8 @@
 
 namespace vorpex::sim {
 class Player;
-}
+class SimVizu10;
+}  // namespace vorpex::sim
 
 namespace vorpex::chip {
 
@@ -15,6 +16,9 @@ platform::WinDriverPort& ActiveWinDriver();
 
 // The simulated player in use, or nullptr. Reads VORPEX_SIMULATOR on the first call.
 sim::Player* ActivePlayer();
+
+// The simulated player's face as the Vizu10 driver, or nullptr when none is in use.
+sim::SimVizu10* ActiveVizu10();
 
 // Attaches the player kept in `dir` (a fresh default player when there is none yet),
 // replacing any attached before. False, with the reason in the simulator's message, when the

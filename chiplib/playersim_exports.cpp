@@ -1,6 +1,7 @@
 // The simulated player's control interface (playersim.h): thin C wrappers over the simulator
 // that the chip library owns.
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 
 #include "chiplib/driver_select.h"
@@ -10,6 +11,7 @@
 #include "playersim.h"
 #include "sim/player.h"
 #include "sim/state_dir.h"
+#include "sim/vizu10_face.h"
 #include "sim/windriver_face.h"
 
 using namespace vorpex;
@@ -20,6 +22,13 @@ sim::Player* Attached() {
   return chip::ActivePlayer();
 }
 
+// Settings as callers compiled before the Vizu10 fields pass them.
+constexpr uint32_t kSettingsSizeBeforeVizu10 = offsetof(PlayerSimSettings, interfaceCount);
+
+bool KnownSettingsSize(uint32_t size) {
+  return size == sizeof(PlayerSimSettings) || size == kSettingsSizeBeforeVizu10;
+}
+
 sim::PlayerSettings FromC(const PlayerSimSettings& c) {
   sim::PlayerSettings s;
   s.capacity = {c.capacityM, c.capacityS};
@@ -28,6 +37,11 @@ sim::PlayerSettings FromC(const PlayerSimSettings& c) {
   s.refuseRegistration = c.refuseRegistration != 0;
   s.endpointCount = c.endpointCount;
   std::copy(std::begin(c.deviceInfo), std::end(c.deviceInfo), s.deviceInfo.begin());
+  if (c.size == kSettingsSizeBeforeVizu10) return s;
+  s.interfaceCount = c.interfaceCount;
+  s.refuseOpenMask = c.refuseOpenMask;
+  s.configurationLength = c.configurationLength;
+  std::copy_n(c.endpointAddresses, s.endpointAddresses.size(), s.endpointAddresses.begin());
   return s;
 }
 
@@ -52,16 +66,16 @@ void VORPEX_CC PlayerSim_DefaultSettings(PlayerSimSettings* settings) {
   settings->refuseRegistration = s.refuseRegistration ? 1 : 0;
   settings->endpointCount = s.endpointCount;
   std::copy(s.deviceInfo.begin(), s.deviceInfo.end(), settings->deviceInfo);
+  settings->interfaceCount = s.interfaceCount;
+  settings->refuseOpenMask = s.refuseOpenMask;
+  settings->configurationLength = s.configurationLength;
+  std::copy(s.endpointAddresses.begin(), s.endpointAddresses.end(), settings->endpointAddresses);
 }
 
 int32_t VORPEX_CC PlayerSim_CreateStateDir(const char* dir, const PlayerSimSettings* settings) {
   std::string& message = chip::GetState().simulator.message;
-  if (dir == nullptr || settings == nullptr || settings->size != sizeof(PlayerSimSettings)) {
+  if (dir == nullptr || settings == nullptr || !KnownSettingsSize(settings->size)) {
     message = "no directory, or settings of another size";
-    return 0;
-  }
-  if (settings->capacityM > 0xFFFF || settings->capacityS > 0xFFFF) {
-    message = "a capacity above 65535 units";
     return 0;
   }
   try {
@@ -112,7 +126,7 @@ int32_t VORPEX_CC PlayerSim_SetFault(int32_t fault, uint32_t value) {
   const bool on = value != 0;
   switch (fault) {
     case PLAYERSIM_FAULT_UNPLUG:
-      player->faults.unplugged = on;
+      player->SetUnplugged(on);
       break;
     case PLAYERSIM_FAULT_REFUSE_NEXT_REPLY:
       player->model().refuseNextReply = on;
@@ -196,6 +210,11 @@ void VORPEX_CC PlayerSim_DriverUse(uint32_t* handles, uint32_t* devices) {
   if (handles != nullptr) *handles = driver ? static_cast<uint32_t>(driver->OpenHandles()) : 0;
   if (devices != nullptr)
     *devices = driver ? static_cast<uint32_t>(driver->RegisteredDevices()) : 0;
+}
+
+uint32_t VORPEX_CC PlayerSim_Vizu10Handles(void) {
+  const auto& face = chip::GetState().simulator.vizu10;
+  return face ? static_cast<uint32_t>(face->OpenHandles()) : 0;
 }
 
 void VORPEX_CC PlayerSim_UseVirtualTime(int32_t on) {

@@ -11,6 +11,7 @@
 namespace vorpex::sim {
 class Player;
 class SimWinDriver;
+class SimVizu10;
 }  // namespace vorpex::sim
 
 namespace vorpex::chip {
@@ -46,6 +47,9 @@ struct SimulatorState {
   ~SimulatorState();
   std::unique_ptr<sim::Player> player;
   std::unique_ptr<sim::SimWinDriver> driver;
+  std::unique_ptr<sim::SimVizu10> vizu10;
+  // Where the next player's Vizu10 handles start, so no two players share a handle value.
+  intptr_t nextVizu10Handles = 0x1000;
   bool environmentChecked = false;  // VORPEX_SIMULATOR is read once, at the first driver open
   std::string message;              // why the last attach failed
 };

@@ -27,8 +27,19 @@ typedef struct PlayerSimSettings {
   uint32_t driverVersion;     /* what the WinDriver version request answers */
   int32_t playerPresent;      /* 0: the driver is there but the player is not on the bus */
   int32_t refuseRegistration; /* 1: the driver refuses to register the player */
-  uint32_t endpointCount;     /* endpoints of the player's interface (3) */
+  uint32_t endpointCount;     /* endpoints of the player's interface, up to 30 (3) */
   uint8_t deviceInfo[20];     /* the answer to the device-information command */
+  /* The player as the Vizu10 driver shows it (playersim_vizu10.h). Callers compiled before
+   * these fields existed pass the smaller size and get the defaults. */
+  uint32_t interfaceCount; /* device interfaces of the driver's class, 0 to 32 (1) */
+  uint32_t refuseOpenMask; /* bit i: interface i cannot be opened (0) */
+  /* 0: the configuration descriptor's total length is that of the descriptors sent
+   * (9 + 9 + 7 * endpointCount); else the total-length field carries this value, up to 65535
+   * (as for a player with descriptors beyond those modelled). */
+  uint32_t configurationLength;
+  /* Addresses of the endpointCount endpoints (up to 30): 0x01, 0x02, 0x83, then further
+   * addresses of both directions. Pipe file PIPE0n is endpoint n. */
+  uint8_t endpointAddresses[32];
 } PlayerSimSettings;
 
 /* Fills `settings` (its size field included) with the defaults. */
@@ -63,13 +74,18 @@ VORPEX_API void VORPEX_CC PlayerSim_ClearFaults(void);
 
 /* The wire log: every transfer in order, with its direction and bytes. */
 enum {
-  PLAYERSIM_LOG_OUT = 1,      /* host to player, bulk pipe 2 */
-  PLAYERSIM_LOG_IN = 2,       /* player to host, bulk pipe 0x83 */
-  PLAYERSIM_LOG_CONTROL = 3,  /* control request; the bytes are its setup packet */
-  PLAYERSIM_LOG_HALT = 4,     /* halt of a pipe */
-  PLAYERSIM_LOG_RESET = 5,    /* reset of a pipe */
-  PLAYERSIM_LOG_ABORT = 6,    /* abort message */
-  PLAYERSIM_LOG_VIOLATION = 7 /* refused as breaking the protocol */
+  PLAYERSIM_LOG_OUT = 1,       /* host to player, bulk pipe 2 */
+  PLAYERSIM_LOG_IN = 2,        /* player to host, bulk pipe 0x83 */
+  PLAYERSIM_LOG_CONTROL = 3,   /* control request; the bytes are its setup packet */
+  PLAYERSIM_LOG_HALT = 4,      /* halt of a pipe */
+  PLAYERSIM_LOG_RESET = 5,     /* reset of a pipe */
+  PLAYERSIM_LOG_ABORT = 6,     /* abort message */
+  PLAYERSIM_LOG_VIOLATION = 7, /* refused as breaking the protocol */
+  /* The Vizu10 face (playersim_vizu10.h). Its transfers are logged as OUT, IN and ABORT with
+   * the endpoint address of the pipe file (PIPE01 0x02, PIPE02 0x83, PIPE00 0x01 by default). */
+  PLAYERSIM_LOG_OPEN = 8,         /* a file opened (or not); pipe 0-29 for PIPE00..., 0xFF for
+                                   * the device file; the bytes are the path */
+  PLAYERSIM_LOG_CONFIGURATION = 9 /* the configuration request; the bytes are the descriptors */
 };
 typedef struct PlayerSimLogEntry {
   uint32_t size;   /* sizeof(PlayerSimLogEntry), set by the caller */
@@ -92,6 +108,8 @@ VORPEX_API uint32_t VORPEX_CC PlayerSim_Violations(void);
 /* WinDriver handles the chip library holds open and players it has registered, so tests can
  * see that everything acquired was released. */
 VORPEX_API void VORPEX_CC PlayerSim_DriverUse(uint32_t* handles, uint32_t* devices);
+/* Vizu10 files (device and pipe files) held open through PlayerSim_Vizu10's table. */
+VORPEX_API uint32_t VORPEX_CC PlayerSim_Vizu10Handles(void);
 
 /* Virtual time for the chip library (sleeps, ticks, local time, transfer time-outs): with `on`
  * time moves only when something waits; the clock starts at tick 1000000 on Monday 2005-03-07,

@@ -153,9 +153,19 @@ void Player::ResetPipe(uint32_t pipe) {
   log_.Add(LogKind::kReset, pipe, true);
 }
 
-void Player::Abort(uint32_t pipe) {
+bool Player::Abort(uint32_t pipe, std::vector<uint8_t> bytes) {
+  if (!Present()) {
+    log_.Add(LogKind::kAbort, pipe, false, std::move(bytes), "no player");
+    return false;
+  }
   model_.Cancel();
-  log_.Add(LogKind::kAbort, pipe, true);
+  log_.Add(LogKind::kAbort, pipe, true, std::move(bytes));
+  return true;
+}
+
+void Player::SetUnplugged(bool unplugged) {
+  if (unplugged && !faults.unplugged) ++unplugCount_;
+  faults.unplugged = unplugged;
 }
 
 }  // namespace vorpex::sim

@@ -43,7 +43,8 @@ class Player {
   // Halting or resetting a pipe ends the transfer in progress, as the abort message does.
   void Halt(uint32_t pipe);
   void ResetPipe(uint32_t pipe);
-  void Abort(uint32_t pipe);
+  // The abort message (`bytes`) on `pipe`; false, changing nothing, when the player is gone.
+  bool Abort(uint32_t pipe, std::vector<uint8_t> bytes);
 
   // Appends a raw directory slot (with its file's data) to memory 0 or 1 and saves; false when
   // the memory has no room for another slot or file.
@@ -52,6 +53,10 @@ class Player {
   PlayerModel& model() { return model_; }
   WireLog& log() { return log_; }
   Faults faults;
+  // Unplugs or plugs the player back in. Handles to its driver files opened before an unplug
+  // stay dead after it comes back, as they do on a real system.
+  void SetUnplugged(bool unplugged);
+  uint32_t unplugCount() const { return unplugCount_; }
   // Logs a transfer or request refused as breaking the protocol, and counts it.
   void RecordViolation(uint32_t pipe, std::vector<uint8_t> bytes, const std::string& why);
   // Transfers refused as breaking the protocol since the player was loaded.
@@ -69,6 +74,7 @@ class Player {
   std::string dir_;
   WireLog log_;
   uint32_t violations_ = 0;
+  uint32_t unplugCount_ = 0;
   std::string saveError_;
 };
 

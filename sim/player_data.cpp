@@ -2,6 +2,38 @@
 
 namespace vorpex::sim {
 
+uint8_t DefaultEndpointAddress(size_t index) {
+  constexpr uint8_t kIn = 0x80;
+  const auto number = static_cast<uint8_t>(index % 15 + 1);
+  const bool in = number == 3 || (number >= 4 && number % 2 == 0);
+  // The second fifteen use each number again in the other direction.
+  return static_cast<uint8_t>(number | ((in != (index >= 15)) ? kIn : 0));
+}
+
+std::array<uint8_t, kMaxEndpoints> DefaultEndpointAddresses() {
+  std::array<uint8_t, kMaxEndpoints> addresses{};
+  for (size_t i = 0; i < addresses.size(); ++i) addresses[i] = DefaultEndpointAddress(i);
+  return addresses;
+}
+
+bool IsValidEndpointAddress(uint8_t address) {
+  return (address & 0x70) == 0 && (address & 0x0F) != 0;
+}
+
+std::string PlayerSettings::Problem() const {
+  if (capacity[0] > 0xFFFF || capacity[1] > 0xFFFF) return "a capacity above 65535 units";
+  if (endpointCount > kMaxEndpoints) return "more than 30 endpoints";
+  if (interfaceCount > kMaxInterfaces) return "more than 32 device interfaces";
+  if (configurationLength > 0xFFFF) return "a configuration length above 65535";
+  for (size_t i = 0; i < endpointCount; ++i) {
+    if (!IsValidEndpointAddress(endpointAddresses[i])) return "an invalid endpoint address";
+    for (size_t j = 0; j < i; ++j) {
+      if (endpointAddresses[j] == endpointAddresses[i]) return "an endpoint address used twice";
+    }
+  }
+  return {};
+}
+
 size_t Memory::FileCount() const {
   size_t count = 0;
   for (const auto& slot : slots) count += protocol::IsFileSlot(slot.raw) ? 1 : 0;

@@ -18,6 +18,18 @@ inline constexpr uint32_t kMaxAreaBlocks = 65535;
 inline constexpr size_t kMaxFiles = 256;   // an entry index is one byte
 inline constexpr size_t kMaxSlots = 4096;  // directory slots of one memory
 inline constexpr size_t kDeviceInfoSize = 20;
+// The Vizu10 driver's view: how many device interfaces of its class can be present, and how
+// many endpoints one USB interface can have (15 numbers in each direction).
+inline constexpr uint32_t kMaxInterfaces = 32;
+inline constexpr uint32_t kMaxEndpoints = 30;
+
+// The address of endpoint `index` in the default endpoint list: 0x01 (the abort pipe), 0x02
+// (bulk OUT), 0x83 (bulk IN), then further endpoints alternating in direction, every address
+// used once.
+uint8_t DefaultEndpointAddress(size_t index);
+std::array<uint8_t, kMaxEndpoints> DefaultEndpointAddresses();
+// An endpoint address a descriptor may carry: number 1 to 15, reserved bits clear.
+bool IsValidEndpointAddress(uint8_t address);
 
 struct PlayerSettings {
   // Capacities of M and S in units of 16384 bytes (32 MiB and 16 MiB).
@@ -25,10 +37,23 @@ struct PlayerSettings {
   uint32_t driverVersion = 502;
   bool present = true;              // the player is on the bus
   bool refuseRegistration = false;  // the driver refuses to register it
-  uint32_t endpointCount = 3;       // endpoints of the player's interface
+  uint32_t endpointCount = 3;       // endpoints of the player's interface (up to 30)
   // What the device-information command answers (bytes 4 to 23 of its reply).
   std::array<uint8_t, kDeviceInfoSize> deviceInfo{'S', 'I', 'M', ' ', 'M', 'P', '3', ' ', 'P', 'L',
                                                   'A', 'Y', 'E', 'R', ' ', '1', '.', '0', '0', ' '};
+  // The Vizu10 driver's view of the player.
+  uint32_t interfaceCount = 1;  // device interfaces of the driver's class (0 to 32)
+  uint32_t refuseOpenMask = 0;  // bit i: the files of interface i cannot be opened
+  // Addresses of the interface's endpoints; the first `endpointCount` are used. Pipe file
+  // PIPE0n is endpoint n of this list.
+  std::array<uint8_t, kMaxEndpoints> endpointAddresses = DefaultEndpointAddresses();
+  // 0: the configuration descriptor's total-length field gives the length of the descriptors
+  // the player sends; else it carries this value (a player with descriptors beyond the ones
+  // modelled here), up to 65535.
+  uint32_t configurationLength = 0;
+
+  // Why these settings cannot describe a player (empty when they can).
+  std::string Problem() const;
 };
 
 // One directory slot and, for a file slot, the file's bytes.

@@ -100,6 +100,14 @@ std::string Describe(const PlayerData& data) {
        << "present " << (s.present ? 1 : 0) << "\n"
        << "refuse-registration " << (s.refuseRegistration ? 1 : 0) << "\n"
        << "endpoints " << s.endpointCount << "\n"
+       << "endpoint-addresses";
+  for (size_t i = 0; i < s.endpointCount && i < kMaxEndpoints; ++i) {
+    text << " " << ToHex(std::span(&s.endpointAddresses[i], 1));
+  }
+  text << "\n"
+       << "interfaces " << s.interfaceCount << "\n"
+       << "refuse-open " << s.refuseOpenMask << "\n"
+       << "configuration-length " << s.configurationLength << "\n"
        << "device-info " << ToHex(s.deviceInfo) << "\n"
        << "next-file " << data.nextDataFile << "\n";
   for (size_t m = 0; m < 2; ++m) {
@@ -120,6 +128,7 @@ bool Parse(const std::string& dir, const std::string& text, PlayerData& data, st
   std::string line;
   int number = 0;
   bool sawMagic = false;
+  std::optional<size_t> addressCount;  // endpoint addresses given, when the item was there
   auto fail = [&](const std::string& why) {
     error = Join(dir, "player.txt") + " line " + std::to_string(number) + ": " + why;
     return false;
@@ -143,7 +152,8 @@ bool Parse(const std::string& dir, const std::string& text, PlayerData& data, st
       return w.size() == 2 ? ParseNumber(w[1]) : std::nullopt;
     };
     if (key == "driver-version" || key == "present" || key == "refuse-registration" ||
-        key == "endpoints" || key == "next-file") {
+        key == "endpoints" || key == "next-file" || key == "interfaces" || key == "refuse-open" ||
+        key == "configuration-length") {
       const auto value = number1();
       if (!value) return fail("expected one number after " + key);
       if (key == "driver-version") data.settings.driverVersion = *value;
@@ -151,6 +161,17 @@ bool Parse(const std::string& dir, const std::string& text, PlayerData& data, st
       if (key == "refuse-registration") data.settings.refuseRegistration = *value != 0;
       if (key == "endpoints") data.settings.endpointCount = *value;
       if (key == "next-file") data.nextDataFile = *value;
+      if (key == "interfaces") data.settings.interfaceCount = *value;
+      if (key == "refuse-open") data.settings.refuseOpenMask = *value;
+      if (key == "configuration-length") data.settings.configurationLength = *value;
+    } else if (key == "endpoint-addresses") {
+      if (w.size() - 1 > kMaxEndpoints) return fail("more than 30 endpoint addresses");
+      for (size_t i = 1; i < w.size(); ++i) {
+        if (!FromHex(w[i], std::span(&data.settings.endpointAddresses[i - 1], 1))) {
+          return fail("endpoint addresses are two hex digits each");
+        }
+      }
+      addressCount = w.size() - 1;
     } else if (key == "device-info") {
       if (w.size() != 2 || !FromHex(w[1], data.settings.deviceInfo)) {
         return fail("device-info needs 40 hex digits");
@@ -193,6 +214,14 @@ bool Parse(const std::string& dir, const std::string& text, PlayerData& data, st
   }
   for (const Memory& memory : data.memories) {
     if (memory.FileCount() > kMaxFiles) return fail("more than 256 files in a memory");
+  }
+  std::string problem = data.settings.Problem();
+  if (addressCount && *addressCount != data.settings.endpointCount) {
+    problem = "endpoint-addresses must list as many addresses as endpoints says";
+  }
+  if (!problem.empty()) {
+    error = Join(dir, "player.txt") + ": " + problem;
+    return false;
   }
   return true;
 }
@@ -281,6 +310,10 @@ bool SaveStateDir(const std::string& dir, PlayerData& data, std::string& error) 
 }
 
 bool CreateStateDir(const std::string& dir, const PlayerSettings& settings, std::string& error) {
+  if (const std::string problem = settings.Problem(); !problem.empty()) {
+    error = "the settings have " + problem;
+    return false;
+  }
   if (platform::FileExists(Join(dir, "player.txt"))) {
     error = dir + " already holds a player";
     return false;

@@ -5,13 +5,20 @@
 //                  driver-version 502          (what the driver's version request answers)
 //                  present 1                   (0: the player is not on the bus)
 //                  refuse-registration 0       (1: the driver refuses to register it)
-//                  endpoints 3                 (endpoints of the player's interface)
+//                  endpoints 3                 (endpoints of the player's interface, up to 30)
+//                  endpoint-addresses 01 02 83 (their addresses in hex, one per endpoint;
+//                                               PIPE00, PIPE01, ... are these in order)
+//                  interfaces 1                (device interfaces of the Vizu10 class, 0 to 32)
+//                  refuse-open 0               (bit i set: interface i cannot be opened)
+//                  configuration-length 0      (0: the configuration descriptor's total length
+//                                               is that of the descriptors sent; else this)
 //                  device-info <40 hex digits> (the 20 bytes of the device information)
 //                  next-file <n>               (serial of the next data file)
 //                  memory M <capacity> <last format: F, C, V or ->
 //                  slot M <64 hex digits: the 32-byte directory slot> <data file or ->
 //                  ... the same for S
-//                Capacities count units of 16384 bytes.
+//                Capacities count units of 16384 bytes. Items missing from an older
+//                player.txt take their defaults.
 //   M/, S/       the files' bytes, one file per stored file ("<serial>.bin"), named in
 //                player.txt beside the slot.
 //   boot.bin     the blocks last written to the boot area (block count times 512 bytes)

@@ -22,6 +22,10 @@ const char* KindName(LogKind kind) {
       return "ABORT";
     case LogKind::kViolation:
       return "VIOLATION";
+    case LogKind::kOpen:
+      return "OPEN";
+    case LogKind::kConfiguration:
+      return "CONFIGURATION";
   }
   return "?";
 }

@@ -9,13 +9,15 @@ namespace vorpex::sim {
 
 // Values match PLAYERSIM_LOG_* of playersim.h.
 enum class LogKind : int32_t {
-  kOut = 1,        // host to player (bulk OUT)
-  kIn = 2,         // player to host (bulk IN)
-  kControl = 3,    // control transfer; bytes are the 8-byte setup packet
-  kHalt = 4,       // halt of a pipe's pending transfer
-  kReset = 5,      // pipe reset
-  kAbort = 6,      // abort message
-  kViolation = 7,  // a transfer the player refused as breaking the protocol; note says why
+  kOut = 1,            // host to player (bulk OUT)
+  kIn = 2,             // player to host (bulk IN)
+  kControl = 3,        // control transfer; bytes are the 8-byte setup packet
+  kHalt = 4,           // halt of a pipe's pending transfer
+  kReset = 5,          // pipe reset
+  kAbort = 6,          // abort message
+  kViolation = 7,      // a transfer the player refused as breaking the protocol; note says why
+  kOpen = 8,           // a Vizu10 driver file opened (or not); bytes are its path
+  kConfiguration = 9,  // the Vizu10 configuration request; bytes are the descriptors sent
 };
 
 struct LogEntry {

@@ -1,13 +1,15 @@
 // One session with the player that VORPEX_SIMULATOR names, through the chip library's exports
 // alone, as any unchanged program would have it. Run twice by CTest, as two processes:
 //   sim_session write   copies a 1000-byte file "KEPT.TXT" to memory S
-//   sim_session check   finds it there, reads it back and compares
+//   sim_session check   finds it there, reads it back and compares; the player's Vizu10 face
+//                       is there for the device library too
 // Exit status 0 when every step went as expected.
 #include <cstdio>
 #include <cstring>
 #include <vector>
 
 #include "VORPEXUSB.h"
+#include "playersim_vizu10.h"
 #include "protocol/command_block.h"
 #include "protocol/dir_slot.h"
 #include "protocol/write_header.h"
@@ -75,6 +77,14 @@ int main(int argc, char** argv) {
   if (argc != 2 || (std::strcmp(argv[1], "write") != 0 && std::strcmp(argv[1], "check") != 0)) {
     std::fprintf(stderr, "usage: sim_session write|check\n");
     return 2;
+  }
+  // The device library asks for the Vizu10 face before the chip library opened anything.
+  if (std::strcmp(argv[1], "check") == 0) {
+    const VorpexVizu10Ops* vizu10 = PlayerSim_Vizu10();
+    if (vizu10 == nullptr ||
+        vizu10->interfacePaths("{A5B039C4-D5F2-11D6-99E0-52544C996075}", nullptr, 0) != 1) {
+      return Fail("Vizu10 face");
+    }
   }
   void* device = VORPEX_Open();
   if (device == nullptr) return Fail("VORPEX_Open");
