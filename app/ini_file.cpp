@@ -8,12 +8,12 @@ constexpr size_t kValueBuffer = 100;  // room for 99 characters and the terminat
 }
 
 std::string CIniFile::GetFile(const std::string& strSection, const std::string& strKey) const {
-  return platform::ReadProfileString(strSection, strKey, path_, kValueBuffer);
+  return platform::ReadProfileValue(strSection, strKey, path_, kValueBuffer);
 }
 
 void CIniFile::WriteFile(const std::string& strSection, const std::string& strKey,
                          const std::string& strValue) const {
-  platform::WriteProfileString(strSection, strKey, strValue, path_);
+  platform::WriteProfileValue(strSection, strKey, strValue, path_);
 }
 
 }  // namespace vorpex::app

@@ -9,12 +9,12 @@ namespace vorpex::platform {
 // What GetPrivateProfileStringA with the default "" puts into a buffer of `bufferSize`
 // characters: the value cut to bufferSize - 1 characters, or "" when the file, the section or
 // the key is missing.
-std::string ReadProfileString(const std::string& section, const std::string& key,
-                              const std::string& path, size_t bufferSize);
+std::string ReadProfileValue(const std::string& section, const std::string& key,
+                             const std::string& path, size_t bufferSize);
 
 // Sets the key to the value, creating the file, the section or the key when missing; every
 // other line stays as it was. Never leaves a half-written file. False when it could not write.
-bool WriteProfileString(const std::string& section, const std::string& key,
-                        const std::string& value, const std::string& path);
+bool WriteProfileValue(const std::string& section, const std::string& key, const std::string& value,
+                       const std::string& path);
 
 }  // namespace vorpex::platform

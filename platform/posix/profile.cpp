@@ -48,8 +48,8 @@ bool WriteAll(int fd, const std::string& text) {
 
 }  // namespace
 
-std::string ReadProfileString(const std::string& section, const std::string& key,
-                              const std::string& path, size_t bufferSize) {
+std::string ReadProfileValue(const std::string& section, const std::string& key,
+                             const std::string& path, size_t bufferSize) {
   if (bufferSize == 0) return {};
   std::optional<std::string> text = ReadWholeFile(path);
   if (!text) return {};
@@ -58,8 +58,8 @@ std::string ReadProfileString(const std::string& section, const std::string& key
   return value;
 }
 
-bool WriteProfileString(const std::string& section, const std::string& key,
-                        const std::string& value, const std::string& path) {
+bool WriteProfileValue(const std::string& section, const std::string& key, const std::string& value,
+                       const std::string& path) {
   std::optional<std::string> text = ReadWholeFile(path);
   if (!text) return false;
   std::string updated = protocol::IniAssign(*text, section, key, value, "\n");

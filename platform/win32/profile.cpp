@@ -6,8 +6,8 @@
 
 namespace vorpex::platform {
 
-std::string ReadProfileString(const std::string& section, const std::string& key,
-                              const std::string& path, size_t bufferSize) {
+std::string ReadProfileValue(const std::string& section, const std::string& key,
+                             const std::string& path, size_t bufferSize) {
   if (bufferSize == 0) return {};
   std::vector<char> buffer(bufferSize, '\0');
   DWORD n = ::GetPrivateProfileStringA(section.c_str(), key.c_str(), "", buffer.data(),
@@ -15,8 +15,8 @@ std::string ReadProfileString(const std::string& section, const std::string& key
   return std::string(buffer.data(), n);
 }
 
-bool WriteProfileString(const std::string& section, const std::string& key,
-                        const std::string& value, const std::string& path) {
+bool WriteProfileValue(const std::string& section, const std::string& key, const std::string& value,
+                       const std::string& path) {
   return ::WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), path.c_str()) !=
          FALSE;
 }
