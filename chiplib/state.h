@@ -11,6 +11,28 @@ namespace vorpex::chip {
 inline constexpr uint32_t kDefaultReadTimeoutMs = 3000;
 inline constexpr uint32_t kDefaultWriteTimeoutMs = 2000;
 
+// Bits of ProgressSetup::flags.
+inline constexpr uint32_t kProgressCancelled = 0x1;  // the user pressed Cancel (or Escape)
+inline constexpr uint32_t kProgressPaused = 0x2;     // toggled by the pause button
+
+// What an operation shows in its progress window; the operation owns it (in its own frame) for
+// as long as the window exists.
+struct ProgressSetup {
+  uint32_t title = 0;  // string resource shown as the caption
+  int32_t index = -1;  // shown in decimal when 0 or more
+  const char* status = nullptr;
+  uint32_t total = 0;  // top of the bar's range when the window opens
+  uint32_t flags = 0;
+};
+
+// The progress window of the moment: there is at most one.
+struct ProgressState {
+  ProgressSetup* setup = nullptr;  // set when the window is initialised
+  uint32_t rangeLow = 0;
+  uint32_t rangeHigh = 0;
+  int32_t lastPercent = -1;  // the percent on show; -1 redraws at the next update
+};
+
 struct State {
   // The error state: the code, and the Windows error code that goes with code 6.
   int32_t errorCode = 0;
@@ -22,6 +44,7 @@ struct State {
   uint32_t writeTimeoutMs = kDefaultWriteTimeoutMs;
   // Every command block is built here and every reply read into it; never cleared.
   std::array<uint8_t, 512> sharedBlock{};
+  ProgressState progress;
   // The host's user interface, when one is installed (ui.size == 0 otherwise).
   VorpexUiHooks ui{};
 };
