@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/device_binder.h"
+#include "app/fltk/fltk_library_ui.h"
 #include "app/fltk/fltk_view.h"
 #include "app/startup.h"
 #include "app/upgrade_presenter.h"
@@ -26,13 +27,12 @@ int main(int argc, char** argv) {
   }
   const ProgramSetup& setup = std::get<ProgramSetup>(prepared);
 
-  // The libraries' message boxes appear as this program's own.
-  VorpexUiHooks hooks{};
-  hooks.size = sizeof hooks;
-  hooks.messageBox = FltkMessageBox;
+  // The libraries' message boxes and windows appear as this program's own.
+  FltkLibraryUi libraryUi;
+  fl_close = "OK";  // message boxes have an OK button
 
   FltkView view;
-  LibraryBinder binder(setup.deviceLibrary, setup.chipLibrary, hooks);
+  LibraryBinder binder(setup.deviceLibrary, setup.chipLibrary, libraryUi.Hooks());
   UpgradePresenter presenter(view, binder, setup.paths);
   view.Attach(presenter);
   view.Show();
