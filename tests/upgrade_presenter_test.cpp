@@ -504,3 +504,25 @@ TEST(StartOptions, PackageAndLibrariesLieBesideTheProgram) {
 
 }  // namespace
 }  // namespace vorpex::app
+
+namespace vorpex::app {
+namespace {
+
+// The real binder, before the device library exists beside the tests: what it names when a
+// library or an entry point is missing.
+TEST(LibraryBinder, NamesTheMissingLibraryOrEntryPoint) {
+  auto setup = std::get<ProgramSetup>(PrepareProgram(StartOptions{}));
+  const std::string absent = setup.deviceLibrary + ".absent";
+  LibraryBinder noLibrary(absent, setup.chipLibrary);
+  EXPECT_EQ(noLibrary.Bind(), "Cannot load " + absent);
+
+  // The chip library loads, but has none of the device library's entry points.
+  LibraryBinder wrongLibrary(setup.chipLibrary, setup.chipLibrary);
+  std::optional<std::string> failure = wrongLibrary.Bind();
+  ASSERT_TRUE(failure);
+  EXPECT_THAT(*failure, HasSubstr("Entry point " + platform::ExportName("_Usb_Checking@4")));
+  EXPECT_THAT(*failure, HasSubstr("VORPEXUSB"));
+}
+
+}  // namespace
+}  // namespace vorpex::app
