@@ -1,0 +1,41 @@
+#include "app/startup.h"
+
+#include "platform/dynamic_library.h"
+#include "platform/process.h"
+
+namespace vorpex::app {
+
+std::variant<StartOptions, std::string> ParseArguments(std::span<const std::string_view> args) {
+  StartOptions options;
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--simulate") {
+      if (i + 1 >= args.size() || args[i + 1].empty()) {
+        return std::string("--simulate needs the folder of the simulated player\n") + kUsage;
+      }
+      options.simulateFolder = std::string(args[++i]);
+    } else {
+      return "unknown argument \"" + std::string(args[i]) + "\"\n" + kUsage;
+    }
+  }
+  return options;
+}
+
+std::variant<ProgramSetup, std::string> PrepareProgram(const StartOptions& options) {
+  std::optional<std::string> folder = platform::ProgramFolder();
+  if (!folder) return std::string("Cannot find the folder of the running program");
+  const std::string separator(1, platform::PathSeparator());
+
+  if (options.simulateFolder &&
+      !platform::SetEnvironment("VORPEX_SIMULATOR", *options.simulateFolder)) {
+    return "Cannot select the simulated player in " + *options.simulateFolder;
+  }
+
+  ProgramSetup setup;
+  setup.paths.settingsFile = *folder + separator + "CodecFileInfo.ini";
+  setup.paths.firmwareFolder = *folder + separator + "BootCodec" + separator;
+  setup.deviceLibrary = *folder + separator + platform::LibraryFileName("ORVANEUsbDll");
+  setup.chipLibrary = *folder + separator + platform::LibraryFileName("VORPEXUSB");
+  return setup;
+}
+
+}  // namespace vorpex::app

@@ -1,0 +1,34 @@
+// What both windows do before they open: read the command line, find the upgrade package and
+// the libraries beside the program, and select the simulated player when asked to.
+#pragma once
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <variant>
+
+#include "app/upgrade_presenter.h"
+
+namespace vorpex::app {
+
+struct StartOptions {
+  // --simulate DIR: the simulated player's state folder.
+  std::optional<std::string> simulateFolder;
+};
+
+inline constexpr const char* kUsage = "usage: Nebrisk [--simulate DIR]";
+
+// The options, or the text that tells the user what is wrong with the command line.
+std::variant<StartOptions, std::string> ParseArguments(std::span<const std::string_view> args);
+
+struct ProgramSetup {
+  PackagePaths paths;
+  std::string deviceLibrary;  // paths of the libraries, beside the program
+  std::string chipLibrary;
+};
+
+// The package and library paths of the program folder. With a simulate folder it also sets
+// VORPEX_SIMULATOR, before any library is loaded. The error text when something fails.
+std::variant<ProgramSetup, std::string> PrepareProgram(const StartOptions& options);
+
+}  // namespace vorpex::app

@@ -1,0 +1,161 @@
+#include "app/upgrade_presenter.h"
+
+#include "platform/clock.h"
+#include "platform/file_search.h"
+
+namespace vorpex::app {
+namespace {
+
+constexpr const char* kBootInfo = "BOOTINFO";
+constexpr const char* kMaindInfo = "MAINDINFO";
+constexpr const char* kBootUpgrade = "BOOT UPGRADE";
+constexpr int16_t kBootStateDue = 0;
+constexpr int16_t kBootStateBootIsAll = 3;
+constexpr int16_t kBootStateQuiet = 4;
+constexpr int32_t kKindBootCode = -1;
+constexpr int32_t kKindCodec = 0;
+constexpr uint32_t kPauseAfterUpgradeMs = 1000;
+
+}  // namespace
+
+UpgradePresenter::UpgradePresenter(UpgradeView& view, DeviceBinder& binder, PackagePaths paths)
+    : view_(view), binder_(binder), paths_(std::move(paths)) {}
+
+std::string UpgradePresenter::BadBootStateText() const {
+  return std::string("The key \"") + kBootUpgrade + "\" in section [" + kBootInfo + "] of " +
+         paths_.settingsFile + " is missing or not a whole number.";
+}
+
+std::optional<int16_t> UpgradePresenter::ReadBootState() {
+  gIniFile = CIniFile{};
+  gIniFile.INIFile(paths_.settingsFile);
+  return ParseBootState(gIniFile.GetFile(kBootInfo, kBootUpgrade));
+}
+
+void UpgradePresenter::SetEnabled(UpgradeButton button, bool enabled) {
+  (button == UpgradeButton::kBootUp ? enabled_.bootUp : enabled_.fwUp) = enabled;
+  view_.SetEnabled(button, enabled);
+}
+
+void UpgradePresenter::RestoreButtons(const ButtonStates& states) {
+  SetEnabled(UpgradeButton::kBootUp, states.bootUp);
+  SetEnabled(UpgradeButton::kFwUp, states.fwUp);
+}
+
+void UpgradePresenter::Load() {
+  std::optional<int16_t> bootState = ReadBootState();
+  strBootFileName = gIniFile.GetFile(kBootInfo, "BOOT FILENAME");
+  strBootVersion = gIniFile.GetFile(kBootInfo, "BOOT VERSION");
+  strMainFileName = gIniFile.GetFile(kMaindInfo, "MAIND FILENAME");
+  strMainVersion = gIniFile.GetFile(kMaindInfo, "MAIND VERSION");
+
+  std::optional<ButtonStates> states;
+  if (bootState) states = StartButtonStates(*bootState);
+  // Without a boot state the buttons still carry their versions, so that the user can tell them
+  // apart once the settings file is mended; both stay enabled, and a click reads it again.
+  if (states || !bootState) {
+    view_.SetCaption(UpgradeButton::kBootUp, kBootCaptionPrefix + strBootVersion);
+    view_.SetCaption(UpgradeButton::kFwUp, kMainCaptionPrefix + strMainVersion);
+  }
+  if (states) RestoreButtons(*states);
+  bUpgrading = false;
+  if (!bootState) view_.ShowMessage(BadBootStateText(), BoxTitle::kProgram);
+}
+
+void UpgradePresenter::OnBootUpClick() {
+  RunFlow(Flow::kBootCode);
+}
+void UpgradePresenter::OnFwUpClick() {
+  RunFlow(Flow::kMainFirmware);
+}
+
+void UpgradePresenter::ReportUpgradeFailure() {
+  // The device library left the reason in the chip library's error state; the chip library
+  // shows it as it shows all its errors. A failure that left no reason still gets a box.
+  ChipError error = binder_.GetError();
+  if (error.code != 0) {
+    binder_.DispError(error);
+  } else {
+    view_.ShowMessage(kUpgradeFailedBox, BoxTitle::kProgram);
+  }
+}
+
+void UpgradePresenter::RunFlow(Flow flow) {
+  if (bUpgrading) return;  // a click that slipped through while a flow runs
+  const bool boot = flow == Flow::kBootCode;
+  const ButtonStates before = enabled_;
+  bUpgrading = true;
+  SetEnabled(UpgradeButton::kFwUp, false);
+  SetEnabled(UpgradeButton::kBootUp, false);
+
+  // Leaves the buttons for the next step. `upgraded` is empty when the upgrade call was not made.
+  auto finish = [&](std::optional<bool> upgraded) {
+    if (!boot) {
+      SetEnabled(UpgradeButton::kBootUp, false);
+      SetEnabled(UpgradeButton::kFwUp, true);
+    } else if (upgraded == false) {
+      SetEnabled(UpgradeButton::kBootUp, true);  // another try of the failed step
+    }
+    bUpgrading = false;
+  };
+
+  std::optional<int16_t> bootState = ReadBootState();
+  if (!bootState) {
+    view_.ShowMessage(BadBootStateText(), BoxTitle::kProgram);
+    RestoreButtons(before);
+    bUpgrading = false;
+    return;
+  }
+  if (*bootState != kBootStateQuiet) view_.ShowMessage(kCableWarning, BoxTitle::kEmpty);
+
+  if (std::optional<std::string> failure = binder_.Bind()) {
+    view_.ShowMessage(*failure, BoxTitle::kProgram);
+    RestoreButtons(before);
+    bUpgrading = false;
+    return;
+  }
+  if (binder_.Checking(0) == 0) {
+    view_.ShowMessage(kPlayerMissing, BoxTitle::kProgram);
+    finish(std::nullopt);
+    return;
+  }
+
+  // The name is appended as it is: no extension is added, a folder part stays relative.
+  const std::string path = paths_.firmwareFolder + (boot ? strBootFileName : strMainFileName);
+  if (!platform::FindAnyFile(path)) {
+    view_.ShowMessage(kFileMissing, BoxTitle::kProgram);
+    finish(std::nullopt);
+    return;
+  }
+
+  view_.SetStatusText(kUpgrading);
+  view_.PumpMessages();
+  binder_.ClearError();  // so that a failure shows its own reason, not an earlier one
+  const bool upgraded =
+      binder_.UpgradeFirmware(view_.OwnerWindow(), nullptr, boot ? kKindBootCode : kKindCodec, 0,
+                              path.c_str(), path.c_str()) != 0;
+  view_.PumpMessages();
+  platform::SleepMs(kPauseAfterUpgradeMs);
+  binder_.Close(0);
+
+  if (!upgraded) {
+    ReportUpgradeFailure();
+    view_.SetStatusText(kFailed);
+  } else if (boot) {
+    if (*bootState == kBootStateDue) gIniFile.WriteFile(kBootInfo, kBootUpgrade, "1");
+    if (*bootState == kBootStateBootIsAll) {
+      view_.ShowMessage(kMainDoneBox, BoxTitle::kProgram);
+    } else if (*bootState != kBootStateQuiet) {
+      view_.ShowMessage(kBootDoneBox, BoxTitle::kProgram);
+      SetEnabled(UpgradeButton::kBootUp, false);
+      SetEnabled(UpgradeButton::kFwUp, true);
+    }
+    view_.SetStatusText(kCompleted);
+  } else {
+    if (*bootState != kBootStateQuiet) view_.ShowMessage(kMainDoneBox, BoxTitle::kProgram);
+    view_.SetStatusText(kCompleted);
+  }
+  finish(upgraded);
+}
+
+}  // namespace vorpex::app

@@ -1,0 +1,42 @@
+// Nebrisk.exe: the firmware upgrade program, Win32 window.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "app/device_binder.h"
+#include "app/startup.h"
+#include "app/upgrade_presenter.h"
+#include "app/win32/win32_view.h"
+
+using namespace vorpex::app;
+
+int main(int argc, char** argv) {
+  std::vector<std::string_view> args(argv + 1, argv + argc);
+  auto parsed = ParseArguments(args);
+  if (auto* error = std::get_if<std::string>(&parsed)) {
+    ::MessageBoxA(nullptr, error->c_str(), kProgramTitle, MB_OK | MB_ICONERROR);
+    return 2;
+  }
+  auto prepared = PrepareProgram(std::get<StartOptions>(parsed));
+  if (auto* error = std::get_if<std::string>(&prepared)) {
+    ::MessageBoxA(nullptr, error->c_str(), kProgramTitle, MB_OK | MB_ICONERROR);
+    return 1;
+  }
+  const ProgramSetup& setup = std::get<ProgramSetup>(prepared);
+
+  Win32View view(::GetModuleHandleA(nullptr));
+  if (!view.Created()) return 1;
+  LibraryBinder binder(setup.deviceLibrary, setup.chipLibrary);
+  UpgradePresenter presenter(view, binder, setup.paths);
+  view.Attach(presenter);
+  view.Show(SW_SHOWNORMAL);
+  presenter.Load();
+
+  MSG message;
+  while (::GetMessageA(&message, nullptr, 0, 0) > 0) {
+    ::TranslateMessage(&message);
+    ::DispatchMessageA(&message);
+  }
+  return 0;
+}

@@ -1,0 +1,36 @@
+// Libraries loaded at run time by file name, and their exports looked up by name.
+#pragma once
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace vorpex::platform {
+
+class DynamicLibrary {
+ public:
+  DynamicLibrary() = default;
+  DynamicLibrary(DynamicLibrary&& other) noexcept;
+  DynamicLibrary& operator=(DynamicLibrary&& other) noexcept;
+  DynamicLibrary(const DynamicLibrary&) = delete;
+  DynamicLibrary& operator=(const DynamicLibrary&) = delete;
+  ~DynamicLibrary();
+
+  // LoadLibraryA / dlopen; nullopt when the library or one it needs cannot be loaded.
+  static std::optional<DynamicLibrary> Load(const std::string& path);
+
+  // The address of an export, or null. `name` as this build's libraries export it.
+  void* Find(const std::string& name) const;
+
+ private:
+  explicit DynamicLibrary(void* handle) : handle_(handle) {}
+  void* handle_ = nullptr;
+};
+
+// A library's file name from its base name: "ORVANEUsbDll.dll" or "libORVANEUsbDll.so".
+std::string LibraryFileName(std::string_view baseName);
+
+// The name under which this build exports a stdcall function known by its decorated Windows
+// name: "_Usb_Checking@4" itself on Windows, "Usb_Checking" where symbols carry no decoration.
+std::string ExportName(std::string_view decoratedName);
+
+}  // namespace vorpex::platform

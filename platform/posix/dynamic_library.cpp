@@ -1,0 +1,47 @@
+#include "platform/dynamic_library.h"
+
+#include <dlfcn.h>
+
+namespace vorpex::platform {
+
+DynamicLibrary::DynamicLibrary(DynamicLibrary&& other) noexcept : handle_(other.handle_) {
+  other.handle_ = nullptr;
+}
+
+DynamicLibrary& DynamicLibrary::operator=(DynamicLibrary&& other) noexcept {
+  if (this != &other) {
+    if (handle_ != nullptr) ::dlclose(handle_);
+    handle_ = other.handle_;
+    other.handle_ = nullptr;
+  }
+  return *this;
+}
+
+DynamicLibrary::~DynamicLibrary() {
+  if (handle_ != nullptr) ::dlclose(handle_);
+}
+
+std::optional<DynamicLibrary> DynamicLibrary::Load(const std::string& path) {
+  void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (handle == nullptr) return std::nullopt;
+  return DynamicLibrary(handle);
+}
+
+void* DynamicLibrary::Find(const std::string& name) const {
+  return handle_ != nullptr ? ::dlsym(handle_, name.c_str()) : nullptr;
+}
+
+std::string LibraryFileName(std::string_view baseName) {
+  return "lib" + std::string(baseName) + ".so";
+}
+
+std::string ExportName(std::string_view decoratedName) {
+  // ELF symbols carry neither the leading underscore nor the "@<argument bytes>".
+  std::string_view name = decoratedName;
+  if (!name.empty() && name.front() == '_') name.remove_prefix(1);
+  size_t at = name.rfind('@');
+  if (at != std::string_view::npos) name = name.substr(0, at);
+  return std::string(name);
+}
+
+}  // namespace vorpex::platform

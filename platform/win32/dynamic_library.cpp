@@ -1,0 +1,43 @@
+#include "platform/dynamic_library.h"
+
+#include <windows.h>
+
+namespace vorpex::platform {
+
+DynamicLibrary::DynamicLibrary(DynamicLibrary&& other) noexcept : handle_(other.handle_) {
+  other.handle_ = nullptr;
+}
+
+DynamicLibrary& DynamicLibrary::operator=(DynamicLibrary&& other) noexcept {
+  if (this != &other) {
+    if (handle_ != nullptr) ::FreeLibrary(static_cast<HMODULE>(handle_));
+    handle_ = other.handle_;
+    other.handle_ = nullptr;
+  }
+  return *this;
+}
+
+DynamicLibrary::~DynamicLibrary() {
+  if (handle_ != nullptr) ::FreeLibrary(static_cast<HMODULE>(handle_));
+}
+
+std::optional<DynamicLibrary> DynamicLibrary::Load(const std::string& path) {
+  HMODULE handle = ::LoadLibraryA(path.c_str());
+  if (handle == nullptr) return std::nullopt;
+  return DynamicLibrary(handle);
+}
+
+void* DynamicLibrary::Find(const std::string& name) const {
+  if (handle_ == nullptr) return nullptr;
+  return reinterpret_cast<void*>(::GetProcAddress(static_cast<HMODULE>(handle_), name.c_str()));
+}
+
+std::string LibraryFileName(std::string_view baseName) {
+  return std::string(baseName) + ".dll";
+}
+
+std::string ExportName(std::string_view decoratedName) {
+  return std::string(decoratedName);
+}
+
+}  // namespace vorpex::platform
