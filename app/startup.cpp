@@ -1,6 +1,7 @@
 #include "app/startup.h"
 
 #include "platform/dynamic_library.h"
+#include "platform/environment.h"
 #include "platform/process.h"
 
 namespace vorpex::app {

@@ -11,8 +11,5 @@ char PathSeparator();
 // The folder that holds the running program, without a trailing separator.
 std::optional<std::string> ProgramFolder();
 
-// Sets an environment variable of this process, so that libraries loaded afterwards see it
-// through the system and the C runtime alike. False when it could not be set.
-bool SetEnvironment(const std::string& name, const std::string& value);
 
 }  // namespace vorpex::platform

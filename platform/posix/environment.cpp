@@ -10,4 +10,8 @@ std::optional<std::string> EnvironmentVariable(const std::string& name) {
   return std::string(value);
 }
 
+bool SetEnvironment(const std::string& name, const std::string& value) {
+  return ::setenv(name.c_str(), value.c_str(), 1) == 0;
+}
+
 }  // namespace vorpex::platform

@@ -21,8 +21,4 @@ std::optional<std::string> ProgramFolder() {
   return path.substr(0, slash);
 }
 
-bool SetEnvironment(const std::string& name, const std::string& value) {
-  return ::setenv(name.c_str(), value.c_str(), 1) == 0;
-}
-
 }  // namespace vorpex::platform

@@ -20,12 +20,4 @@ std::optional<std::string> ProgramFolder() {
   return path.substr(0, separator);
 }
 
-bool SetEnvironment(const std::string& name, const std::string& value) {
-  // The system's copy (GetEnvironmentVariableA) and the C runtime's (getenv) are separate.
-  bool system = ::SetEnvironmentVariableA(name.c_str(), value.c_str()) != FALSE;
-  std::string entry = name + "=" + value;
-  bool runtime = ::_putenv(entry.c_str()) == 0;
-  return system && runtime;
-}
-
 }  // namespace vorpex::platform
