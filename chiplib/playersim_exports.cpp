@@ -229,6 +229,11 @@ uint64_t VORPEX_CC PlayerSim_ElapsedMs(void) {
   return platform::VirtualElapsedMs();
 }
 
+uint64_t VORPEX_CC PlayerSim_BusyMicroseconds(void) {
+  const auto& driver = chip::GetState().simulator.driver;
+  return driver ? driver->BusyNanoseconds() / 1000 : 0;
+}
+
 uint32_t VORPEX_CC PlayerSim_ReadArea(int32_t area, uint8_t* buffer, uint32_t capacity) {
   sim::Player* player = Attached();
   if (player == nullptr || (area != 0 && area != 1)) return 0;

@@ -117,6 +117,9 @@ VORPEX_API uint32_t VORPEX_CC PlayerSim_Vizu10Handles(void);
 VORPEX_API void VORPEX_CC PlayerSim_UseVirtualTime(int32_t on);
 /* Virtual milliseconds passed since PlayerSim_UseVirtualTime(1). */
 VORPEX_API uint64_t VORPEX_CC PlayerSim_ElapsedMs(void);
+/* Real microseconds the player spent answering the chip library's driver requests since it was
+ * attached: what a measurement subtracts to see the library's own share. */
+VORPEX_API uint64_t VORPEX_CC PlayerSim_BusyMicroseconds(void);
 
 /* Firmware areas: 0 boot, 1 codec. Returns the area's length (the blocks last written times 512)
  * and copies up to `capacity` bytes of it; 0 without a player. */

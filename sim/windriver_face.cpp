@@ -1,5 +1,7 @@
 #include "sim/windriver_face.h"
 
+#include <chrono>
+
 #include <algorithm>
 
 #include "protocol/windriver_records.h"
@@ -8,7 +10,26 @@ namespace vorpex::sim {
 
 namespace wd = protocol::windriver;
 
+namespace {
+
+class BusyTimer {
+ public:
+  explicit BusyTimer(uint64_t& total) : total_(total), start_(std::chrono::steady_clock::now()) {}
+  ~BusyTimer() {
+    total_ += static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                        std::chrono::steady_clock::now() - start_)
+                                        .count());
+  }
+
+ private:
+  uint64_t& total_;
+  std::chrono::steady_clock::time_point start_;
+};
+
+}  // namespace
+
 std::optional<platform::DriverHandle> SimWinDriver::Open() {
+  BusyTimer timer(busyNs_);
   const platform::DriverHandle handle = nextHandle_;
   nextHandle_ += 4;
   handles_.insert(handle);
@@ -16,11 +37,13 @@ std::optional<platform::DriverHandle> SimWinDriver::Open() {
 }
 
 void SimWinDriver::Close(platform::DriverHandle handle) {
+  BusyTimer timer(busyNs_);
   handles_.erase(handle);
 }
 
 void SimWinDriver::Request(platform::DriverHandle handle, uint32_t code, std::span<uint8_t> record,
                            std::span<uint8_t> data) {
+  BusyTimer timer(busyNs_);
   if (!handles_.contains(handle)) return;  // an invalid handle: the request never arrives
   size_t expected = 0;
   switch (code) {

@@ -23,6 +23,9 @@ class SimWinDriver final : public platform::WinDriverPort {
 
   size_t OpenHandles() const { return handles_.size(); }
   size_t RegisteredDevices() const { return devices_.size(); }
+  // Real time spent answering requests, so a measurement can tell the player's share from the
+  // library's.
+  uint64_t BusyNanoseconds() const { return busyNs_; }
 
  private:
   void Transfer(std::span<uint8_t> record, std::span<uint8_t> data);
@@ -32,6 +35,7 @@ class SimWinDriver final : public platform::WinDriverPort {
   std::set<uint32_t> devices_;
   platform::DriverHandle nextHandle_ = 0x100;
   uint32_t nextDevice_ = 0x5001;
+  uint64_t busyNs_ = 0;
 };
 
 }  // namespace vorpex::sim
