@@ -8,6 +8,7 @@
 #include "ORVANEUsbDll.h"
 #include "VORPEXUSB.h"
 #include "orvane_testing.h"
+#include "platform/environment.h"
 #include "playersim.h"
 #include "support/hex_text.h"
 #include "support/recording_ui.h"
@@ -128,6 +129,21 @@ TEST_F(DeviceUpgrade, WithoutASessionTheModeCommandCannotBeSent) {
   EXPECT_EQ(VORPEX_GetError(), VORPEX_ERR_USB);
   ASSERT_EQ(ui.windows.size(), 1u);  // after the window appeared
   EXPECT_FALSE(ui.windows[0]->open);
+}
+
+TEST_F(DeviceUpgrade, WithoutATemporaryFileNothingIsConvertedOrSent) {
+  auto tmp = vorpex::platform::EnvironmentVariable("TMP");
+  ASSERT_TRUE(vorpex::platform::SetEnvironment("TMP", VORPEX_TEST_TMP "/no-such-folder"));
+  std::string hex = WriteHex("codec4.hex", HexOf(0x2000, Pattern(600, 18)) + kHexEnd);
+  int32_t result = Upgrade(0, hex);
+  vorpex::platform::SetEnvironment("TMP", tmp.value_or(""));
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(VORPEX_GetError(), VORPEX_ERR_WINDOWS);
+  EXPECT_NE(VORPEX_GetWindowsError(), 0u);
+#ifndef _WIN32
+  EXPECT_EQ(VORPEX_GetWindowsError(), 3u);  // the path was not found
+#endif
+  EXPECT_TRUE(Exchange().empty());
 }
 
 }  // namespace

@@ -46,7 +46,7 @@ std::optional<std::string> CreateUniqueTempFile(const std::string& folder,
       return path;
     }
     if (errno != EEXIST) {
-      posix::RecordErrno();
+      posix::RecordPathErrno(path);
       return std::nullopt;
     }
   }
