@@ -21,7 +21,8 @@ std::string Quote(const std::string& arg) {
     quoted += c;
   }
   quoted.append(backslashes * 2, '\\');  // before the closing quote
-  return quoted + "\"";
+  quoted += '"';
+  return quoted;
 }
 
 HANDLE OpenInheritable(const char* path, DWORD access, DWORD disposition) {
@@ -35,7 +36,10 @@ HANDLE OpenInheritable(const char* path, DWORD access, DWORD disposition) {
 std::optional<int> RunProgram(const std::string& program, const std::vector<std::string>& args,
                               const std::string& outputPath, const std::string& errorPath) {
   std::string commandLine = Quote(program);
-  for (const std::string& arg : args) commandLine += " " + Quote(arg);
+  for (const std::string& arg : args) {
+    commandLine += ' ';
+    commandLine += Quote(arg);
+  }
 
   HANDLE input = OpenInheritable("NUL", GENERIC_READ, OPEN_EXISTING);
   HANDLE output = OpenInheritable(outputPath.c_str(), GENERIC_WRITE, CREATE_ALWAYS);

@@ -154,9 +154,9 @@ void* TerminalUi::OpenDelete(void* context, void*, const char* caption, const ch
   TerminalUi& ui = Self(context);
   if (!ui.quiet_) {
     ui.EndBar();
-    std::string index = Text(indexText).empty() ? "" : " " + Text(indexText);
-    std::fprintf(ui.out_, "%s%s %s\n", Text(caption).c_str(), index.c_str(),
-                 Text(fileName).c_str());
+    const std::string index = Text(indexText);
+    std::fprintf(ui.out_, "%s%s%s %s\n", Text(caption).c_str(), index.empty() ? "" : " ",
+                 index.c_str(), Text(fileName).c_str());
     std::fflush(ui.out_);
   }
   return &ui.otherWindow_;
