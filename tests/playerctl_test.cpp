@@ -3,6 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -13,8 +15,11 @@
 #include "platform/child_process.h"
 #include "platform/environment.h"
 #include "platform/process.h"
+#include "playersim.h"
 #include "support/hex_text.h"
 #include "tools/playerctl/progress_line.h"
+#include "tools/playerctl/terminal_ui.h"
+#include "vorpex_shared.h"
 
 namespace {
 
@@ -308,6 +313,58 @@ TEST(ProgressLine, PercentAndTimeLeftStayInBounds) {
   EXPECT_EQ(playerctl::SecondsLeft(1, 4, 3.0), 9u);
   EXPECT_EQ(playerctl::SecondsLeft(0, 4, 3.0), std::nullopt);
   EXPECT_EQ(playerctl::SecondsLeft(5, 4, 3.0), std::nullopt);
+}
+
+// The terminal user interface installed into the chip library, driven by its progress window.
+std::string Drawn(std::FILE* file) {
+  std::rewind(file);
+  std::string text;
+  for (int c; (c = std::fgetc(file)) != EOF;) text += static_cast<char>(c);
+  return text;
+}
+
+void ShowHalfAnUpgrade() {
+  PlayerSim_UseVirtualTime(1);
+  VorpexProgressSetup setup{3016, -1, "codec.hex", 4096, 0};  // "Codec Upgrade"
+  void* window = VorpexShared_OpenProgressWindow(nullptr, &setup);
+  VorpexShared_SetProgressRange(window, 0, 4096, "codec.hex");
+  const uint32_t start = VorpexShared_TickCount();
+  VorpexShared_Sleep(1000);
+  VorpexShared_UpdateProgress(window, 2048, start);
+  VorpexShared_CloseProgressWindow(window);
+  PlayerSim_UseVirtualTime(0);
+}
+
+TEST(TerminalUi, RedrawsOneBarLineOnATerminal) {
+  std::FILE* out = std::fopen(VORPEX_TEST_TMP "/terminal-ui.txt", "w+b");
+  ASSERT_NE(out, nullptr);
+  {
+    playerctl::TerminalUi ui(out, true, false);
+    ui.Install();
+    ShowHalfAnUpgrade();
+  }
+  const std::string drawn = Drawn(out);
+  std::fclose(out);
+  EXPECT_THAT(drawn, StartsWith("Codec Upgrade: codec.hex\n\rCodec Upgrade ["));
+  // Drawn again in place, the last time half full with the library's percent and speed texts.
+  EXPECT_THAT(drawn, HasSubstr("\rCodec Upgrade [###############---------------] 50 %  "));
+  EXPECT_THAT(drawn, HasSubstr("KB/s"));
+  EXPECT_EQ(drawn.back(), '\n');  // closing the window ends the bar's line
+  EXPECT_EQ(std::count(drawn.begin(), drawn.end(), '\n'), 2);
+}
+
+TEST(TerminalUi, QuietShowsNothingAndMessagesCanBeTaken) {
+  std::FILE* out = std::fopen(VORPEX_TEST_TMP "/terminal-ui.txt", "w+b");
+  ASSERT_NE(out, nullptr);
+  {
+    playerctl::TerminalUi ui(out, false, true);
+    ui.Install();
+    ShowHalfAnUpgrade();
+    EXPECT_EQ(ui.CaptureMessage([] { VORPEX_DispError(VORPEX_ERR_USB, 0); }), "VORPEXUSB_ERR_USB");
+    EXPECT_EQ(ui.CaptureMessage([] {}), "");
+  }
+  EXPECT_EQ(Drawn(out), "");
+  std::fclose(out);
 }
 
 }  // namespace
