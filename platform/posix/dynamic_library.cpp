@@ -36,8 +36,13 @@ std::string LibraryFileName(std::string_view baseName) {
 }
 
 std::string ExportName(std::string_view decoratedName) {
-  // ELF symbols carry neither the leading underscore nor the "@<argument bytes>".
+  // ELF symbols carry neither the leading underscore nor the "@<argument bytes>"; a C++
+  // decorated name ("?get_osVersion@@YGXPAD@Z") is exported as its plain function name.
   std::string_view name = decoratedName;
+  if (!name.empty() && name.front() == '?') {
+    name.remove_prefix(1);
+    return std::string(name.substr(0, name.find('@')));
+  }
   if (!name.empty() && name.front() == '_') name.remove_prefix(1);
   size_t at = name.rfind('@');
   if (at != std::string_view::npos) name = name.substr(0, at);

@@ -1,0 +1,370 @@
+// playerctl as its users run it: a separate process against simulated players that it creates
+// itself; what it prints, its exit status and what lands in the player's state folder.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "platform/child_process.h"
+#include "platform/environment.h"
+#include "platform/process.h"
+#include "playersim.h"
+#include "support/hex_text.h"
+#include "tools/playerctl/progress_line.h"
+#include "tools/playerctl/terminal_ui.h"
+#include "vorpex_shared.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace vorpex;
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+using ::testing::Not;
+using ::testing::StartsWith;
+
+struct Outcome {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+std::vector<uint8_t> ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Text as the program wrote it, without the carriage returns of Windows line ends.
+std::string ReadText(const std::string& path) {
+  std::string text;
+  for (uint8_t c : ReadBytes(path)) {
+    if (c != '\r') text += static_cast<char>(c);
+  }
+  return text;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+std::vector<uint8_t> Pattern(size_t size, uint8_t seed) {
+  std::vector<uint8_t> bytes(size);
+  for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<uint8_t>(i * 7 + seed);
+  return bytes;
+}
+
+class Playerctl : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    work_ = std::string(VORPEX_TEST_TMP) + "/playerctl-" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    fs::remove_all(work_);
+    fs::create_directories(work_);
+  }
+
+  std::string Path(const std::string& name) const { return work_ + "/" + name; }
+
+  Outcome Run(const std::vector<std::string>& args) {
+    const std::string program =
+        platform::ProgramFolder().value_or(".") + platform::PathSeparator() + PLAYERCTL_FILE_NAME;
+    auto status = platform::RunProgram(program, args, Path("stdout.txt"), Path("stderr.txt"));
+    EXPECT_TRUE(status.has_value()) << "playerctl did not run to its end";
+    return {status.value_or(-1), ReadText(Path("stdout.txt")), ReadText(Path("stderr.txt"))};
+  }
+
+  // A simulated player made by `playerctl sim init`.
+  std::string NewPlayer(std::vector<std::string> options = {}) {
+    std::vector<std::string> args{"sim", "init", Path("player")};
+    args.insert(args.end(), options.begin(), options.end());
+    Outcome made = Run(args);
+    EXPECT_EQ(made.status, 0) << made.err;
+    return Path("player");
+  }
+
+  std::string WriteFile(const std::string& name, const std::string& text) {
+    std::ofstream(Path(name), std::ios::binary) << text;
+    return Path(name);
+  }
+
+  std::string work_;
+};
+
+TEST_F(Playerctl, SimInitMakesAPlayerThatInfoDescribes) {
+  const std::string player =
+      NewPlayer({"--device-info", "TEST PLAYER 2.00", "--capacity-m", "0x100"});
+  const std::vector<uint8_t> saved = ReadBytes(player + "/player.txt");
+  ASSERT_FALSE(saved.empty());
+
+  Outcome info = Run({"--simulate", player, "info"});
+  EXPECT_EQ(info.status, 0) << info.err;
+  EXPECT_THAT(info.err, IsEmpty());
+  EXPECT_THAT(info.out, HasSubstr("platform 2 (NT family)\ndriver route: 2000 (device interface "
+                                  "class)\nplayer: answers\n"));
+  EXPECT_THAT(info.out, HasSubstr("device information: 54 45 53 54 20 50 4C 41 59 45 52 20 32 2E "
+                                  "30 30 20 20 20 20\n"));
+  EXPECT_THAT(info.out, HasSubstr("\"TEST PLAYER 2.00    \"\n"));
+
+  // A folder that holds a player is not made again, and the player stays as it was.
+  Outcome again = Run({"sim", "init", player});
+  EXPECT_EQ(again.status, 1);
+  EXPECT_THAT(again.err, StartsWith("playerctl: cannot create a simulated player in " + player));
+  EXPECT_EQ(ReadBytes(player + "/player.txt"), saved);
+}
+
+TEST_F(Playerctl, TheEnvironmentVariableSelectsThePlayerToo) {
+  const std::string player = NewPlayer({"--device-info", "FROM ENVIRONMENT"});
+  ASSERT_TRUE(platform::SetEnvironment("VORPEX_SIMULATOR", player));
+  Outcome info = Run({"info"});
+  platform::SetEnvironment("VORPEX_SIMULATOR", "");
+  EXPECT_EQ(info.status, 0) << info.err;
+  EXPECT_THAT(info.out, HasSubstr("player: answers\n"));
+  EXPECT_THAT(info.out, HasSubstr("\"FROM ENVIRONMENT    \""));
+}
+
+TEST_F(Playerctl, UpgradesLandInTheFirmwareAreas) {
+  const std::string player = NewPlayer();
+  const std::vector<uint8_t> boot = Pattern(4096, 3);
+  const std::string bootHex = WriteFile("boot.hex", test::HexOf(0, boot) + test::kHexEnd);
+
+  Outcome upgraded = Run({"--simulate", player, "upgrade", "boot", bootHex});
+  EXPECT_EQ(upgraded.status, 0) << upgraded.err;
+  EXPECT_THAT(upgraded.err, IsEmpty());
+  EXPECT_EQ(ReadBytes(player + "/boot.bin"), boot);
+
+  // Not a terminal: the window's title with each status, then a line at each tenth of the way.
+  std::vector<std::string> lines = Lines(upgraded.out);
+  ASSERT_FALSE(lines.empty());
+  EXPECT_THAT(lines, ::testing::Contains("Boot Code Upgrade: " + bootHex));
+  std::vector<int> percents;
+  for (const std::string& line : lines) {
+    int percent = -1;
+    if (std::sscanf(line.c_str(), "Boot Code Upgrade: %d %%", &percent) == 1) {
+      percents.push_back(percent);
+    }
+  }
+  ASSERT_GE(percents.size(), 5u) << upgraded.out;
+  EXPECT_TRUE(std::is_sorted(percents.begin(), percents.end())) << upgraded.out;
+  EXPECT_EQ(percents.back(), 100);
+  EXPECT_THAT(lines.back(), HasSubstr("The boot code was upgraded from " + bootHex));
+
+  // The codec's image starts at 0x2000: data from 0x2100 comes after 256 bytes of 0x00.
+  const std::vector<uint8_t> codec = Pattern(3840, 90);
+  const std::string codecHex = WriteFile("codec.hex", test::HexOf(0x2100, codec) + test::kHexEnd);
+  Outcome quiet = Run({"--quiet", "--simulate", player, "upgrade", "codec", codecHex});
+  EXPECT_EQ(quiet.status, 0) << quiet.err;
+  EXPECT_THAT(quiet.out, IsEmpty());
+  std::vector<uint8_t> image(256, 0);
+  image.insert(image.end(), codec.begin(), codec.end());
+  EXPECT_EQ(ReadBytes(player + "/codec.bin"), image);
+  EXPECT_EQ(ReadBytes(player + "/boot.bin"), boot);
+}
+
+TEST_F(Playerctl, BadFirmwareFilesReachNothing) {
+  const std::string player = NewPlayer();
+  const std::string missing = Path("missing.hex");
+  Outcome absent = Run({"--simulate", player, "upgrade", "boot", missing});
+  EXPECT_EQ(absent.status, 1);
+  EXPECT_THAT(absent.err, StartsWith("playerctl: cannot read " + missing + ": "));
+
+  // A record whose checksum does not match: the library refuses it before the player hears
+  // anything, and says why.
+  const std::string bad =
+      WriteFile("bad.hex", test::HexOf(0x2000, Pattern(64, 1)).replace(9, 2, "00") + test::kHexEnd);
+  Outcome corrupt = Run({"--simulate", player, "upgrade", "codec", bad});
+  EXPECT_EQ(corrupt.status, 1);
+  EXPECT_THAT(corrupt.err, StartsWith("playerctl: the codec upgrade from " + bad + " failed: "));
+  EXPECT_THAT(corrupt.err, HasSubstr("\n  library error 6, Windows error 13: "));
+  EXPECT_THAT(corrupt.out, Not(HasSubstr("upgraded")));
+
+  EXPECT_TRUE(ReadBytes(player + "/boot.bin").empty());
+  EXPECT_TRUE(ReadBytes(player + "/codec.bin").empty());
+}
+
+TEST_F(Playerctl, WithoutAPlayerNothingAnswers) {
+  const std::string player = NewPlayer({"--absent"});
+  Outcome info = Run({"--simulate", player, "info"});
+  EXPECT_EQ(info.status, 1);
+  EXPECT_THAT(info.out, HasSubstr("driver route: 2000"));
+  EXPECT_THAT(info.out, HasSubstr("player: does not answer\n"));
+  EXPECT_THAT(info.out, Not(HasSubstr("device information")));
+  EXPECT_THAT(info.err, StartsWith("playerctl: no player answers"));
+
+  const std::string hex = WriteFile("boot.hex", test::HexOf(0, Pattern(512, 5)) + test::kHexEnd);
+  Outcome upgrade = Run({"--simulate", player, "upgrade", "boot", hex});
+  EXPECT_EQ(upgrade.status, 1);
+  EXPECT_THAT(upgrade.err, StartsWith("playerctl: no player answers"));
+  EXPECT_TRUE(ReadBytes(player + "/boot.bin").empty());
+}
+
+TEST_F(Playerctl, HexToBinWritesTheWholeImageOrNothing) {
+  const std::vector<uint8_t> data = Pattern(100, 9);
+  const std::string hex = WriteFile("in.hex", test::HexOf(0x2010, data) + test::kHexEnd);
+  const std::string out = Path("out.bin");
+
+  Outcome based = Run({"hex2bin", hex, out, "--base", "0x2000"});
+  EXPECT_EQ(based.status, 0) << based.err;
+  EXPECT_THAT(based.out, HasSubstr("116 bytes from address 0x2000"));
+  std::vector<uint8_t> image(16, 0);
+  image.insert(image.end(), data.begin(), data.end());
+  EXPECT_EQ(ReadBytes(out), image);
+
+  Outcome fromZero = Run({"hex2bin", hex, out});  // base 0: 0x2010 bytes of holes first
+  EXPECT_EQ(fromZero.status, 0) << fromZero.err;
+  EXPECT_EQ(ReadBytes(out).size(), 0x2010u + data.size());
+
+  // A file cut off in its last record leaves the earlier image as it was.
+  const std::vector<uint8_t> before = ReadBytes(out);
+  std::string cut = test::HexOf(0, data);
+  const std::string truncated = WriteFile("cut.hex", cut.substr(0, cut.size() - 8));
+  Outcome bad = Run({"hex2bin", truncated, out});
+  EXPECT_EQ(bad.status, 1);
+  EXPECT_THAT(bad.err, StartsWith("playerctl: " + truncated + " is not a valid Intel HEX file"));
+  EXPECT_EQ(ReadBytes(out), before);
+  EXPECT_FALSE(fs::exists(out + ".partial"));
+
+  Outcome missing = Run({"hex2bin", Path("none.hex"), Path("none.bin")});
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_THAT(missing.err, StartsWith("playerctl: cannot read " + Path("none.hex") + ": "));
+  EXPECT_FALSE(fs::exists(Path("none.bin")));
+
+  const std::string nowhere = Path("no-folder/out.bin");
+  Outcome unwritable = Run({"hex2bin", hex, nowhere});
+  EXPECT_EQ(unwritable.status, 1);
+  EXPECT_THAT(unwritable.err, StartsWith("playerctl: cannot write " + nowhere + ": "));
+}
+
+TEST_F(Playerctl, WrongCommandLinesExitWithTwo) {
+  struct Case {
+    std::vector<std::string> args;
+    std::string complaint;
+  };
+  const Case cases[] = {
+      {{}, "no command given"},
+      {{"erase"}, "unknown command \"erase\""},
+      {{"upgrade", "firmware", "x.hex"}, "upgrade boot or upgrade codec, not \"firmware\""},
+      {{"upgrade", "boot"}, "upgrade needs boot or codec and the HEX file"},
+      {{"info", "extra"}, "too many arguments for info"},
+      {{"hex2bin", "in.hex"}, "hex2bin needs the HEX file and the image file"},
+      {{"hex2bin", "in.hex", "out.bin", "--base", "0x"}, "--base wants a number"},
+      {{"hex2bin", "in.hex", "out.bin", "--base", "0x100000000"}, "--base wants a number"},
+      {{"sim", "init", "dir", "--interfaces", "33"}, "--interfaces wants a number from 0 to 32"},
+      {{"sim", "init", "dir", "--device-info", "twenty-one characters"},
+       "--device-info needs at most 20"},
+      {{"sim", "start"}, "sim init is the only sim command"},
+      {{"info", "--base", "1"}, "unknown option --base"},
+      {{"--simulate"}, "--simulate needs the folder"},
+  };
+  for (const Case& c : cases) {
+    Outcome wrong = Run(c.args);
+    EXPECT_EQ(wrong.status, 2) << c.complaint;
+    EXPECT_THAT(wrong.err, StartsWith("playerctl: " + c.complaint));
+    EXPECT_THAT(wrong.err, HasSubstr("\nusage: playerctl"));
+    EXPECT_THAT(wrong.out, IsEmpty());
+  }
+  EXPECT_FALSE(fs::exists("dir"));
+}
+
+TEST_F(Playerctl, EveryCommandExplainsItself) {
+  const std::vector<std::vector<std::string>> helps = {{"--help"},
+                                                       {"upgrade", "--help"},
+                                                       {"info", "--help"},
+                                                       {"hex2bin", "--help"},
+                                                       {"sim", "init", "--help"}};
+  const std::string usages[] = {"COMMAND ...", "upgrade boot|codec FILE.hex", "info",
+                                "hex2bin IN.hex OUT.bin [--base N]", "sim init DIR [options]"};
+  for (size_t i = 0; i < helps.size(); ++i) {
+    Outcome help = Run(helps[i]);
+    EXPECT_EQ(help.status, 0);
+    EXPECT_THAT(help.out, StartsWith("usage: playerctl "));
+    EXPECT_THAT(Lines(help.out).at(0), HasSubstr(usages[i]));
+    EXPECT_THAT(help.err, IsEmpty());
+  }
+}
+
+// The bar drawn on a terminal.
+TEST(ProgressLine, ShowsBarPercentSpeedAndTimeLeft) {
+  playerctl::ProgressState state;
+  state.title = "Codec Upgrade";
+  state.percentText = "50 %";
+  state.high = 4096;
+  state.position = 2048;
+  EXPECT_EQ(playerctl::ProgressLine(state, 10), "Codec Upgrade [#####-----] 50 %");
+  state.speedText = "1.50 MB/s";
+  state.secondsLeft = 75;
+  EXPECT_EQ(playerctl::ProgressLine(state, 10),
+            "Codec Upgrade [#####-----] 50 %  1.50 MB/s  1:15 left");
+}
+
+TEST(ProgressLine, PercentAndTimeLeftStayInBounds) {
+  EXPECT_EQ(playerctl::PercentDone(512, 1536, 1024), 50u);
+  EXPECT_EQ(playerctl::PercentDone(0, 100, 250), 100u);
+  EXPECT_EQ(playerctl::PercentDone(100, 0, 50), 0u);  // a reversed range fills nothing
+  EXPECT_EQ(playerctl::PercentDone(0, 0, 0), 0u);
+  EXPECT_EQ(playerctl::SecondsLeft(1, 4, 3.0), 9u);
+  EXPECT_EQ(playerctl::SecondsLeft(0, 4, 3.0), std::nullopt);
+  EXPECT_EQ(playerctl::SecondsLeft(5, 4, 3.0), std::nullopt);
+}
+
+// The terminal user interface installed into the chip library, driven by its progress window.
+std::string Drawn(std::FILE* file) {
+  std::rewind(file);
+  std::string text;
+  for (int c; (c = std::fgetc(file)) != EOF;) text += static_cast<char>(c);
+  return text;
+}
+
+void ShowHalfAnUpgrade() {
+  PlayerSim_UseVirtualTime(1);
+  VorpexProgressSetup setup{3016, -1, "codec.hex", 4096, 0};  // "Codec Upgrade"
+  void* window = VorpexShared_OpenProgressWindow(nullptr, &setup);
+  VorpexShared_SetProgressRange(window, 0, 4096, "codec.hex");
+  const uint32_t start = VorpexShared_TickCount();
+  VorpexShared_Sleep(1000);
+  VorpexShared_UpdateProgress(window, 2048, start);
+  VorpexShared_CloseProgressWindow(window);
+  PlayerSim_UseVirtualTime(0);
+}
+
+TEST(TerminalUi, RedrawsOneBarLineOnATerminal) {
+  std::FILE* out = std::fopen(VORPEX_TEST_TMP "/terminal-ui.txt", "w+b");
+  ASSERT_NE(out, nullptr);
+  {
+    playerctl::TerminalUi ui(out, true, false);
+    ui.Install();
+    ShowHalfAnUpgrade();
+  }
+  const std::string drawn = Drawn(out);
+  std::fclose(out);
+  EXPECT_THAT(drawn, StartsWith("Codec Upgrade: codec.hex\n\rCodec Upgrade ["));
+  // Drawn again in place, the last time half full with the library's percent and speed texts.
+  EXPECT_THAT(drawn, HasSubstr("\rCodec Upgrade [###############---------------] 50 %  "));
+  EXPECT_THAT(drawn, HasSubstr("KB/s"));
+  EXPECT_EQ(drawn.back(), '\n');  // closing the window ends the bar's line
+  EXPECT_EQ(std::count(drawn.begin(), drawn.end(), '\n'), 2);
+}
+
+TEST(TerminalUi, QuietShowsNothingAndMessagesCanBeTaken) {
+  std::FILE* out = std::fopen(VORPEX_TEST_TMP "/terminal-ui.txt", "w+b");
+  ASSERT_NE(out, nullptr);
+  {
+    playerctl::TerminalUi ui(out, false, true);
+    ui.Install();
+    ShowHalfAnUpgrade();
+    EXPECT_EQ(ui.CaptureMessage([] { VORPEX_DispError(VORPEX_ERR_USB, 0); }), "VORPEXUSB_ERR_USB");
+    EXPECT_EQ(ui.CaptureMessage([] {}), "");
+  }
+  EXPECT_EQ(Drawn(out), "");
+  std::fclose(out);
+}
+
+}  // namespace

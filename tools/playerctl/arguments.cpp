@@ -1,0 +1,256 @@
+#include "tools/playerctl/arguments.h"
+
+#include <vector>
+
+namespace vorpex::playerctl {
+namespace {
+
+constexpr std::string_view kProgramHelp =
+    "usage: playerctl [--simulate DIR] [--quiet] COMMAND ...\n"
+    "\n"
+    "Upgrades and inspects the player attached to this computer.\n"
+    "\n"
+    "commands:\n"
+    "  upgrade boot FILE.hex    write the boot code from an Intel HEX file\n"
+    "  upgrade codec FILE.hex   write the main firmware (codec) from an Intel HEX file\n"
+    "  info                     whether a player answers, the driver route, device information\n"
+    "  hex2bin IN.hex OUT.bin   convert an Intel HEX file into a binary image\n"
+    "  sim init DIR             create a simulated player in DIR\n"
+    "\n"
+    "options:\n"
+    "  --simulate DIR   talk to the simulated player kept in DIR instead of a real one\n"
+    "                   (VORPEX_SIMULATOR=DIR does the same)\n"
+    "  --quiet          no progress display and no messages but errors\n"
+    "  --help           this text; COMMAND --help explains a command\n"
+    "\n"
+    "exit status: 0 done, 1 the operation failed, 2 wrong command line\n";
+
+constexpr std::string_view kUpgradeHelp =
+    "usage: playerctl [--simulate DIR] [--quiet] upgrade boot|codec FILE.hex\n"
+    "\n"
+    "Converts FILE.hex and writes it into the player's boot area (boot, at most 8192 bytes\n"
+    "from address 0) or codec area (codec, from address 0x2000), showing the progress.\n"
+    "The player must answer; unplug it and plug it in again afterwards.\n";
+
+constexpr std::string_view kInfoHelp =
+    "usage: playerctl [--simulate DIR] info\n"
+    "\n"
+    "Shows the system version the driver route is chosen from, the route, whether a player\n"
+    "answers, and its 20 bytes of device information in hex and as text.\n"
+    "Exit status 1 when no player answers.\n";
+
+constexpr std::string_view kHexToBinHelp =
+    "usage: playerctl hex2bin IN.hex OUT.bin [--base N]\n"
+    "\n"
+    "Converts an Intel HEX file into a flat binary image: byte k of OUT.bin belongs to\n"
+    "address N + k, holes are filled with 0x00 and data below N is dropped. N is decimal or\n"
+    "0x hex (default 0; the codec's images start at 0x2000). A malformed file leaves OUT.bin\n"
+    "as it was.\n";
+
+constexpr std::string_view kSimInitHelp =
+    "usage: playerctl sim init DIR [options]\n"
+    "\n"
+    "Creates a simulated player in DIR (which must not hold one yet). Use it with\n"
+    "--simulate DIR or VORPEX_SIMULATOR=DIR.\n"
+    "\n"
+    "options:\n"
+    "  --capacity-m N       memory M in units of 16384 bytes, up to 65535 (2048)\n"
+    "  --capacity-s N       memory S in units of 16384 bytes, up to 65535 (1024)\n"
+    "  --driver-version N   what the USB driver reports as its version (502)\n"
+    "  --interfaces N       device interfaces of the player's driver, 0 to 32 (1)\n"
+    "  --endpoints N        endpoints of the player's interface, 3 to 30 (3)\n"
+    "  --device-info TEXT   the 20 bytes of device information, at most 20 characters\n"
+    "  --absent             the driver is installed but no player is plugged in\n";
+
+std::string_view NameOf(Command command) {
+  switch (command) {
+    case Command::kUpgrade:
+      return "upgrade";
+    case Command::kInfo:
+      return "info";
+    case Command::kHexToBin:
+      return "hex2bin";
+    case Command::kSimInit:
+      return "sim init";
+    case Command::kNone:
+      break;
+  }
+  return "";
+}
+
+// A numeric option's value within [low, high].
+std::optional<std::string> TakeNumber(std::string_view option, std::string_view text, uint32_t low,
+                                      uint32_t high, std::optional<uint32_t>& out) {
+  std::optional<uint32_t> value = ParseNumber(text);
+  if (!value || *value < low || *value > high) {
+    return std::string(option) + " wants a number from " + std::to_string(low) + " to " +
+           std::to_string(high) + ", not \"" + std::string(text) + "\"";
+  }
+  out = value;
+  return std::nullopt;
+}
+
+// The command that the words so far name.
+Command CommandOf(const std::vector<std::string_view>& words) {
+  if (words.empty()) return Command::kNone;
+  if (words[0] == "upgrade") return Command::kUpgrade;
+  if (words[0] == "info") return Command::kInfo;
+  if (words[0] == "hex2bin") return Command::kHexToBin;
+  if (words[0] == "sim" && words.size() >= 2 && words[1] == "init") return Command::kSimInit;
+  return Command::kNone;
+}
+
+}  // namespace
+
+std::optional<uint32_t> ParseNumber(std::string_view text) {
+  uint32_t radix = 10;
+  if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+    radix = 16;
+    text.remove_prefix(2);
+  }
+  if (text.empty()) return std::nullopt;
+  uint64_t value = 0;
+  for (char c : text) {
+    uint32_t digit;
+    if (c >= '0' && c <= '9') {
+      digit = static_cast<uint32_t>(c - '0');
+    } else if (radix == 16 && c >= 'a' && c <= 'f') {
+      digit = static_cast<uint32_t>(c - 'a' + 10);
+    } else if (radix == 16 && c >= 'A' && c <= 'F') {
+      digit = static_cast<uint32_t>(c - 'A' + 10);
+    } else {
+      return std::nullopt;
+    }
+    value = value * radix + digit;
+    if (value > UINT32_MAX) return std::nullopt;
+  }
+  return static_cast<uint32_t>(value);
+}
+
+std::string_view HelpText(Command command) {
+  switch (command) {
+    case Command::kUpgrade:
+      return kUpgradeHelp;
+    case Command::kInfo:
+      return kInfoHelp;
+    case Command::kHexToBin:
+      return kHexToBinHelp;
+    case Command::kSimInit:
+      return kSimInitHelp;
+    case Command::kNone:
+      break;
+  }
+  return kProgramHelp;
+}
+
+std::string_view UsageLine(Command command) {
+  std::string_view help = HelpText(command);
+  return help.substr(0, help.find('\n') + 1);
+}
+
+std::variant<Options, UsageError> ParseArguments(std::span<const std::string_view> args) {
+  Options options;
+  std::vector<std::string_view> words;  // the command and its operands, options taken out
+  auto fail = [&](std::string message) -> UsageError {
+    return UsageError{options.command, std::move(message)};
+  };
+  for (size_t i = 0; i < args.size(); ++i) {
+    std::string_view arg = args[i];
+    // The command is known once its words are in; options after it may be its own.
+    options.command = CommandOf(words);
+    auto value = [&]() -> std::optional<std::string_view> {
+      if (i + 1 >= args.size()) return std::nullopt;
+      return args[++i];
+    };
+    if (arg.size() < 2 || arg.substr(0, 2) != "--") {
+      words.push_back(arg);
+      continue;
+    }
+    if (arg == "--help") {
+      options.help = true;
+    } else if (arg == "--quiet") {
+      options.quiet = true;
+    } else if (arg == "--simulate") {
+      auto dir = value();
+      if (!dir || dir->empty()) return fail("--simulate needs the folder of a simulated player");
+      options.simulateFolder = std::string(*dir);
+    } else if (options.command == Command::kHexToBin && arg == "--base") {
+      auto text = value();
+      std::optional<uint32_t> base;
+      if (!text) return fail("--base needs an address");
+      if (auto error = TakeNumber(arg, *text, 0, UINT32_MAX, base)) return fail(*error);
+      options.base = *base;
+    } else if (options.command == Command::kSimInit && arg == "--absent") {
+      options.sim.absent = true;
+    } else if (options.command == Command::kSimInit && arg == "--device-info") {
+      auto text = value();
+      if (!text || text->size() > 20) return fail("--device-info needs at most 20 characters");
+      options.sim.deviceInfo = std::string(*text);
+    } else if (options.command == Command::kSimInit) {
+      struct NumberOption {
+        std::string_view name;
+        uint32_t low, high;
+        std::optional<uint32_t>& out;
+      };
+      NumberOption numbers[] = {
+          {"--capacity-m", 0, 65535, options.sim.capacityM},
+          {"--capacity-s", 0, 65535, options.sim.capacityS},
+          {"--driver-version", 0, UINT32_MAX, options.sim.driverVersion},
+          {"--interfaces", 0, 32, options.sim.interfaces},
+          {"--endpoints", 3, 30, options.sim.endpoints},
+      };
+      bool known = false;
+      for (NumberOption& number : numbers) {
+        if (arg != number.name) continue;
+        known = true;
+        auto text = value();
+        if (!text) return fail(std::string(arg) + " needs a number");
+        if (auto error = TakeNumber(arg, *text, number.low, number.high, number.out)) {
+          return fail(*error);
+        }
+      }
+      if (!known) return fail("unknown option " + std::string(arg));
+    } else {
+      return fail("unknown option " + std::string(arg));
+    }
+  }
+  options.command = CommandOf(words);
+  if (options.help) return options;
+
+  if (words.empty()) return fail("no command given");
+  const std::string extra = "too many arguments for " + std::string(NameOf(options.command));
+  switch (options.command) {
+    case Command::kUpgrade:
+      if (words.size() < 3) return fail("upgrade needs boot or codec and the HEX file");
+      if (words.size() > 3) return fail(extra);
+      if (words[1] == "boot") {
+        options.upgradeKind = -1;
+      } else if (words[1] == "codec") {
+        options.upgradeKind = 0;
+      } else {
+        return fail("upgrade boot or upgrade codec, not \"" + std::string(words[1]) + "\"");
+      }
+      options.input = words[2];
+      break;
+    case Command::kInfo:
+      if (words.size() > 1) return fail(extra);
+      break;
+    case Command::kHexToBin:
+      if (words.size() < 3) return fail("hex2bin needs the HEX file and the image file");
+      if (words.size() > 3) return fail(extra);
+      options.input = words[1];
+      options.output = words[2];
+      break;
+    case Command::kSimInit:
+      if (words.size() < 3) return fail("sim init needs the folder of the new player");
+      if (words.size() > 3) return fail(extra);
+      options.input = words[2];
+      break;
+    case Command::kNone:
+      if (words[0] == "sim") return fail("sim init is the only sim command");
+      return fail("unknown command \"" + std::string(words[0]) + "\"");
+  }
+  return options;
+}
+
+}  // namespace vorpex::playerctl

@@ -1,0 +1,23 @@
+// playerctl's commands. Each returns the program's exit status.
+#pragma once
+#include <optional>
+#include <string>
+
+#include "tools/playerctl/arguments.h"
+#include "tools/playerctl/terminal_ui.h"
+
+namespace vorpex::playerctl {
+
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailed = 1;
+inline constexpr int kExitUsage = 2;
+
+int RunUpgrade(const Options& options, TerminalUi& ui);
+int RunInfo(const Options& options, TerminalUi& ui);
+int RunHexToBin(const Options& options);
+int RunSimInit(const Options& options);
+
+// Why `path` cannot be read (the system's words), or nullopt when its first byte can be.
+std::optional<std::string> UnreadableFile(const std::string& path);
+
+}  // namespace vorpex::playerctl

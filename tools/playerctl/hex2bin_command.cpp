@@ -1,0 +1,64 @@
+#include <cstdio>
+
+#include "VORPEXUSB.h"
+#include "platform/error.h"
+#include "platform/file.h"
+#include "platform/folder.h"
+#include "tools/playerctl/commands.h"
+#include "tools/playerctl/library_error.h"
+
+namespace vorpex::playerctl {
+namespace {
+
+std::string SystemText(uint32_t code) {
+  std::string text =
+      platform::SystemErrorText(code).value_or("Windows error " + std::to_string(code));
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+  return text;
+}
+
+}  // namespace
+
+int RunHexToBin(const Options& options) {
+  const std::string& in = options.input;
+  const std::string& out = options.output;
+  if (auto problem = UnreadableFile(in)) {
+    ReportError("cannot read " + in + ": " + *problem);
+    return kExitFailed;
+  }
+  // The image is made beside its final name and moved over it only when whole, so a file that
+  // does not convert leaves an earlier OUT.bin as it was.
+  const std::string partial = out + ".partial";
+  if (loc_ConvertHexToBin(in.c_str(), partial.c_str(), options.base) != 1) {
+    platform::RemoveFile(partial);
+    // The conversion says only that it failed: find out whether the image could be written.
+    auto probe = platform::File::Open(partial, platform::Access::kWrite, platform::Share::kNone,
+                                      platform::Disposition::kCreateAlways);
+    if (!probe) {
+      ReportError("cannot write " + out + ": " + SystemText(platform::LastError()));
+      return kExitFailed;
+    }
+    probe->Close();
+    platform::RemoveFile(partial);
+    ReportError(in + " is not a valid Intel HEX file (a record is malformed or cut off, or " +
+                "the image would exceed 33,553,920 bytes); " + out + " was not written");
+    return kExitFailed;
+  }
+  auto image = platform::File::Open(partial, platform::Access::kRead, platform::Share::kReadWrite,
+                                    platform::Disposition::kOpenExisting);
+  const uint64_t size = image ? image->Size().value_or(0) : 0;
+  if (image) image->Close();
+  if (!platform::RenameOver(partial, out)) {
+    const uint32_t code = platform::LastError();
+    platform::RemoveFile(partial);
+    ReportError("cannot write " + out + ": " + SystemText(code));
+    return kExitFailed;
+  }
+  if (!options.quiet) {
+    std::printf("%s: %llu bytes from address 0x%X\n", out.c_str(),
+                static_cast<unsigned long long>(size), options.base);
+  }
+  return kExitOk;
+}
+
+}  // namespace vorpex::playerctl

@@ -1,0 +1,118 @@
+#include <cstdio>
+
+#include "ORVANEUsbDll.h"
+#include "VORPEXUSB.h"
+#include "platform/dynamic_library.h"
+#include "platform/process.h"
+#include "tools/playerctl/commands.h"
+#include "tools/playerctl/library_error.h"
+
+namespace vorpex::playerctl {
+namespace {
+
+constexpr size_t kDeviceInfoSize = 20;
+
+// get_osVersion is exported under its decorated C++ name only on Windows, so it is bound by
+// name on every build, from the device library this program already runs with.
+struct OsVersionEntry {
+  platform::DynamicLibrary library;
+  OrvaneGetOsVersionFn function = nullptr;
+};
+
+std::optional<OsVersionEntry> BindGetOsVersion() {
+  std::optional<std::string> folder = platform::ProgramFolder();
+  if (!folder) return std::nullopt;
+  auto library = platform::DynamicLibrary::Load(*folder + platform::PathSeparator() +
+                                                platform::LibraryFileName("ORVANEUsbDll"));
+  if (!library) return std::nullopt;
+  void* address = library->Find(platform::ExportName("?get_osVersion@@YGXPAD@Z"));
+  if (address == nullptr) return std::nullopt;
+  return OsVersionEntry{std::move(*library), reinterpret_cast<OrvaneGetOsVersionFn>(address)};
+}
+
+const char* PlatformName(uint32_t platformId) {
+  switch (platformId) {
+    case 0:
+      return "Win32s";
+    case 1:
+      return "Windows 95, 98 or Me";
+    case 2:
+      return "NT family";
+    default:
+      return "unknown";
+  }
+}
+
+// The driver route the device library takes on this version, by its own rule.
+int32_t RouteOf(const OrvaneVersionRecord& version) {
+  switch (version.platformId) {
+    case 0:
+      return 1;
+    case 1:
+      return version.major < 4 || version.minor == 0 ? 1 : 98;
+    case 2:
+      return version.major < 4 ? 1 : 2000;
+    default:
+      return 0;
+  }
+}
+
+const char* RouteName(int32_t route) {
+  switch (route) {
+    case 1:
+      return "unsupported system";
+    case 98:
+      return "fixed device names";
+    case 2000:
+      return "device interface class";
+    default:
+      return "not determined";
+  }
+}
+
+}  // namespace
+
+int RunInfo(const Options&, TerminalUi& ui) {
+  std::optional<OsVersionEntry> entry = BindGetOsVersion();
+  if (!entry) {
+    ReportError("cannot find get_osVersion in the device library");
+    return kExitFailed;
+  }
+  OrvaneVersionRecord version{};
+  entry->function(reinterpret_cast<char*>(&version));
+  const int32_t route = RouteOf(version);
+  std::printf("system version: %u.%u.%u, platform %u (%s)\n", version.major, version.minor,
+              version.build, version.platformId, PlatformName(version.platformId));
+  std::printf("driver route: %d (%s)\n", route, RouteName(route));
+
+  VORPEX_SetError(VORPEX_OK);
+  if (Usb_Checking(0) != 1) {
+    std::printf("player: does not answer\n");
+    std::fflush(stdout);
+    ReportError("no player answers: is it plugged in, and its driver installed?");
+    return kExitFailed;
+  }
+  std::printf("player: answers\n");
+  uint8_t info[kDeviceInfoSize] = {};
+  const int32_t failed = Usb_GetDevInfo(nullptr, info);
+  LibraryError error;
+  if (failed != 0) error = ReadLibraryError(ui);
+  Usb_Close(0);
+  if (failed != 0) {
+    std::fflush(stdout);
+    ReportLibraryError("the device information cannot be read", error);
+    return kExitFailed;
+  }
+  std::string hex, text;
+  for (uint8_t byte : info) {
+    char digits[4];
+    std::snprintf(digits, sizeof digits, hex.empty() ? "%02X" : " %02X", byte);
+    hex += digits;
+    text += byte >= 0x20 && byte < 0x7F ? static_cast<char>(byte) : '.';
+  }
+  std::printf("device information: %s\n", hex.c_str());
+  std::printf("                    \"%s\"\n", text.c_str());
+  return kExitOk;
+}
+
+}  // namespace vorpex::playerctl

@@ -1,0 +1,71 @@
+#include "tools/playerctl/library_error.h"
+
+#include <cstdio>
+
+#include "VORPEXUSB.h"
+
+namespace vorpex::playerctl {
+namespace {
+
+const char* PlainWords(int32_t code) {
+  switch (code) {
+    case VORPEX_ERR_DEVICEDRIVER_OPEN:
+      return "the player's USB driver cannot be opened";
+    case VORPEX_ERR_DEVICEDRIVER_VERSION:
+      return "the USB driver is too old or refused the player";
+    case VORPEX_ERR_DEVICE_OPEN:
+      return "the player cannot be opened";
+    case VORPEX_ERR_USB:
+      return "the player did not take a command or its data";
+    case VORPEX_ERR_INTERNAL:
+      return "the player answered something unexpected";
+    case VORPEX_ERR_WINDOWS:
+      return "the system refused an operation";
+    case VORPEX_ERR_MEMORY_ALLOC:
+      return "not enough memory";
+    case VORPEX_ERR_FILE_TOOBIG:
+      return "the file is too big for the player";
+    case VORPEX_ERR_DISKFULL:
+      return "the player's memory is full";
+    case VORPEX_ERR_FORMAT:
+      return "the memory could not be formatted";
+    case VORPEX_ERR_UNSUPPORTED:
+      return "the player does not support this";
+    case VORPEX_ERR_NODISK:
+      return "the player has no such memory";
+    case VORPEX_ERR_INVALID_FILENAME:
+      return "the file name cannot be used on the player";
+    case VORPEX_ERR_USERBREAK:
+      return "stopped by the user";
+    default:
+      return "the library gave no reason";
+  }
+}
+
+}  // namespace
+
+LibraryError ReadLibraryError(TerminalUi& ui) {
+  LibraryError error;
+  error.code = VORPEX_GetError();
+  error.windowsError = VORPEX_GetWindowsError();
+  if (error.code != VORPEX_OK) {
+    error.text = ui.CaptureMessage([&] { VORPEX_DispError(error.code, error.windowsError); });
+  }
+  return error;
+}
+
+void ReportLibraryError(const std::string& what, const LibraryError& error) {
+  std::fprintf(stderr, "playerctl: %s: %s\n", what.c_str(), PlainWords(error.code));
+  if (error.code == VORPEX_ERR_WINDOWS) {
+    std::fprintf(stderr, "  library error %d, Windows error %u: %s\n", error.code,
+                 error.windowsError, error.text.c_str());
+  } else if (error.code != VORPEX_OK) {
+    std::fprintf(stderr, "  library error %d: %s\n", error.code, error.text.c_str());
+  }
+}
+
+void ReportError(const std::string& text) {
+  std::fprintf(stderr, "playerctl: %s\n", text.c_str());
+}
+
+}  // namespace vorpex::playerctl

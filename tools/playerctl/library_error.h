@@ -1,0 +1,26 @@
+// The reason of a failed library call, as the chip library's error state records it, told in
+// plain words with the library's own code and text on standard error.
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "tools/playerctl/terminal_ui.h"
+
+namespace vorpex::playerctl {
+
+struct LibraryError {
+  int32_t code = 0;
+  uint32_t windowsError = 0;  // meaningful with code 6
+  std::string text;           // what VORPEX_DispError shows for it
+};
+
+// The error state now, its text taken from the message box the library would show.
+LibraryError ReadLibraryError(TerminalUi& ui);
+
+// "playerctl: <what>: <plain words>" and a second line with the library's code and text.
+void ReportLibraryError(const std::string& what, const LibraryError& error);
+
+// Any other failure: "playerctl: <text>".
+void ReportError(const std::string& text);
+
+}  // namespace vorpex::playerctl

@@ -1,0 +1,22 @@
+#include <array>
+
+#include "platform/error.h"
+#include "platform/file.h"
+#include "tools/playerctl/commands.h"
+
+namespace vorpex::playerctl {
+
+std::optional<std::string> UnreadableFile(const std::string& path) {
+  auto file = platform::File::Open(path, platform::Access::kRead, platform::Share::kReadWrite,
+                                   platform::Disposition::kOpenExisting);
+  // A folder opens on some systems but does not read.
+  std::array<uint8_t, 1> first{};
+  if (file && file->Read(first)) return std::nullopt;
+  const uint32_t code = platform::LastError();
+  std::string text =
+      platform::SystemErrorText(code).value_or("Windows error " + std::to_string(code));
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+  return text;
+}
+
+}  // namespace vorpex::playerctl

@@ -1,0 +1,40 @@
+#include <cstdio>
+
+#include "ORVANEUsbDll.h"
+#include "VORPEXUSB.h"
+#include "tools/playerctl/commands.h"
+#include "tools/playerctl/library_error.h"
+
+namespace vorpex::playerctl {
+
+int RunUpgrade(const Options& options, TerminalUi& ui) {
+  const std::string area = options.upgradeKind != 0 ? "boot code" : "codec";
+  const std::string& path = options.input;
+  // A file that is not there is told as such, before the player is touched.
+  if (auto problem = UnreadableFile(path)) {
+    ReportError("cannot read " + path + ": " + *problem);
+    return kExitFailed;
+  }
+  VORPEX_SetError(VORPEX_OK);
+  if (Usb_Checking(0) != 1) {
+    ReportError("no player answers: is it plugged in, and its driver installed?");
+    return kExitFailed;
+  }
+  // The upgrade program passes the path as the fifth argument as well; the sixth counts.
+  const int32_t upgraded =
+      Usb_UpgradeFirmware(nullptr, nullptr, options.upgradeKind, 0, path.c_str(), path.c_str());
+  LibraryError error;
+  if (upgraded != 1) error = ReadLibraryError(ui);
+  Usb_Close(0);
+  if (upgraded != 1) {
+    ReportLibraryError("the " + area + " upgrade from " + path + " failed", error);
+    return kExitFailed;
+  }
+  if (!options.quiet) {
+    std::printf("The %s was upgraded from %s. Unplug the player and plug it in again.\n",
+                area.c_str(), path.c_str());
+  }
+  return kExitOk;
+}
+
+}  // namespace vorpex::playerctl
