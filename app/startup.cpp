@@ -21,6 +21,14 @@ std::variant<StartOptions, std::string> ParseArguments(std::span<const std::stri
   return options;
 }
 
+PackagePaths PackageIn(const std::string& programFolder) {
+  const std::string separator(1, platform::PathSeparator());
+  PackagePaths paths;
+  paths.settingsFile = programFolder + separator + "CodecFileInfo.ini";
+  paths.firmwareFolder = programFolder + separator + "BootCodec" + separator;
+  return paths;
+}
+
 std::variant<ProgramSetup, std::string> PrepareProgram(const StartOptions& options) {
   std::optional<std::string> folder = platform::ProgramFolder();
   if (!folder) return std::string("Cannot find the folder of the running program");
@@ -32,8 +40,7 @@ std::variant<ProgramSetup, std::string> PrepareProgram(const StartOptions& optio
   }
 
   ProgramSetup setup;
-  setup.paths.settingsFile = *folder + separator + "CodecFileInfo.ini";
-  setup.paths.firmwareFolder = *folder + separator + "BootCodec" + separator;
+  setup.paths = PackageIn(*folder);
   setup.deviceLibrary = *folder + separator + platform::LibraryFileName("ORVANEUsbDll");
   setup.chipLibrary = *folder + separator + platform::LibraryFileName("VORPEXUSB");
   return setup;

@@ -21,6 +21,10 @@ inline constexpr const char* kUsage = "usage: Nebrisk [--simulate DIR]";
 // The options, or the text that tells the user what is wrong with the command line.
 std::variant<StartOptions, std::string> ParseArguments(std::span<const std::string_view> args);
 
+// The upgrade package of a program folder (given without a trailing separator): the settings
+// file and the BootCodec folder in it.
+PackagePaths PackageIn(const std::string& programFolder);
+
 struct ProgramSetup {
   PackagePaths paths;
   std::string deviceLibrary;  // paths of the libraries, beside the program

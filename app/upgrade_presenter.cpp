@@ -42,12 +42,17 @@ void UpgradePresenter::RestoreButtons(const ButtonStates& states) {
   SetEnabled(UpgradeButton::kFwUp, states.fwUp);
 }
 
-void UpgradePresenter::Load() {
-  std::optional<int16_t> bootState = ReadBootState();
+void UpgradePresenter::ReadPackageNames() {
   strBootFileName = gIniFile.GetFile(kBootInfo, "BOOT FILENAME");
   strBootVersion = gIniFile.GetFile(kBootInfo, "BOOT VERSION");
   strMainFileName = gIniFile.GetFile(kMaindInfo, "MAIND FILENAME");
   strMainVersion = gIniFile.GetFile(kMaindInfo, "MAIND VERSION");
+}
+
+void UpgradePresenter::Load() {
+  std::optional<int16_t> bootState = ReadBootState();
+  ReadPackageNames();
+  namesFromValidFile_ = bootState.has_value();
 
   std::optional<ButtonStates> states;
   if (bootState) states = StartButtonStates(*bootState);
@@ -105,6 +110,13 @@ void UpgradePresenter::RunFlow(Flow flow) {
     RestoreButtons(before);
     bUpgrading = false;
     return;
+  }
+  if (!namesFromValidFile_) {
+    // Start-up found no usable settings file; now that it is mended, its names count.
+    ReadPackageNames();
+    view_.SetCaption(UpgradeButton::kBootUp, kBootCaptionPrefix + strBootVersion);
+    view_.SetCaption(UpgradeButton::kFwUp, kMainCaptionPrefix + strMainVersion);
+    namesFromValidFile_ = true;
   }
   if (*bootState != kBootStateQuiet) view_.ShowMessage(kCableWarning, BoxTitle::kEmpty);
 

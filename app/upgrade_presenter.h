@@ -57,6 +57,8 @@ class UpgradePresenter {
   void SetEnabled(UpgradeButton button, bool enabled);
   void RestoreButtons(const ButtonStates& states);
   std::optional<int16_t> ReadBootState();
+  // The firmware file names and versions, from the settings file just read.
+  void ReadPackageNames();
   void ReportUpgradeFailure();
 
   UpgradeView& view_;
@@ -68,6 +70,9 @@ class UpgradePresenter {
   std::string strMainFileName;
   std::string strMainVersion;
   bool bUpgrading = false;
+  // False while the names come from a settings file without a boot state (as at a start
+  // without "CodecFileInfo.ini"): the first click that finds one reads them again.
+  bool namesFromValidFile_ = false;
   ButtonStates enabled_;  // as the window laid the buttons out: both enabled
 };
 

@@ -121,6 +121,14 @@ std::optional<std::string> IniLookup(std::string_view text, std::string_view sec
   return std::nullopt;
 }
 
+std::string ProfileValue(std::string_view text, std::string_view section, std::string_view key,
+                         size_t bufferSize) {
+  if (bufferSize == 0) return {};
+  std::string value = IniLookup(text, section, key).value_or("");
+  if (value.size() > bufferSize - 1) value.resize(bufferSize - 1);
+  return value;
+}
+
 std::string IniAssign(std::string_view text, std::string_view section, std::string_view key,
                       std::string_view value, std::string_view newLine) {
   const std::string_view lineEnd = LineEndOf(text, newLine);

@@ -16,6 +16,11 @@ namespace vorpex::protocol {
 std::optional<std::string> IniLookup(std::string_view text, std::string_view section,
                                      std::string_view key);
 
+// What GetPrivateProfileStringA with the default "" puts into a buffer of `bufferSize`
+// characters for this text: the value cut to bufferSize - 1 characters, "" when absent.
+std::string ProfileValue(std::string_view text, std::string_view section, std::string_view key,
+                         size_t bufferSize);
+
 // The text with `key` in `section` set to `value`: an existing key line is replaced in place
 // (keeping its name as written), a missing key is added after the section's last entry, a
 // missing section is added at the end. Every other line is kept byte for byte. New lines end

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
 #include "protocol/ini_text.h"
@@ -42,21 +43,34 @@ class ProfileCompare : public ::testing::Test {
     DWORD n = ::GetPrivateProfileStringA(section, key, "", buffer, sizeof buffer, path.c_str());
     return std::string(buffer, n);
   }
+  // What the Linux build reads and writes: the same pure functions over the file's text.
   static std::string OurRead(const std::string& text, const char* section, const char* key) {
-    std::string value = IniLookup(text, section, key).value_or("");
-    return value.substr(0, 99);
+    return ProfileValue(text, section, key, 100);
   }
 
   fs::path folder_;
   int count_ = 0;
 };
 
+// Settings files as packages may bring them: the usual layout, and what a hand-edited one holds.
 const char* const kTexts[] = {
     "[BOOTINFO]\r\nBOOT UPGRADE=0\r\nBOOT FILENAME=boot.hex\r\nBOOT VERSION=1.0\r\n"
     "[MAINDINFO]\r\nMAIND FILENAME=codec.hex\r\nMAIND VERSION=2.0\r\n",
+    // Blanks and case.
     "  [ bootinfo ]  \r\n  boot upgrade  =  3  \r\nBoot Version=\"quoted value\"\r\n",
+    "[BOOTINFO]\r\n\tBOOT UPGRADE\t=\t4\t\r\nBOOT  VERSION=two blanks\r\n",
+    // Repeated keys and sections.
     "[BOOTINFO]\r\nBOOT UPGRADE=first\r\nBOOT UPGRADE=second\r\n[BOOTINFO]\r\nBOOT VERSION=x\r\n",
+    // Unix line ends, no line end at the end, an empty value.
     "[BOOTINFO]\nBOOT UPGRADE=1\nBOOT VERSION=",
+    // Quotes: a pair of either kind is taken off; anything else stays.
+    "[BOOTINFO]\r\nBOOT UPGRADE='2'\r\nBOOT VERSION=\"open\r\nBOOT FILENAME=\"a\" b\r\n"
+    "[MAINDINFO]\r\nMAIND VERSION=\"mixed'\r\nMAIND FILENAME=\"\"\r\n",
+    // Comments, blank lines, a line without "=", "=" in the value.
+    "; package\r\n\r\n[BOOTINFO]\r\n; BOOT UPGRADE=9\r\nBOOT UPGRADE=5\r\n\r\nBOOT FILENAME\r\n"
+    "BOOT VERSION=a=b\r\n[MAINDINFO]\r\nMAIND VERSION=v ; not a comment\r\n",
+    // Keys before any section, a section header with text after it.
+    "BOOT UPGRADE=0\r\n[BOOTINFO] trailing\r\nBOOT UPGRADE=6\r\n",
 };
 
 TEST_F(ProfileCompare, ReadsTheSameValues) {
@@ -85,17 +99,33 @@ TEST_F(ProfileCompare, WritesTheSameFile) {
     const char* key;
     const char* value;
   };
-  const Write writes[] = {{"BOOTINFO", "BOOT UPGRADE", "1"},
-                          {"bootinfo", "boot upgrade", "1"},
-                          {"BOOTINFO", "NEW KEY", "v"},
-                          {"MAINDINFO", "MAIND VERSION", "3.0"},
-                          {"NEWSECTION", "K", "v"}};
-  for (const Write& w : writes) {
-    SCOPED_TRACE(::testing::Message() << w.section << " / " << w.key);
-    std::string text = kTexts[0];
-    std::string path = NewFile(text);
-    ASSERT_TRUE(::WritePrivateProfileStringA(w.section, w.key, w.value, path.c_str()));
-    EXPECT_EQ(IniAssign(text, w.section, w.key, w.value), Contents(path));
+  const Write writes[] = {{"BOOTINFO", "BOOT UPGRADE", "1"},  {"bootinfo", "boot upgrade", "1"},
+                          {"BOOTINFO", "NEW KEY", "v"},       {"MAINDINFO", "MAIND VERSION", "3.0"},
+                          {"MAINDINFO", "MAIND VERSION", ""}, {"NEWSECTION", "K", "v"}};
+  // The system rewrites the whole file in its own layout (names trimmed, blank lines dropped,
+  // "\r\n" line ends); ours changes one line and keeps every other byte. For a file already
+  // in that layout both give the same file; for any other, the same values.
+  for (size_t t = 0; t < std::size(kTexts); ++t) {
+    const std::string text = kTexts[t];
+    const bool canonical = t == 0 || t == 3 || t == 5;
+    for (const Write& w : writes) {
+      SCOPED_TRACE(::testing::Message() << text << " / " << w.section << " / " << w.key);
+      std::string path = NewFile(text);
+      ASSERT_TRUE(::WritePrivateProfileStringA(w.section, w.key, w.value, path.c_str()));
+      const std::string ours = IniAssign(text, w.section, w.key, w.value);
+      const std::string theirs = Contents(path);
+      if (canonical) {
+        EXPECT_EQ(ours, theirs);
+      }
+      for (const char* section : {"BOOTINFO", "MAINDINFO", "NEWSECTION"}) {
+        for (const char* key : {"BOOT UPGRADE", "BOOT VERSION", "BOOT FILENAME", "NEW KEY",
+                                "MAIND VERSION", "MAIND FILENAME", "K"}) {
+          SCOPED_TRACE(::testing::Message() << section << " / " << key);
+          EXPECT_EQ(OurRead(ours, section, key), OurRead(theirs, section, key));
+          EXPECT_EQ(OurRead(ours, section, key), SystemRead(NewFile(ours), section, key));
+        }
+      }
+    }
   }
   // A file that does not exist yet.
   std::string path = (folder_ / "new.ini").string();

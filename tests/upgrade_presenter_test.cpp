@@ -13,53 +13,15 @@
 #include "app/startup.h"
 #include "platform/clock.h"
 #include "platform/process.h"
+#include "support/recording_view.h"
 
 namespace vorpex::app {
 namespace {
 
 namespace fs = std::filesystem;
+using test::RecordingView;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
-
-// Everything the presenter does to the window, in order, and the window's current state.
-class RecordingView final : public UpgradeView {
- public:
-  void SetCaption(UpgradeButton b, const std::string& caption) override {
-    caption_[Index(b)] = caption;
-  }
-  void SetEnabled(UpgradeButton b, bool enabled) override { enabled_[Index(b)] = enabled; }
-  void SetStatusText(const std::string& text) override {
-    status = text;
-    log.push_back("status:" + text);
-  }
-  void ShowMessage(const std::string& text, BoxTitle title) override {
-    log.push_back(std::string(title == BoxTitle::kEmpty ? "box[]:" : "box:") + text);
-  }
-  void PumpMessages() override {
-    log.push_back("pump");
-    if (onPump) onPump();
-  }
-  void* OwnerWindow() override { return this; }
-
-  std::vector<std::string> Boxes() const {
-    std::vector<std::string> boxes;
-    for (const auto& entry : log) {
-      if (entry.rfind("box", 0) == 0) boxes.push_back(entry);
-    }
-    return boxes;
-  }
-  const std::string& Caption(UpgradeButton b) const { return caption_[Index(b)]; }
-  bool Enabled(UpgradeButton b) const { return enabled_[Index(b)]; }
-
-  std::vector<std::string> log;
-  std::string status;
-  std::function<void()> onPump;
-
- private:
-  static int Index(UpgradeButton b) { return b == UpgradeButton::kBootUp ? 0 : 1; }
-  std::string caption_[2];
-  bool enabled_[2] = {true, true};  // laid out enabled, without captions
-};
 
 // Stands in for the device library and the chip library's error state.
 class FakeBinder final : public DeviceBinder {

@@ -50,19 +50,17 @@ bool WriteAll(int fd, const std::string& text) {
 
 std::string ReadProfileValue(const std::string& section, const std::string& key,
                              const std::string& path, size_t bufferSize) {
-  if (bufferSize == 0) return {};
   std::optional<std::string> text = ReadWholeFile(path);
   if (!text) return {};
-  std::string value = protocol::IniLookup(*text, section, key).value_or("");
-  if (value.size() > bufferSize - 1) value.resize(bufferSize - 1);
-  return value;
+  return protocol::ProfileValue(*text, section, key, bufferSize);
 }
 
 bool WriteProfileValue(const std::string& section, const std::string& key, const std::string& value,
                        const std::string& path) {
   std::optional<std::string> text = ReadWholeFile(path);
   if (!text) return false;
-  std::string updated = protocol::IniAssign(*text, section, key, value, "\n");
+  // A new file gets Windows line ends, as WritePrivateProfileStringA writes it.
+  std::string updated = protocol::IniAssign(*text, section, key, value);
 
   // The new text goes into a file beside the old one, which it then replaces in one step.
   std::string temporary = path + ".XXXXXX";

@@ -3,6 +3,7 @@
 // showing them, and presses Cancel, Escape or pause when told to.
 #pragma once
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -133,6 +134,7 @@ class RecordingUi {
   std::vector<Key> pressed;
   int pumps = 0;
   int lastPercent = -1;
+  std::function<void()> onPump;  // called at every pump of a window, before any key is pressed
 
  private:
   struct Press {
@@ -157,6 +159,7 @@ class RecordingUi {
   uint32_t Pump() {
     ++pumps;
     log.push_back("pump");
+    if (onPump) onPump();
     uint32_t bits = 0;
     for (Press& p : plan_) {
       if (p.done) continue;

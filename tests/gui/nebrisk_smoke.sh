@@ -1,0 +1,150 @@
+#!/bin/sh
+# Smoke test of the upgrade window on a virtual X display: copies the program, its libraries and
+# the sample package into a folder of its own, starts it against a fresh simulated player, clicks
+# the boot-code button and then the main-firmware button, presses OK on every message box, and
+# checks the player's firmware areas and the settings file afterwards. Screenshots of the window
+# (before and after) and of the progress window are kept in ARTIFACTS.
+#
+# Usage (inside xvfb-run): nebrisk_smoke.sh fltk|win32 BIN_DIR WORK_DIR ARTIFACTS
+#   fltk:  BIN_DIR/nebrisk;  win32: BIN_DIR/Nebrisk.exe under wine (WINEPREFIX set by the caller)
+set -eu
+[ $# -eq 4 ] || { echo "usage: $0 fltk|win32 BIN_DIR WORK_DIR ARTIFACTS" >&2; exit 2; }
+mode=$1 bin=$2 work=$3 artifacts=$4
+# Seconds for the whole run: about 25 s for the window and 35 s under Wine, more on a busy machine.
+limit=${SMOKE_TIMEOUT:-100}
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+note() { echo "[$(($(date +%s) - started)) s] $*"; }
+started=$(date +%s)
+elapsed() { echo $(($(date +%s) - started)); }
+
+rm -rf "$work"
+mkdir -p "$work/program" "$artifacts"
+rm -f "$artifacts"/*.png
+program="$work/program" player="$work/player"
+case $mode in
+  fltk)
+    cp "$bin/nebrisk" "$bin"/libVORPEXUSB.so "$bin"/libORVANEUsbDll.so "$program/"
+    run() { "$program/nebrisk" --simulate "$player"; }
+    ;;
+  win32)
+    cp "$bin/Nebrisk.exe" "$bin/VORPEXUSB.dll" "$bin/ORVANEUsbDll.dll" "$program/"
+    export WINEDEBUG=-all
+    run() { wine "$program/Nebrisk.exe" --simulate "$(winepath -w "$player")"; }
+    ;;
+  *) fail "unknown mode $mode" ;;
+esac
+cp -r "$bin/CodecFileInfo.ini" "$bin/BootCodec" "$program/"
+settings_before=$(cat "$program/CodecFileInfo.ini")
+
+run >"$work/program.log" 2>&1 &
+pid=$!
+cleanup() { kill "$pid" 2>/dev/null || true; }
+trap cleanup EXIT
+
+shot() { import -window root "$artifacts/$1.png" && note "screenshot $1.png"; }
+
+# The window whose name is exactly $1, waiting for it up to the time limit.
+window_named() {
+  w=""
+  while [ -z "$w" ]; do
+    [ "$(elapsed)" -lt "$limit" ] || fail "no window \"$1\" after $limit s"
+    kill -0 "$pid" 2>/dev/null || fail "the program ended early: $(cat "$work/program.log")"
+    w=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1 || true)
+    [ -n "$w" ] || sleep 0.2
+  done
+  echo "$w"
+}
+
+main=$(window_named "Firmware Upgrade")
+note "window $main is up"
+sleep 1 # let it paint
+shot window-start
+
+# Clicks a button by its place in the layout: the buttons span the width, and their middles lie
+# at these fractions of the client area's height (twips 1207 and 1995 of 2790).
+click_button() {
+  eval "$(xdotool getwindowgeometry --shell "$main")"
+  case $1 in
+    boot) y=$((HEIGHT * 1207 / 2790)) ;;
+    main) y=$((HEIGHT * 1995 / 2790)) ;;
+  esac
+  xdotool mousemove --window "$main" $((WIDTH / 2)) "$y" click 1
+  note "clicked $1 at $((WIDTH / 2)),$y"
+}
+
+# The windows shown besides the upgrade window: message boxes and the progress window. The root
+# window, as big as the screen, is not one of them.
+other_windows() {
+  eval "$(xdotool getdisplaygeometry --shell)"
+  screen="${WIDTH}x${HEIGHT}"
+  for w in $(xdotool search --onlyvisible --name '.*' 2>/dev/null || true); do
+    [ "$w" = "$main" ] && continue
+    eval "$(xdotool getwindowgeometry --shell "$w" 2>/dev/null || echo WIDTH=0 HEIGHT=0)"
+    [ "${WIDTH}x${HEIGHT}" = "$screen" ] && continue
+    echo "$w"
+  done
+}
+
+# Presses OK on the next $1 message boxes, one after the other. The progress window (named $2)
+# is photographed once while it is up, as $3.png.
+boxes_total=0
+answer_boxes() {
+  count=$1 progress=$2 name=$3 answered=0 photographed=false
+  while [ "$answered" -lt "$count" ]; do
+    [ "$(elapsed)" -lt "$limit" ] || fail "only $answered of $count message boxes after $limit s"
+    kill -0 "$pid" 2>/dev/null || fail "the program ended early: $(cat "$work/program.log")"
+    for w in $(other_windows); do
+      title=$(xdotool getwindowname "$w" 2>/dev/null) || continue # gone meanwhile
+      if [ "$title" = "$progress" ]; then
+        if ! $photographed; then
+          sleep 1 # let it paint
+          shot "$name"
+          photographed=true
+        fi
+        continue
+      fi
+      # Message boxes are titled "" (the cable warning), "Nebrisk" or "Error" (the libraries'
+      # boxes without a caption); a box stays up until it is answered.
+      case $title in "" | Nebrisk | Error) ;; *) continue ;; esac
+      sleep 0.3
+      other_windows | grep -qx "$w" || continue
+      [ "$(xdotool getwindowname "$w" 2>/dev/null)" = "$title" ] || continue
+      answered=$((answered + 1))
+      boxes_total=$((boxes_total + 1))
+      note "message box $boxes_total: \"$title\""
+      shot "box-$boxes_total"
+      xdotool windowfocus --sync "$w" key --clearmodifiers Return 2>/dev/null || true
+      # Waits until the box has gone before looking for the next one.
+      while other_windows | grep -qx "$w"; do
+        [ "$(elapsed)" -lt "$limit" ] || fail "message box \"$title\" stays open"
+        sleep 0.2
+      done
+    done
+    sleep 0.2
+  done
+  $photographed || fail "no progress window \"$progress\" was seen"
+}
+
+# Boot state 0: the boot-code flow shows the cable warning and its completion box, then the
+# main-firmware flow the cable warning (boot state 1 now) and its completion box.
+click_button boot
+answer_boxes 2 "Boot Code Upgrade" progress-boot
+click_button main
+answer_boxes 2 "Codec Upgrade" progress-codec
+sleep 1
+shot window-end
+
+# The firmware areas hold the package's images, as srec_cat reads the HEX files (the codec's
+# from address 0x2000 on).
+srec_cat "$program/BootCodec/SampleBoot.hex" -intel -o "$work/boot.expected" -binary
+srec_cat "$program/BootCodec/SampleCodec.hex" -intel -offset -0x2000 -o "$work/codec.expected" -binary
+cmp "$work/boot.expected" "$player/boot.bin" || fail "boot.bin differs from SampleBoot.hex"
+cmp "$work/codec.expected" "$player/codec.bin" || fail "codec.bin differs from SampleCodec.hex"
+
+# The settings file: only BOOT UPGRADE changed, from 0 to 1.
+expected=$(printf '%s' "$settings_before" | sed 's/^BOOT UPGRADE=0/BOOT UPGRADE=1/')
+[ "$(cat "$program/CodecFileInfo.ini")" = "$expected" ] ||
+  fail "settings file: $(cat "$program/CodecFileInfo.ini")"
+[ "$boxes_total" -eq 4 ] || fail "$boxes_total message boxes instead of 4"
+note "passed"
