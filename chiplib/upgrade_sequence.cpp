@@ -5,9 +5,11 @@
 #include <optional>
 #include <vector>
 
+#include "chiplib/resource_ids.h"
 #include "platform/clock.h"
 #include "platform/error.h"
 #include "platform/file.h"
+#include "protocol/command_block.h"
 
 namespace vorpex::upgrade {
 namespace {
@@ -62,7 +64,7 @@ class Upgrade {
       link_.SetWindowsError(platform::LastError());
       return 0;
     }
-    link_.OpenProgress(parentWindow, boot_ ? kTitleBoot : kTitleCodec);
+    link_.OpenProgress(parentWindow, boot_ ? IDS_TITLE_BOOT_UPGRADE : IDS_TITLE_CODEC_UPGRADE);
     bool ok = Exchange(*file, mode, statusText);
     file->Close();
     link_.CloseProgress();
@@ -89,11 +91,11 @@ class Upgrade {
     uint64_t blocks = (*size + kBlock - 1) / kBlock;
     if (blocks == 0 || blocks > kMaxBlocks) return FailWindows(kWindowsErrorBadImageSize);
     const uint32_t imageSize = static_cast<uint32_t>(*size);
-    const uint8_t area = boot_ ? kAreaBoot : kAreaCodec;
+    const uint8_t area = boot_ ? protocol::kAreaBoot : protocol::kAreaCodec;
 
     // Upgrade mode: whatever the player answers, the upgrade goes on.
-    const std::array<uint8_t, 2> modePayload{0x10, mode};
-    if (!link_.SendCommand(kSelectorUpgradeMode, kCommandUpgradeMode, modePayload)) {
+    const std::array<uint8_t, 2> modePayload{protocol::kUpgradeModeFirstByte, mode};
+    if (!link_.SendCommand(kSelectorUpgradeMode, protocol::kCmdUpgradeMode, modePayload)) {
       return Fail(kErrorUsb);
     }
     Pause();
@@ -101,10 +103,11 @@ class Upgrade {
     if (!link_.ReadReply()) return Fail(kErrorUsb);
     Pause();
 
-    std::string eraseText = link_.LoadText(boot_ ? kEraseTextBoot : kEraseTextCodec, 128);
+    std::string eraseText =
+        link_.LoadText(boot_ ? IDS_TITLE_BOOT_ERASING : IDS_TITLE_CODEC_ERASING, 128);
     link_.SetProgressRange(0, imageSize, eraseText.c_str());
     const std::array<uint8_t, 1> erasePayload{area};
-    if (!link_.SendCommand(kSelectorUpgradeArea, kCommandErase, erasePayload)) {
+    if (!link_.SendCommand(kSelectorUpgradeArea, protocol::kCmdEraseArea, erasePayload)) {
       return Fail(kErrorUsb);
     }
     Pause();
@@ -116,7 +119,7 @@ class Upgrade {
     link_.SetTimeouts(kUpgradeTimeoutMs, kUpgradeTimeoutMs);
     const std::array<uint8_t, 3> writePayload{area, static_cast<uint8_t>(blocks >> 8),
                                               static_cast<uint8_t>(blocks & 0xFF)};
-    if (!link_.SendCommand(kSelectorUpgradeArea, kCommandWrite, writePayload)) {
+    if (!link_.SendCommand(kSelectorUpgradeArea, protocol::kCmdWriteArea, writePayload)) {
       return Fail(kErrorUsb);
     }
     Pause();

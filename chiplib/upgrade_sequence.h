@@ -15,16 +15,6 @@ inline constexpr uint32_t kWindowsErrorBadImageSize = 1903;
 
 inline constexpr int kSelectorUpgradeMode = -2;  // "G"
 inline constexpr int kSelectorUpgradeArea = -1;  // "C"
-inline constexpr uint8_t kCommandUpgradeMode = 0x4F;
-inline constexpr uint8_t kCommandErase = 0x02;
-inline constexpr uint8_t kCommandWrite = 0x01;
-inline constexpr uint8_t kAreaBoot = 0x52;   // "R"
-inline constexpr uint8_t kAreaCodec = 0x50;  // "P"
-
-inline constexpr uint32_t kTitleBoot = 3015;
-inline constexpr uint32_t kTitleCodec = 3016;
-inline constexpr uint32_t kEraseTextBoot = 3017;
-inline constexpr uint32_t kEraseTextCodec = 3018;
 
 class UpgradeLink {
  public:
