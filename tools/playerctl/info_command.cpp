@@ -4,6 +4,7 @@
 #include "VORPEXUSB.h"
 #include "platform/dynamic_library.h"
 #include "platform/process.h"
+#include "protocol/device_route.h"
 #include "tools/playerctl/commands.h"
 #include "tools/playerctl/library_error.h"
 
@@ -43,20 +44,6 @@ const char* PlatformName(uint32_t platformId) {
   }
 }
 
-// The driver route the device library takes on this version, by its own rule.
-int32_t RouteOf(const OrvaneVersionRecord& version) {
-  switch (version.platformId) {
-    case 0:
-      return 1;
-    case 1:
-      return version.major < 4 || version.minor == 0 ? 1 : 98;
-    case 2:
-      return version.major < 4 ? 1 : 2000;
-    default:
-      return 0;
-  }
-}
-
 const char* RouteName(int32_t route) {
   switch (route) {
     case 1:
@@ -80,7 +67,8 @@ int RunInfo(const Options&, TerminalUi& ui) {
   }
   OrvaneVersionRecord version{};
   entry->function(reinterpret_cast<char*>(&version));
-  const int32_t route = RouteOf(version);
+  const int32_t route = protocol::RouteForVersion(version.platformId, version.major, version.minor,
+                                                  protocol::kRouteUnknown);
   std::printf("system version: %u.%u.%u, platform %u (%s)\n", version.major, version.minor,
               version.build, version.platformId, PlatformName(version.platformId));
   std::printf("driver route: %d (%s)\n", route, RouteName(route));
