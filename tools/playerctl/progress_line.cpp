@@ -1,14 +1,17 @@
 #include "tools/playerctl/progress_line.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+
+#include "protocol/progress_text.h"
 
 namespace vorpex::playerctl {
 
 uint32_t PercentDone(uint32_t low, uint32_t high, uint32_t position) {
-  if (high <= low || position <= low) return 0;
-  if (position >= high) return 100;
-  return static_cast<uint32_t>(uint64_t{position - low} * 100 / (high - low));
+  // The library's own percent, with the bar full past the top.
+  return static_cast<uint32_t>(
+      std::min(protocol::ProgressPercent(low, high, position).value_or(0), 100));
 }
 
 std::optional<uint32_t> SecondsLeft(uint64_t done, uint64_t total, double seconds) {
