@@ -34,7 +34,6 @@ void VORPEX_CC VorpexShared_UpdateProgress(void* window, uint32_t position, uint
 }
 
 void VORPEX_CC VorpexShared_CloseProgressWindow(void* window) { CloseProgressWindow(window); }
-void VORPEX_CC VorpexShared_PumpMessages(void* window) { PumpMessages(window); }
 
 uint32_t VORPEX_CC VorpexShared_LoadString(uint32_t id, char* buffer, uint32_t limit) {
   if (buffer == nullptr || limit == 0) return 0;

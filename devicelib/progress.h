@@ -15,7 +15,6 @@ class ProgressWindow {
   void SetRange(uint32_t low, uint32_t high, const char* status);
   void Update(uint32_t position, uint32_t startTick);
   void Close();
-  bool Cancelled() const { return (setup_.flags & 1u) != 0; }
   std::string LoadText(uint32_t id, size_t limit);
 
  private:
