@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 
+#include "VORPEXUSB.h"
 #include "chiplib/driver_select.h"
 #include "chiplib/error_state.h"
 #include "chiplib/state.h"
@@ -12,9 +13,6 @@ namespace vorpex::chip {
 namespace {
 
 namespace wd = protocol::windriver;
-
-constexpr int32_t kErrorDriverOpen = 1;
-constexpr int32_t kErrorDriverVersion = 2;
 
 // One request on a held handle, with a zeroed record of `size` bytes that `fill` fills in.
 template <typename Fill>
@@ -105,7 +103,7 @@ ChipDevice* OpenDevice() {
   {
     const auto handle = driver.Open();
     if (!handle) {
-      SetError(kErrorDriverOpen);
+      SetError(VORPEX_ERR_DEVICEDRIVER_OPEN);
       return nullptr;
     }
     const HandleOwner owner{*handle};
@@ -119,7 +117,7 @@ ChipDevice* OpenDevice() {
 
   const auto handle = driver.Open();
   if (!handle) {
-    SetError(kErrorDriverOpen);
+    SetError(VORPEX_ERR_DEVICEDRIVER_OPEN);
     return nullptr;
   }
   // Until the record is handed out, leaving this function (by a failure or an exception)
@@ -129,7 +127,7 @@ ChipDevice* OpenDevice() {
 
   const auto version = HeldRequest(*handle, wd::kCodeVersion, wd::kVersionSize, [](auto) {});
   if (wd::GetWord(version, wd::kVersionNumber) < wd::kMinimumDriverVersion) {
-    SetError(kErrorDriverVersion);
+    SetError(VORPEX_ERR_DEVICEDRIVER_VERSION);
     return nullptr;
   }
 
@@ -138,7 +136,7 @@ ChipDevice* OpenDevice() {
                   [&](std::span<uint8_t> r) { wd::PutWord(r, wd::kRegisterUniqueId, uniqueId); });
   device.deviceHandle = wd::GetWord(registration, wd::kRegisterDeviceHandle);
   if (device.deviceHandle == 0) {
-    SetError(kErrorDriverVersion);
+    SetError(VORPEX_ERR_DEVICEDRIVER_VERSION);
     return nullptr;
   }
   std::copy_n(registration.begin() + wd::kRegisterDeviceInfo, wd::kDeviceInfoSize,
