@@ -88,4 +88,19 @@ TEST(DeviceSession, VersionRecordAndRouteThroughTheExports) {
   OrvaneTesting_UseSystemVersion();
 }
 
+TEST(DeviceSession, TheSystemsOwnVersionTakesTheInterfaceClassRoute) {
+  OrvaneTesting_UseSystemVersion();
+  Usb_Checking(0);  // settles the route, whether a player answers or not
+  EXPECT_EQ(OrvaneTesting_RouteCode(), 2000);
+#ifndef _WIN32
+  // Not the kernel's numbers: a 3.x kernel would read as NT 3, a system the drivers never ran on.
+  uint32_t fields[4];
+  get_osVersion(reinterpret_cast<char*>(fields));
+  EXPECT_EQ(fields[0], 10u);
+  EXPECT_EQ(fields[1], 0u);
+  EXPECT_EQ(fields[3], 2u);
+#endif
+  Usb_Close(0);
+}
+
 }  // namespace
