@@ -60,10 +60,23 @@ inline size_t DirectoryBlockCount(uint16_t slots) {
   return (slots + kSlotsPerBlock - 1) / kSlotsPerBlock;
 }
 
+// The five words of memory figures a directory read reports: entries, 0, capacity, used, 0
+// (capacity and used in units of kSpaceUnit).
+using MemoryInfo = std::array<uint32_t, 5>;
+MemoryInfo MakeMemoryInfo(const DirectoryHeader& header);
+
+inline constexpr size_t kDirEntrySize = 32;
+
 // Fills a 32-byte DirEntry record from a file slot: name at 0, 0 at 8, extension at 9, 0 at 13,
 // time, date, size and attributes as 32-bit words at 16, 20, 24, 28. Bytes 12, 14 and 15 are
 // not written.
 void WriteDirEntry(std::span<const uint8_t, kSlotSize> slot, std::span<uint8_t, 32> entry);
+
+// Walks the 16 slots of one directory block in order. Each file slot gets the running number
+// `files` (counted across blocks) and is then counted; its DirEntry goes to record `files` of
+// `entries` (32 bytes each) only while that number is below `writeLimit` and the record fits.
+void ReadDirectoryBlock(std::span<const uint8_t> block, uint32_t writeLimit,
+                        std::span<uint8_t> entries, uint32_t& files);
 
 // An 8.3 short name ("BASE.EXT", the dot always present) split into space-padded slot fields;
 // nullopt when the base is empty or longer than 8 bytes, or the extension longer than 3.
