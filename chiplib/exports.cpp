@@ -4,10 +4,12 @@
 #include "VORPEXUSB.h"
 #include "chiplib/error_state.h"
 #include "chiplib/hex_convert.h"
-#include "chiplib/upgrade.h"
 #include "chiplib/state.h"
+#include "chiplib/storage.h"
+#include "chiplib/transfers.h"
 #include "chiplib/transport.h"
 #include "chiplib/ui_host.h"
+#include "chiplib/upgrade.h"
 #include "vorpex_host.h"
 
 using namespace vorpex::chip;
@@ -137,6 +139,86 @@ int32_t VORPEX_CC VORPEX_RecvUSB(void* device, void* buffer, uint32_t size) {
 
 uint32_t VORPEX_CC VORPEX_SetTimeout(uint32_t readMs, uint32_t writeMs) {
   return SetTimeouts(readMs, writeMs);
+}
+
+int32_t VORPEX_CC VORPEX_Format(void* owner, void* device, int32_t memory) {
+  try {
+    return Format(owner, AsDevice(device), memory);
+  } catch (...) {
+    return 0;
+  }
+}
+
+int32_t VORPEX_CC VORPEX_Refresh(void* device, int32_t memory, MemoryInfo* info, DirEntry* entries,
+                                 uint32_t* count) {
+  try {
+    return Refresh(AsDevice(device), memory, reinterpret_cast<uint32_t*>(info),
+                   reinterpret_cast<uint8_t*>(entries), count);
+  } catch (...) {
+    return 0;
+  }
+}
+
+int32_t VORPEX_CC VORPEX_Delete(void* owner, void* device, int32_t memory, int32_t index,
+                                const char* fileName) {
+  try {
+    return Delete(owner, AsDevice(device), memory, index, fileName);
+  } catch (...) {
+    return 0;
+  }
+}
+
+int32_t VORPEX_CC VORPEX_Rename(void* device, int32_t memory, int32_t index, const char* newName) {
+  try {
+    return Rename(AsDevice(device), memory, index, newName);
+  } catch (...) {
+    return 0;
+  }
+}
+
+int32_t VORPEX_CC VORPEX_Replace(void* device, int32_t memory, int32_t index, int32_t second) {
+  try {
+    return Replace(AsDevice(device), memory, index, second);
+  } catch (...) {
+    return 0;
+  }
+}
+
+int32_t VORPEX_CC VORPEX_Upload(void* owner, void* device, int32_t memory, int32_t index,
+                                const char* localPath, const char* displayName, uint32_t size) {
+  try {
+    return Upload(owner, AsDevice(device), memory, index, localPath, displayName, size, true);
+  } catch (...) {
+    return 0;
+  }
+}
+
+int32_t VORPEX_CC VORPEX_UploadIndexFile(void* owner, void* device, int32_t memory, int32_t index,
+                                         const char* localPath, const char* displayName,
+                                         uint32_t size) {
+  try {
+    return Upload(owner, AsDevice(device), memory, index, localPath, displayName, size, false);
+  } catch (...) {
+    return 0;
+  }
+}
+
+int32_t VORPEX_CC VORPEX_DownloadElseFile(void* owner, void* device, int32_t memory,
+                                          const char* localPath) {
+  try {
+    return Download(owner, AsDevice(device), memory, localPath, true);
+  } catch (...) {
+    return 0;
+  }
+}
+
+int32_t VORPEX_CC VORPEX_DownloadIndexFile(void* owner, void* device, int32_t memory,
+                                           const char* localPath) {
+  try {
+    return Download(owner, AsDevice(device), memory, localPath, false);
+  } catch (...) {
+    return 0;
+  }
 }
 
 void VORPEX_CC VorpexHost_InstallUi(const VorpexUiHooks* hooks) {
