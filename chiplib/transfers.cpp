@@ -108,6 +108,10 @@ class ReceivingFile {
   // False, with the system's error, when the destination cannot be written: an existing one
   // that cannot be opened for writing, or a folder that takes no new file.
   bool Create() {
+    if (destination_.empty()) {
+      platform::SetLastError(platform::kErrorPathNotFound);
+      return false;
+    }
     platform::SetLastError(0);
     if (!platform::File::Open(destination_, platform::Access::kWrite, platform::Share::kNone,
                               platform::Disposition::kOpenExisting)) {
