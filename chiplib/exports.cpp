@@ -124,83 +124,56 @@ uint32_t VORPEX_CC VORPEX_SetTimeout(uint32_t readMs, uint32_t writeMs) {
 }
 
 int32_t VORPEX_CC VORPEX_Format(void* owner, void* device, int32_t memory) {
-  try {
-    return Format(owner, AsDevice(device), memory);
-  } catch (...) {
-    return 0;
-  }
+  return RunExport(SetError, 0, [&] { return Format(owner, AsDevice(device), memory); });
 }
 
 int32_t VORPEX_CC VORPEX_Refresh(void* device, int32_t memory, MemoryInfo* info, DirEntry* entries,
                                  uint32_t* count) {
-  try {
+  return RunExport(SetError, 0, [&] {
     return Refresh(AsDevice(device), memory, reinterpret_cast<uint32_t*>(info),
                    reinterpret_cast<uint8_t*>(entries), count);
-  } catch (...) {
-    return 0;
-  }
+  });
 }
 
 int32_t VORPEX_CC VORPEX_Delete(void* owner, void* device, int32_t memory, int32_t index,
                                 const char* fileName) {
-  try {
-    return Delete(owner, AsDevice(device), memory, index, fileName);
-  } catch (...) {
-    return 0;
-  }
+  return RunExport(SetError, 0,
+                   [&] { return Delete(owner, AsDevice(device), memory, index, fileName); });
 }
 
 int32_t VORPEX_CC VORPEX_Rename(void* device, int32_t memory, int32_t index, const char* newName) {
-  try {
-    return Rename(AsDevice(device), memory, index, newName);
-  } catch (...) {
-    return 0;
-  }
+  return RunExport(SetError, 0, [&] { return Rename(AsDevice(device), memory, index, newName); });
 }
 
 int32_t VORPEX_CC VORPEX_Replace(void* device, int32_t memory, int32_t index, int32_t second) {
-  try {
-    return Replace(AsDevice(device), memory, index, second);
-  } catch (...) {
-    return 0;
-  }
+  return RunExport(SetError, 0, [&] { return Replace(AsDevice(device), memory, index, second); });
 }
 
 int32_t VORPEX_CC VORPEX_Upload(void* owner, void* device, int32_t memory, int32_t index,
                                 const char* localPath, const char* displayName, uint32_t size) {
-  try {
+  return RunExport(SetError, 0, [&] {
     return Upload(owner, AsDevice(device), memory, index, localPath, displayName, size, true);
-  } catch (...) {
-    return 0;
-  }
+  });
 }
 
 int32_t VORPEX_CC VORPEX_UploadIndexFile(void* owner, void* device, int32_t memory, int32_t index,
                                          const char* localPath, const char* displayName,
                                          uint32_t size) {
-  try {
+  return RunExport(SetError, 0, [&] {
     return Upload(owner, AsDevice(device), memory, index, localPath, displayName, size, false);
-  } catch (...) {
-    return 0;
-  }
+  });
 }
 
 int32_t VORPEX_CC VORPEX_DownloadElseFile(void* owner, void* device, int32_t memory,
                                           const char* localPath) {
-  try {
-    return Download(owner, AsDevice(device), memory, localPath, true);
-  } catch (...) {
-    return 0;
-  }
+  return RunExport(SetError, 0,
+                   [&] { return Download(owner, AsDevice(device), memory, localPath, true); });
 }
 
 int32_t VORPEX_CC VORPEX_DownloadIndexFile(void* owner, void* device, int32_t memory,
                                            const char* localPath) {
-  try {
-    return Download(owner, AsDevice(device), memory, localPath, false);
-  } catch (...) {
-    return 0;
-  }
+  return RunExport(SetError, 0,
+                   [&] { return Download(owner, AsDevice(device), memory, localPath, false); });
 }
 
 void VORPEX_CC VorpexHost_InstallUi(const VorpexUiHooks* hooks) {
