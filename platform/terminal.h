@@ -3,7 +3,7 @@
 
 namespace vorpex::platform {
 
-enum class StandardStream { kOutput, kError };
+enum class StandardStream { kInput, kOutput, kError };
 
 bool IsTerminal(StandardStream stream);
 

@@ -5,7 +5,15 @@
 namespace vorpex::platform {
 
 bool IsTerminal(StandardStream stream) {
-  return ::isatty(stream == StandardStream::kOutput ? STDOUT_FILENO : STDERR_FILENO) == 1;
+  switch (stream) {
+    case StandardStream::kInput:
+      return ::isatty(STDIN_FILENO) == 1;
+    case StandardStream::kOutput:
+      return ::isatty(STDOUT_FILENO) == 1;
+    case StandardStream::kError:
+      break;
+  }
+  return ::isatty(STDERR_FILENO) == 1;
 }
 
 }  // namespace vorpex::platform

@@ -6,8 +6,10 @@ namespace vorpex::platform {
 
 bool IsTerminal(StandardStream stream) {
   // A console answers GetConsoleMode; files and pipes do not.
-  HANDLE handle =
-      ::GetStdHandle(stream == StandardStream::kOutput ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
+  DWORD which = STD_ERROR_HANDLE;
+  if (stream == StandardStream::kInput) which = STD_INPUT_HANDLE;
+  if (stream == StandardStream::kOutput) which = STD_OUTPUT_HANDLE;
+  HANDLE handle = ::GetStdHandle(which);
   DWORD mode = 0;
   return handle != nullptr && handle != INVALID_HANDLE_VALUE && ::GetConsoleMode(handle, &mode);
 }

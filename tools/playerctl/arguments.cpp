@@ -14,6 +14,13 @@ constexpr std::string_view kProgramHelp =
     "  upgrade boot FILE.hex    write the boot code from an Intel HEX file\n"
     "  upgrade codec FILE.hex   write the main firmware (codec) from an Intel HEX file\n"
     "  info                     whether a player answers, the driver route, device information\n"
+    "  ls [M|S]                 the files on the player\n"
+    "  df                       size, used and free space of each memory\n"
+    "  put FILE... [--to M|S]   copy files to the player\n"
+    "  get ENTRY... [-o DEST]   copy files from the player (ENTRY: M:3 or M:NAME.EXT)\n"
+    "  rm ENTRY...              delete files on the player\n"
+    "  mv ENTRY NEWNAME         rename a file on the player\n"
+    "  format M|S [--yes]       erase every file of a memory\n"
     "  hex2bin IN.hex OUT.bin   convert an Intel HEX file into a binary image\n"
     "  sim init DIR             create a simulated player in DIR\n"
     "\n"
@@ -23,7 +30,8 @@ constexpr std::string_view kProgramHelp =
     "  --quiet          no progress display and no messages but errors\n"
     "  --help           this text; COMMAND --help explains a command\n"
     "\n"
-    "exit status: 0 done, 1 the operation failed, 2 wrong command line\n";
+    "exit status: 0 done, 1 the operation failed, 2 wrong command line, 130 a copy cancelled\n"
+    "with Ctrl-C\n";
 
 constexpr std::string_view kUpgradeHelp =
     "usage: playerctl [--simulate DIR] [--quiet] upgrade boot|codec FILE.hex\n"

@@ -8,6 +8,7 @@
 #include "playersim.h"
 #include "tools/playerctl/arguments.h"
 #include "tools/playerctl/commands.h"
+#include "tools/playerctl/files_commands.h"
 #include "tools/playerctl/library_error.h"
 #include "tools/playerctl/terminal_ui.h"
 
@@ -29,6 +30,7 @@ bool SelectSimulatedPlayer(const Options& options) {
 
 int main(int argc, char** argv) {
   std::vector<std::string_view> args(argv + 1, argv + argc);
+  if (FindFilesCommand(args)) return RunFilesCommand(args);
   auto parsed = ParseArguments(args);
   if (auto* usage = std::get_if<UsageError>(&parsed)) {
     std::fprintf(stderr, "playerctl: %s\n%.*s(playerctl --help tells more)\n",

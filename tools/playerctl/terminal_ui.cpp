@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "tools/playerctl/interrupt.h"
+
 namespace vorpex::playerctl {
 namespace {
 
@@ -129,7 +131,8 @@ void TerminalUi::SetProgressSpeed(void* context, void* window, const char* speed
 }
 
 uint32_t TerminalUi::Pump(void*, void*) {
-  return 0;  // a terminal offers no Cancel or pause button
+  // No Cancel or pause button on a terminal: Ctrl-C is the Cancel.
+  return Interrupted() ? VORPEX_UI_CANCEL : 0;
 }
 
 void TerminalUi::CloseWindow(void* context, void* window) {

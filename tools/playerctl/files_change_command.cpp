@@ -1,0 +1,142 @@
+// rm, mv and format: the commands that change what is on the player.
+#include <algorithm>
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "VORPEXUSB.h"
+#include "platform/short_name.h"
+#include "platform/terminal.h"
+#include "tools/playerctl/commands.h"
+#include "tools/playerctl/files_commands.h"
+#include "tools/playerctl/files_directory.h"
+#include "tools/playerctl/library_error.h"
+
+namespace vorpex::playerctl {
+namespace {
+
+// The files that the ENTRY words name, each looked up in its memory's directory as it is now;
+// nullopt after telling why one is not there.
+std::optional<std::vector<PlayerFile>> ResolveAll(const std::vector<std::string>& words,
+                                                  void* device, TerminalUi& ui) {
+  std::map<int32_t, MemoryListing> listings;
+  std::vector<PlayerFile> files;
+  for (const std::string& word : words) {
+    auto entry = ParseEntryWord(word);
+    if (!entry) {
+      ReportError("\"" + word + "\" names no file on the player (M:3 or M:NAME.EXT)");
+      return std::nullopt;
+    }
+    if (!listings.count(entry->memory)) {
+      auto listing = ReadListing(device, entry->memory);
+      if (!listing) {
+        ReportLibraryError(std::string("the directory of memory ") + MemoryLetter(entry->memory) +
+                               " cannot be read",
+                           ReadLibraryError(ui));
+        return std::nullopt;
+      }
+      listings.emplace(entry->memory, std::move(*listing));
+    }
+    auto found = ResolveEntry(listings.at(entry->memory), *entry, word);
+    if (auto* reason = std::get_if<std::string>(&found)) {
+      ReportError(*reason);
+      return std::nullopt;
+    }
+    files.push_back(std::get<PlayerFile>(found));
+  }
+  return files;
+}
+
+}  // namespace
+
+std::optional<int> ConfirmFormat(const FilesOptions& options) {
+  if (options.yes) return std::nullopt;
+  const char letter = MemoryLetter(options.memories.at(0));
+  if (!platform::IsTerminal(platform::StandardStream::kInput)) {
+    ReportError(std::string("format erases every file of memory ") + letter +
+                "; without a terminal to ask on, --yes is needed");
+    return kExitUsage;
+  }
+  std::printf("Erase all files in memory %c? [y/N] ", letter);
+  std::fflush(stdout);
+  char answer[16] = {};
+  if (std::fgets(answer, sizeof answer, stdin) == nullptr ||
+      (answer[0] != 'y' && answer[0] != 'Y')) {
+    std::printf("Nothing was erased.\n");
+    return kExitFailed;
+  }
+  return std::nullopt;
+}
+
+int RunRemove(const FilesOptions& options, void* device, TerminalUi& ui) {
+  auto files = ResolveAll(options.operands, device, ui);
+  if (!files) return kExitFailed;
+  // Deleting an entry moves those after it down by one: the last ones go first.
+  std::sort(files->begin(), files->end(), [](const PlayerFile& a, const PlayerFile& b) {
+    return a.memory != b.memory ? a.memory < b.memory : a.index > b.index;
+  });
+  files->erase(std::unique(files->begin(), files->end(),
+                           [](const PlayerFile& a, const PlayerFile& b) {
+                             return a.memory == b.memory && a.index == b.index;
+                           }),
+               files->end());
+  for (const PlayerFile& file : *files) {
+    VORPEX_SetError(VORPEX_OK);
+    if (VORPEX_Delete(nullptr, device, file.memory, file.index, file.name.c_str()) != 1) {
+      ReportLibraryError(
+          std::string(1, MemoryLetter(file.memory)) + ":" + file.name + " could not be deleted",
+          ReadLibraryError(ui));
+      return kExitFailed;
+    }
+  }
+  return kExitOk;
+}
+
+int RunMove(const FilesOptions& options, void* device, TerminalUi& ui) {
+  auto files = ResolveAll({options.operands[0]}, device, ui);
+  if (!files) return kExitFailed;
+  const PlayerFile& file = files->front();
+  const std::string& newName = options.operands[1];
+  auto shortName = platform::ShortNameOfPath(newName);
+  if (!shortName) {
+    ReportError(newName + " gives no name the player can store (an 8.3 name needs a base name)");
+    return kExitFailed;
+  }
+  auto listing = ReadListing(device, file.memory);
+  if (listing) {
+    for (const PlayerFile& other : listing->files) {
+      if (other.index != file.index && SameName(other.name, *shortName)) {
+        ReportError(std::string("memory ") + MemoryLetter(file.memory) + " already holds " +
+                    other.name + " (entry " + std::to_string(other.index) + ")");
+        return kExitFailed;
+      }
+    }
+  }
+  VORPEX_SetError(VORPEX_OK);
+  if (VORPEX_Rename(device, file.memory, file.index, newName.c_str()) != 1) {
+    ReportLibraryError(
+        std::string(1, MemoryLetter(file.memory)) + ":" + file.name + " could not be renamed",
+        ReadLibraryError(ui));
+    return kExitFailed;
+  }
+  if (!options.quiet) {
+    std::printf("%c:%s -> %s\n", MemoryLetter(file.memory), file.name.c_str(),
+                ListedName(*shortName).c_str());
+  }
+  return kExitOk;
+}
+
+int RunFormat(const FilesOptions& options, void* device, TerminalUi& ui) {
+  const int32_t memory = options.memories.at(0);
+  VORPEX_SetError(VORPEX_OK);
+  if (VORPEX_Format(nullptr, device, memory) != 1) {
+    ReportLibraryError(std::string("memory ") + MemoryLetter(memory) + " was not formatted",
+                       ReadLibraryError(ui));
+    return kExitFailed;
+  }
+  if (!options.quiet) std::printf("Memory %c is empty.\n", MemoryLetter(memory));
+  return kExitOk;
+}
+
+}  // namespace vorpex::playerctl
