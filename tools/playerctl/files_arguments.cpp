@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "tools/playerctl/arguments.h"
+
 namespace vorpex::playerctl {
 namespace {
 
@@ -41,7 +43,8 @@ constexpr std::array<CommandInfo, 7> kCommands{{
      "              the old one deleted only when the new one is complete\n"
      "\n"
      "Ctrl-C cancels the copy under way: the player keeps nothing of it; the program exits\n"
-     "with status 130.\n"},
+     "with status 130. With --simulate, --sim-slow MS makes every transfer of the simulated\n"
+     "player take MS milliseconds, to watch the progress.\n"},
     {FilesCommand::kGet, "get",
      "usage: playerctl [--simulate DIR] [--quiet] get ENTRY... [-o DEST]\n"
      "\n"
@@ -51,7 +54,8 @@ constexpr std::array<CommandInfo, 7> kCommands{{
      "the player, or for a single ENTRY a file name. A copy that fails or is cancelled leaves\n"
      "no partial file, and a file that was there before stays as it was.\n"
      "\n"
-     "Ctrl-C cancels the copy under way; the program exits with status 130.\n"},
+     "Ctrl-C cancels the copy under way; the program exits with status 130. With --simulate,\n"
+     "--sim-slow MS makes every transfer of the simulated player take MS milliseconds.\n"},
     {FilesCommand::kRemove, "rm",
      "usage: playerctl [--simulate DIR] [--quiet] rm ENTRY...\n"
      "\n"
@@ -90,7 +94,7 @@ std::optional<FilesCommand> CommandNamed(std::string_view word) {
 // --simulate.
 std::optional<size_t> CommandPosition(std::span<const std::string_view> args) {
   for (size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "--simulate") {
+    if (args[i] == "--simulate" || args[i] == "--sim-slow") {
       ++i;
     } else if (args[i].substr(0, 2) != "--") {
       return i;
@@ -158,6 +162,11 @@ std::variant<FilesOptions, FilesUsageError> ParseFilesArguments(
       auto dir = value();
       if (!dir || dir->empty()) return fail("--simulate needs the folder of a simulated player");
       options.simulateFolder = std::string(*dir);
+    } else if (arg == "--sim-slow") {
+      auto text = value();
+      auto ms = text ? ParseNumber(*text) : std::nullopt;
+      if (!ms || *ms > 10000) return fail("--sim-slow wants milliseconds, up to 10000");
+      options.simulatedDelayMs = *ms;
     } else if (arg == "--json" && allowed({FilesCommand::kList, FilesCommand::kFree})) {
       options.json = true;
     } else if (arg == "--bytes" && allowed({FilesCommand::kList})) {

@@ -21,6 +21,7 @@ struct FilesOptions {
   bool replace = false;  // put: a file of the same short name is replaced
   bool yes = false;      // format: no question
   std::optional<std::string> simulateFolder;
+  uint32_t simulatedDelayMs = 0;  // --sim-slow: what every transfer of the simulated player takes
   std::vector<int32_t> memories;  // ls: the memories to list; put --to, format: the one
   std::vector<std::string> operands;
   std::optional<std::string> destination;  // get -o

@@ -50,6 +50,9 @@ int RunFilesCommand(std::span<const std::string_view> args) {
     ReportError("cannot use the simulated player in " + *options.simulateFolder + ": " + message);
     return kExitFailed;
   }
+  if (options.simulateFolder && options.simulatedDelayMs != 0) {
+    PlayerSim_SetFault(PLAYERSIM_FAULT_SLOW_DEVICE, options.simulatedDelayMs);
+  }
   TerminalUi ui(stdout, platform::IsTerminal(platform::StandardStream::kOutput),
                 options.quiet || options.json);
   ui.Install();
