@@ -14,41 +14,7 @@
 #include "tools/playerctl/library_error.h"
 
 namespace vorpex::playerctl {
-namespace {
-
-// The files that the ENTRY words name, each looked up in its memory's directory as it is now;
-// nullopt after telling why one is not there.
-std::optional<std::vector<PlayerFile>> ResolveAll(const std::vector<std::string>& words,
-                                                  void* device, TerminalUi& ui) {
-  std::map<int32_t, MemoryListing> listings;
-  std::vector<PlayerFile> files;
-  for (const std::string& word : words) {
-    auto entry = ParseEntryWord(word);
-    if (!entry) {
-      ReportError("\"" + word + "\" names no file on the player (M:3 or M:NAME.EXT)");
-      return std::nullopt;
-    }
-    if (!listings.count(entry->memory)) {
-      auto listing = ReadListing(device, entry->memory);
-      if (!listing) {
-        ReportLibraryError(std::string("the directory of memory ") + MemoryLetter(entry->memory) +
-                               " cannot be read",
-                           ReadLibraryError(ui));
-        return std::nullopt;
-      }
-      listings.emplace(entry->memory, std::move(*listing));
-    }
-    auto found = ResolveEntry(listings.at(entry->memory), *entry, word);
-    if (auto* reason = std::get_if<std::string>(&found)) {
-      ReportError(*reason);
-      return std::nullopt;
-    }
-    files.push_back(std::get<PlayerFile>(found));
-  }
-  return files;
-}
-
-}  // namespace
+namespace {}  // namespace
 
 std::optional<int> ConfirmFormat(const FilesOptions& options) {
   if (options.yes) return std::nullopt;
@@ -70,7 +36,7 @@ std::optional<int> ConfirmFormat(const FilesOptions& options) {
 }
 
 int RunRemove(const FilesOptions& options, void* device, TerminalUi& ui) {
-  auto files = ResolveAll(options.operands, device, ui);
+  auto files = ResolveEntries(options.operands, device, ui);
   if (!files) return kExitFailed;
   // Deleting an entry moves those after it down by one: the last ones go first.
   std::sort(files->begin(), files->end(), [](const PlayerFile& a, const PlayerFile& b) {
@@ -94,7 +60,7 @@ int RunRemove(const FilesOptions& options, void* device, TerminalUi& ui) {
 }
 
 int RunMove(const FilesOptions& options, void* device, TerminalUi& ui) {
-  auto files = ResolveAll({options.operands[0]}, device, ui);
+  auto files = ResolveEntries({options.operands[0]}, device, ui);
   if (!files) return kExitFailed;
   const PlayerFile& file = files->front();
   const std::string& newName = options.operands[1];

@@ -2,7 +2,6 @@
 // be checked is checked before the first byte moves; Ctrl-C cancels the copy under way.
 #include <algorithm>
 #include <cstdio>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -28,7 +27,9 @@ std::string BaseName(const std::string& path) {
 // "[2/5] " in front of each copy when there are several.
 std::string Counter(size_t i, size_t count) {
   if (count < 2) return "";
-  return "[" + std::to_string(i + 1) + "/" + std::to_string(count) + "] ";
+  char text[48];
+  std::snprintf(text, sizeof text, "[%zu/%zu] ", i + 1, count);
+  return text;
 }
 
 // Tells how a copy ended that did not succeed: cancelled (130) or failed (1).
@@ -157,26 +158,9 @@ int RunPut(const FilesOptions& options, void* device, TerminalUi& ui) {
 int RunGet(const FilesOptions& options, void* device, TerminalUi& ui) {
   CatchInterrupt();
   // Every ENTRY is found on the player before the first copy.
-  std::map<int32_t, MemoryListing> listings;
-  std::vector<PlayerFile> files;
-  for (const std::string& word : options.operands) {
-    auto entry = ParseEntryWord(word);
-    if (!entry) {
-      ReportError("\"" + word + "\" names no file on the player (M:3 or M:NAME.EXT)");
-      return kExitUsage;
-    }
-    if (!listings.count(entry->memory)) {
-      auto listing = Listing(device, entry->memory, ui);
-      if (!listing) return kExitFailed;
-      listings.emplace(entry->memory, std::move(*listing));
-    }
-    auto found = ResolveEntry(listings.at(entry->memory), *entry, word);
-    if (auto* reason = std::get_if<std::string>(&found)) {
-      ReportError(*reason);
-      return kExitFailed;
-    }
-    files.push_back(std::get<PlayerFile>(found));
-  }
+  auto resolved = ResolveEntries(options.operands, device, ui);
+  if (!resolved) return kExitFailed;
+  const std::vector<PlayerFile>& files = *resolved;
 
   // The destination: a folder, or for one file a file name in a folder that exists.
   std::string folder = options.destination.value_or(".");

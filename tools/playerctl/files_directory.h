@@ -8,6 +8,8 @@
 #include <variant>
 #include <vector>
 
+#include "tools/playerctl/terminal_ui.h"
+
 namespace vorpex::playerctl {
 
 struct PlayerFile {
@@ -55,6 +57,11 @@ std::optional<EntryWord> ParseEntryWord(std::string_view word);
 std::variant<PlayerFile, std::string> ResolveEntry(const MemoryListing& listing,
                                                    const EntryWord& word,
                                                    std::string_view original);
+
+// The files that the ENTRY words name, each looked up in its memory's directory as it is now
+// (read once per memory); nullopt after telling on standard error why one is not there.
+std::optional<std::vector<PlayerFile>> ResolveEntries(const std::vector<std::string>& words,
+                                                      void* device, TerminalUi& ui);
 
 // "2005-03-07 14:30" from MS-DOS packed date and time.
 std::string DateTimeText(uint16_t date, uint16_t time);

@@ -63,15 +63,21 @@ void PrintListJson(const std::vector<MemoryListing>& listings) {
   for (size_t m = 0; m < listings.size(); ++m) {
     const MemoryListing& listing = listings[m];
     out += m == 0 ? "\n" : ",\n";
-    out += "  {\"memory\": \"" + std::string(1, MemoryLetter(listing.memory)) +
-           "\", \"count\": " + std::to_string(listing.files.size()) + ", \"files\": [";
+    char head[64];
+    std::snprintf(head, sizeof head, "  {\"memory\": \"%c\", \"count\": %zu, \"files\": [",
+                  MemoryLetter(listing.memory), listing.files.size());
+    out += head;
     for (size_t i = 0; i < listing.files.size(); ++i) {
       const PlayerFile& file = listing.files[i];
       out += i == 0 ? "\n" : ",\n";
-      out += "    {\"index\": " + std::to_string(file.index) +
-             ", \"name\": " + JsonString(file.name) + ", \"size\": " + std::to_string(file.size) +
-             ", \"modified\": \"" + IsoDateTime(file.date, file.time) +
-             "\", \"attributes\": " + std::to_string(file.attributes) + "}";
+      char index[48];
+      std::snprintf(index, sizeof index, "    {\"index\": %d, \"name\": ", file.index);
+      char rest[128];
+      std::snprintf(rest, sizeof rest, ", \"size\": %u, \"modified\": \"%s\", \"attributes\": %u}",
+                    file.size, IsoDateTime(file.date, file.time).c_str(), file.attributes);
+      out += index;
+      out += JsonString(file.name);
+      out += rest;
     }
     out += listing.files.empty() ? "]}" : "\n  ]}";
   }
@@ -121,11 +127,15 @@ int RunFree(const FilesOptions& options, void* device, TerminalUi& ui) {
     for (size_t m = 0; m < listings->size(); ++m) {
       const MemoryListing& listing = (*listings)[m];
       out += m == 0 ? "\n" : ",\n";
-      out += "  {\"memory\": \"" + std::string(1, MemoryLetter(listing.memory)) +
-             "\", \"size\": " + std::to_string(listing.capacityBytes) +
-             ", \"used\": " + std::to_string(listing.usedBytes) +
-             ", \"free\": " + std::to_string(FreeBytes(listing)) +
-             ", \"usePercent\": " + std::to_string(UsePercent(listing)) + "}";
+      char line[160];
+      std::snprintf(line, sizeof line,
+                    "  {\"memory\": \"%c\", \"size\": %llu, \"used\": %llu, \"free\": %llu, "
+                    "\"usePercent\": %u}",
+                    MemoryLetter(listing.memory),
+                    static_cast<unsigned long long>(listing.capacityBytes),
+                    static_cast<unsigned long long>(listing.usedBytes),
+                    static_cast<unsigned long long>(FreeBytes(listing)), UsePercent(listing));
+      out += line;
     }
     out += "\n]}\n";
     std::fputs(out.c_str(), stdout);
