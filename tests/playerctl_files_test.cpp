@@ -201,6 +201,18 @@ TEST_F(PlayerctlFiles, FailuresSayWhatAndChangeNothing) {
   EXPECT_EQ(full.status, 1);
   EXPECT_THAT(full.err, HasSubstr("failed: the player's memory is full"));
   EXPECT_THAT(Run({"ls", "M"}).out, StartsWith("memory M: 1 file\n"));
+
+  // --replace: the one entry of that name now holds the new file, with a second file stored
+  // behind it in the same run.
+  const Outcome replaced =
+      Run({"put", "--replace", Path("pc/SONG.MP3"), WriteFile("pc/next.mp3", Bytes(700, 5))});
+  EXPECT_EQ(replaced.status, 0) << replaced.err;
+  const Outcome now = Run({"ls", "M", "--bytes"});
+  EXPECT_THAT(now.out, StartsWith("memory M: 2 files\n"));
+  EXPECT_THAT(now.out, HasSubstr("  5  ")) << now.out;
+  EXPECT_THAT(now.out, HasSubstr("  700  ")) << now.out;
+  ASSERT_EQ(Run({"get", "M:song.mp3", "-o", Path("back")}).status, 0);
+  EXPECT_EQ(ReadBytes(Path("back/SONG.MP3")), "other");  // named as the player now has it
 }
 
 #ifndef _WIN32
