@@ -1,9 +1,10 @@
-// The progress window and strings lent to the device library.
+// The progress window, message boxes, strings and clock lent to the device library.
 #include <cstddef>
 #include <cstring>
 
 #include "chiplib/progress_window.h"
 #include "chiplib/state.h"
+#include "chiplib/ui_host.h"
 #include "platform/clock.h"
 #include "platform/module.h"
 #include "vorpex_shared.h"
@@ -33,7 +34,9 @@ void VORPEX_CC VorpexShared_UpdateProgress(void* window, uint32_t position, uint
   UpdateProgress(window, position, startTick);
 }
 
-void VORPEX_CC VorpexShared_CloseProgressWindow(void* window) { CloseProgressWindow(window); }
+void VORPEX_CC VorpexShared_CloseProgressWindow(void* window) {
+  CloseProgressWindow(window);
+}
 
 uint32_t VORPEX_CC VorpexShared_LoadString(uint32_t id, char* buffer, uint32_t limit) {
   if (buffer == nullptr || limit == 0) return 0;
@@ -46,14 +49,22 @@ uint32_t VORPEX_CC VorpexShared_LoadString(uint32_t id, char* buffer, uint32_t l
   return static_cast<uint32_t>(text->size());
 }
 
-void VORPEX_CC VorpexShared_Sleep(uint32_t ms) { vorpex::platform::SleepMs(ms); }
-uint32_t VORPEX_CC VorpexShared_TickCount(void) { return vorpex::platform::TickCount(); }
+int32_t VORPEX_CC VorpexShared_MessageBox(const char* text, const char* caption, uint32_t flags) {
+  return ShowMessageBox(text != nullptr ? text : "", caption, flags);
+}
+
+void VORPEX_CC VorpexShared_Sleep(uint32_t ms) {
+  vorpex::platform::SleepMs(ms);
+}
+uint32_t VORPEX_CC VorpexShared_TickCount(void) {
+  return vorpex::platform::TickCount();
+}
 
 void VORPEX_CC VorpexShared_LocalTime(VorpexLocalTime* time) {
   if (time == nullptr) return;
   vorpex::platform::LocalTime now = vorpex::platform::CurrentLocalTime();
-  *time = VorpexLocalTime{now.year, now.month, now.dayOfWeek, now.day,
-                          now.hour, now.minute, now.second, now.milliseconds};
+  *time = VorpexLocalTime{now.year, now.month,  now.dayOfWeek, now.day,
+                          now.hour, now.minute, now.second,    now.milliseconds};
 }
 
 }  // extern "C"
