@@ -1,13 +1,28 @@
 // The library's exported C interface: each export hands over to the C++ internals.
 #include "ORVANEUsbDll.h"
-
+#include "VORPEXUSB.h"
+#include "devicelib/catalogue.h"
 #include "devicelib/command_channel.h"
 #include "devicelib/session.h"
-#include "devicelib/upgrade.h"
 #include "devicelib/state.h"
+#include "devicelib/storage.h"
+#include "devicelib/transfers.h"
+#include "devicelib/upgrade.h"
 #include "orvane_testing.h"
+#include "protocol/command_block.h"
 
 using namespace vorpex::device;
+
+namespace {
+
+// A caller's device value as the library keeps it: only whether it is zero counts.
+int32_t DeviceValue(void* device) {
+  const auto value = reinterpret_cast<intptr_t>(device);
+  if (value == 0) return 0;
+  return static_cast<int32_t>(value) != 0 ? static_cast<int32_t>(value) : 1;
+}
+
+}  // namespace
 
 extern "C" {
 
@@ -15,8 +30,12 @@ ORVANE_API void ORVANE_CC get_osVersion(char* versionRecord) {
   GetOsVersion(reinterpret_cast<uint8_t*>(versionRecord));
 }
 
-int32_t ORVANE_CC Usb_Checking(int32_t) { return Checking(); }
-int32_t ORVANE_CC Usb_Close(int32_t) { return ClosePipes(); }
+int32_t ORVANE_CC Usb_Checking(int32_t) {
+  return Checking();
+}
+int32_t ORVANE_CC Usb_Close(int32_t) {
+  return ClosePipes();
+}
 
 // The device argument names the player for callers; this library keeps its one session itself.
 int32_t ORVANE_CC Usb_SendCommand(void*, int32_t area, int32_t command, const void* data,
@@ -29,12 +48,16 @@ int32_t ORVANE_CC Usb_SendUSB(void*, const void* buffer, uint32_t count) {
 int32_t ORVANE_CC Usb_RecvUSB(void*, void* buffer, uint32_t count) {
   return RecvUsb(buffer, count);
 }
-int32_t ORVANE_CC Usb_CancelTransfer(void*) { return CancelTransfer(); }
+int32_t ORVANE_CC Usb_CancelTransfer(void*) {
+  return CancelTransfer();
+}
 int32_t ORVANE_CC Usb_WriteData(void*, void* file, uint32_t readCount, uint32_t writeCount,
                                 int32_t closeFlag) {
   return WriteData(file, readCount, writeCount, closeFlag);
 }
-int32_t ORVANE_CC Usb_GetDevInfo(void*, uint8_t* info20) { return GetDevInfo(info20); }
+int32_t ORVANE_CC Usb_GetDevInfo(void*, uint8_t* info20) {
+  return GetDevInfo(info20);
+}
 
 int32_t ORVANE_CC Usb_UpgradeFirmware(void* parentWindow, void*, int32_t kind, int32_t mode,
                                       const char*, const char* hexPath) {
@@ -45,8 +68,83 @@ int32_t ORVANE_CC Usb_UpgradeCodec(void* parentWindow, void*, int32_t kind, int3
   return UpgradeCodec(parentWindow, kind, mode, imagePath, statusText);
 }
 
+// Storage.
+int32_t ORVANE_CC Usb_Refresh(void*, int32_t area, uint32_t* info, uint8_t* entries,
+                              uint32_t* count) {
+  return Refresh(area, info, entries, count);
+}
+uint32_t ORVANE_CC Usb_TotalMemory(int32_t area) {
+  return TotalMemory(area);
+}
+uint32_t ORVANE_CC Usb_FreeMemory(int32_t, int32_t area) {
+  return FreeMemory(area);
+}
+int32_t ORVANE_CC Usb_Format(void*, void*, int32_t area) {
+  return Format(area, vorpex::protocol::kCmdFormat);
+}
+int32_t ORVANE_CC Usb_VocaFormat(void*, void*, int32_t area) {
+  return Format(area, vorpex::protocol::kCmdVoiceFormat);
+}
+int32_t ORVANE_CC Usb_Mp3Format(void*, void*, int32_t area) {
+  return Format(area, vorpex::protocol::kCmdMp3Format);
+}
+int32_t ORVANE_CC Usb_Delete(void*, int32_t area, int32_t index) {
+  return Delete(area, index);
+}
+int32_t ORVANE_CC Usb_Replace(void*, int32_t area, int32_t index, int32_t second) {
+  return Replace(area, index, second);
+}
+
+// Catalogue.
+uint32_t ORVANE_CC Usb_FileCount(void* device, int32_t area) {
+  return CountFiles(DeviceValue(device), area, 0);
+}
+uint32_t ORVANE_CC Usb_FileCount2(void* device, int32_t area, int32_t index, int32_t second) {
+  return CountFiles(DeviceValue(device), area, 0, ReplaceAfterCount{index, second});
+}
+uint32_t ORVANE_CC Usb_MusicFileCount(void* device, int32_t area) {
+  return CountFiles(DeviceValue(device), area, 1);
+}
+int32_t ORVANE_CC Usb_ListFileName(int32_t, int32_t area, int32_t index, char* name) {
+  return ListFileName(area, index, name);
+}
+const char* ORVANE_CC Usb_ListFileNameExt(int32_t, int32_t area, int32_t index, char* ext) {
+  return ListFileNameExt(area, index, ext);
+}
+uint32_t ORVANE_CC Usb_ListFileSize(int32_t, int32_t area, int32_t index) {
+  return ListFileSize(area, index);
+}
+
+// Transfers.
+int32_t ORVANE_CC Usb_Download(void*, int32_t area, const char* path, int32_t extra) {
+  return Download(area, path, extra);
+}
+int32_t ORVANE_CC Usb_DownloadIndexFile(void*, void*, int32_t area, const char* path) {
+  return DownloadIndexFile(area, path);
+}
+void* ORVANE_CC Usb_Upload(void*, void*, int32_t area, int32_t index, const char* path, const char*,
+                           uint32_t) {
+  return reinterpret_cast<void*>(Upload(area, index, path));
+}
+int32_t ORVANE_CC Usb_UploadIndexFile(void*, void*, int32_t area, int32_t index, const char* path,
+                                      const char*, uint32_t size) {
+  return UploadIndexFile(area, index, path, size);
+}
+// The chip library's copies, over its own transfer and device handle.
+int32_t ORVANE_CC Usb_UploadFile(void* owner, void* device, int32_t area, int32_t index,
+                                 const char* path, const char* displayName, uint32_t size) {
+  return VORPEX_Upload(owner, device, area, index, path, displayName, size);
+}
+int32_t ORVANE_CC Usb_DownloadElseFile(void* owner, void* device, int32_t area, const char* path) {
+  return VORPEX_DownloadElseFile(owner, device, area, path);
+}
+int32_t ORVANE_CC Usb_DownloadFile(int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t,
+                                   int32_t) {
+  return 0;
+}
+
 void OrvaneTesting_SetOsVersion(uint32_t major, uint32_t minor, uint32_t build,
-                                          uint32_t platformId) {
+                                uint32_t platformId) {
   vorpex::platform::OsVersion version;
   version.major = major;
   version.minor = minor;
@@ -61,6 +159,8 @@ void OrvaneTesting_UseSystemVersion(void) {
   GetState().session.routeCode = 0;
 }
 
-int32_t OrvaneTesting_RouteCode(void) { return GetState().session.routeCode; }
+int32_t OrvaneTesting_RouteCode(void) {
+  return GetState().session.routeCode;
+}
 
 }  // extern "C"
