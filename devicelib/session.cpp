@@ -3,8 +3,10 @@
 #include <array>
 #include <cstring>
 
+#include "VORPEXUSB.h"
 #include "devicelib/driver.h"
 #include "devicelib/state.h"
+#include "platform/error.h"
 #include "platform/os_version.h"
 #include "protocol/device_route.h"
 
@@ -18,7 +20,9 @@ constexpr const char* kInterfaceClass = "{A5B039C4-D5F2-11D6-99E0-52544C996075}"
 constexpr const char* kFixedDevice = "\\\\.\\Vizu10-0";
 constexpr size_t kMaxPath = 259;
 
-DeviceSession& Session() { return GetState().session; }
+DeviceSession& Session() {
+  return GetState().session;
+}
 
 bool IsDeviceAlive() {
   std::array<uint8_t, platform::kVizu10ConfigBufferSize> buffer{};
@@ -56,8 +60,8 @@ void GetOsVersion(uint8_t* versionRecord) {
   platform::OsVersion version = GetState().osVersionOverride.value_or(platform::QueryOsVersion());
   const uint32_t fields[4] = {version.major, version.minor, version.build, version.platformId};
   if (versionRecord != nullptr) std::memcpy(versionRecord, fields, sizeof fields);
-  Session().routeCode = protocol::RouteForVersion(version.platformId, version.major,
-                                                  version.minor, Session().routeCode);
+  Session().routeCode = protocol::RouteForVersion(version.platformId, version.major, version.minor,
+                                                  Session().routeCode);
 }
 
 int32_t Checking() {
@@ -78,8 +82,10 @@ bool OpenPipes() {
   }
   // The files of a session that stopped answering are released before new ones replace them.
   ClosePipes();
+  uint32_t deviceError = 0;
   if (s.routeCode == protocol::kRouteInterfaceClass) {
     s.deviceHandle = OpenInterfaceFile(nullptr);
+    if (s.deviceHandle == kInvalidDriverHandle) deviceError = platform::LastError();
     s.pipeNames[1] = protocol::WritePipeName(QueryPipeSelector(), s.routeCode);
     s.cancelPipe = OpenInterfaceFile(s.pipeNames[0].c_str());
     s.readPipe = OpenInterfaceFile("PIPE02");
@@ -87,12 +93,15 @@ bool OpenPipes() {
   } else if (s.routeCode == protocol::kRouteFixedNames) {
     const std::string device = kFixedDevice;
     s.deviceHandle = Driver().Open(device);
-    s.writePipe = Driver().Open(device + "\\" +
-                                protocol::WritePipeName(QueryPipeSelector(), s.routeCode));
+    if (s.deviceHandle == kInvalidDriverHandle) deviceError = platform::LastError();
+    s.writePipe =
+        Driver().Open(device + "\\" + protocol::WritePipeName(QueryPipeSelector(), s.routeCode));
     s.readPipe = Driver().Open(device + "\\PIPE02");
   }
   if (s.cancelPipe == kInvalidDriverHandle || s.readPipe == kInvalidDriverHandle ||
       s.writePipe == kInvalidDriverHandle) {
+    // A player the system will not let this user open is told as such.
+    if (deviceError == platform::kErrorAccessDenied) VORPEX_SetWindowsError(deviceError);
     return false;
   }
   s.pipesOpen = true;

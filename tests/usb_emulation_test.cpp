@@ -1,0 +1,219 @@
+// Both libraries reaching a player through libusb with no simulator asked for: the player is on
+// an emulated USB bus (umockdev), answered by the simulated player's model. Each suite needs a
+// process of its own (libusb starts once per process), as CTest runs them; the programs run
+// under umockdev-wrapper.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ORVANEUsbDll.h"
+#include "VORPEXUSB.h"
+#include "orvane_testing.h"
+#include "playersim.h"
+#include "support/emulated_usb_player.h"
+#include "support/hex_text.h"
+#include "support/recording_ui.h"
+#include "support/upgrade_wire.h"
+
+namespace {
+
+using namespace vorpex;
+using namespace vorpex::test;
+
+std::vector<WireEntry> EmulatedExchange(sim::Player& player) {
+  std::vector<WireEntry> out;
+  for (const sim::LogEntry& e : player.log().entries()) {
+    if (e.kind == sim::LogKind::kOut || e.kind == sim::LogKind::kIn) {
+      out.push_back({static_cast<int32_t>(e.kind), e.pipe, e.ok, e.bytes});
+    }
+  }
+  return out;
+}
+
+std::string WriteFile(const std::string& name, const std::string& text) {
+  const std::string path = std::string(VORPEX_TEST_TMP) + "/usb-" + name;
+  std::ofstream(path, std::ios::binary) << text;
+  return path;
+}
+
+// A codec HEX file and the image the player must end up with (from its base 0x2000 on).
+struct CodecHex {
+  std::string path;
+  std::vector<uint8_t> image;
+};
+CodecHex MakeCodecHex(const std::string& name, size_t size, uint32_t seed) {
+  CodecHex hex;
+  hex.image = Pattern(size, seed);
+  hex.path = WriteFile(name, HexOf(0x2000, hex.image) + kHexEnd);
+  return hex;
+}
+
+void ExpectAreaStartsWith(sim::Player& player, const std::vector<uint8_t>& image) {
+  const auto& area = player.model().data().codecArea;
+  ASSERT_GE(area.size(), image.size());
+  EXPECT_TRUE(std::equal(image.begin(), image.end(), area.begin()));
+}
+
+class UsbPlayer : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    bus_ = std::make_unique<EmulatedUsbPlayer>(sim::PlayerSettings{});
+  }
+  static void TearDownTestSuite() { bus_.reset(); }
+  void SetUp() override {
+    ASSERT_EQ(PlayerSim_IsAttached(), 0);
+    PlayerSim_UseVirtualTime(1);
+    bus_->player().log().Clear();
+    VORPEX_SetError(0);
+  }
+  void TearDown() override {
+    Usb_Close(0);
+    OrvaneTesting_UseSystemVersion();
+    PlayerSim_UseVirtualTime(0);
+  }
+  static std::unique_ptr<EmulatedUsbPlayer> bus_;
+};
+std::unique_ptr<EmulatedUsbPlayer> UsbPlayer::bus_;
+
+TEST_F(UsbPlayer, ChipLibraryOpensThePlayerAndUpgradesTheCodec) {
+  RecordingUi ui;
+  void* device = VORPEX_Open();
+  ASSERT_NE(device, nullptr) << "error " << VORPEX_GetError();
+  const std::vector<uint8_t> image = Pattern(5000, 21);
+  const std::string path = WriteFile("chip-codec.bin", std::string(image.begin(), image.end()));
+  ASSERT_EQ(VORPEX_UpgradeFirmware(nullptr, device, 0, 0, path.c_str(), "status"), 1)
+      << "error " << VORPEX_GetError();
+  VORPEX_Close(device);
+  ExpectUpgradeExchange(EmulatedExchange(bus_->player()), false, 0, image);
+  ExpectAreaStartsWith(bus_->player(), image);
+  EXPECT_EQ(bus_->player().violations(), 0u);
+  for (const WireEntry& e : EmulatedExchange(bus_->player())) {
+    EXPECT_EQ(e.pipe, e.kind == PLAYERSIM_LOG_OUT ? 0x02u : 0x83u);
+  }
+}
+
+TEST_F(UsbPlayer, DeviceLibraryFindsThePlayerOnBothRoutes) {
+  // Windows XP takes the device-interface route, Windows 98 the fixed names.
+  const struct { uint32_t major, minor, platform; } systems[] = {{5, 1, 2}, {4, 10, 1}};
+  for (const auto& system : systems) {
+    SCOPED_TRACE(system.major);
+    OrvaneTesting_SetOsVersion(system.major, system.minor, 2600, system.platform);
+    ASSERT_EQ(Usb_Checking(0), 1);
+    uint8_t info[20] = {};
+    ASSERT_EQ(Usb_GetDevInfo(nullptr, info), 0);
+    const auto& expected = bus_->player().settings().deviceInfo;
+    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), info));
+    Usb_Close(0);
+  }
+}
+
+TEST_F(UsbPlayer, DeviceLibraryUpgradesTheCodecFromHex) {
+  RecordingUi ui;
+  OrvaneTesting_SetOsVersion(5, 1, 2600, 2);
+  ASSERT_EQ(Usb_Checking(0), 1);
+  bus_->player().log().Clear();
+  const CodecHex hex = MakeCodecHex("device-codec.hex", 3000, 22);
+  ASSERT_EQ(Usb_UpgradeFirmware(nullptr, nullptr, 0, 0, nullptr, hex.path.c_str()), 1)
+      << "error " << VORPEX_GetError();
+  ExpectUpgradeExchange(EmulatedExchange(bus_->player()), false, 0, hex.image);
+  ExpectAreaStartsWith(bus_->player(), hex.image);
+  EXPECT_EQ(bus_->player().violations(), 0u);
+}
+
+// The write pipe comes from the player's real configuration descriptor: with four endpoints the
+// descriptors reach 46 bytes and PIPE00 (0x01) carries the commands instead of PIPE01 (0x02).
+class UsbPlayerFourEndpoints : public ::testing::Test {};
+
+TEST_F(UsbPlayerFourEndpoints, CommandsGoToThePipeTheDescriptorsChoose) {
+  sim::PlayerSettings settings;
+  settings.endpointCount = 4;
+  EmulatedUsbPlayer bus(settings);
+  PlayerSim_UseVirtualTime(1);
+  OrvaneTesting_SetOsVersion(5, 1, 2600, 2);
+  ASSERT_EQ(Usb_Checking(0), 1);
+  uint8_t info[20] = {};
+  ASSERT_EQ(Usb_GetDevInfo(nullptr, info), 0);
+  Usb_Close(0);
+  const auto exchange = EmulatedExchange(bus.player());
+  ASSERT_FALSE(exchange.empty());
+  for (const WireEntry& e : exchange) {
+    EXPECT_EQ(e.pipe, e.kind == PLAYERSIM_LOG_OUT ? 0x01u : 0x83u);
+  }
+  EXPECT_EQ(bus.player().violations(), 0u);
+  OrvaneTesting_UseSystemVersion();
+  PlayerSim_UseVirtualTime(0);
+}
+
+// A bus without the player: the libraries' "no player" results.
+class UsbWithoutPlayer : public ::testing::Test {};
+
+TEST_F(UsbWithoutPlayer, NeitherLibraryFindsAPlayer) {
+  EmulatedUsbPlayer bus(sim::PlayerSettings{}, false);
+  VORPEX_SetError(0);
+  EXPECT_EQ(VORPEX_Open(), nullptr);
+  EXPECT_EQ(VORPEX_GetError(), 0);  // no player leaves the error as it was
+  OrvaneTesting_SetOsVersion(5, 1, 2600, 2);
+  EXPECT_EQ(Usb_Checking(0), 0);
+  EXPECT_EQ(VORPEX_GetError(), 0);
+  OrvaneTesting_UseSystemVersion();
+}
+
+// No USB at all (no bus in the system): no driver.
+class NoUsb : public ::testing::Test {};
+
+TEST_F(NoUsb, ChipLibraryHasNoDriver) {
+  UMockdevTestbed* empty = umockdev_testbed_new();
+  VORPEX_SetError(0);
+  EXPECT_EQ(VORPEX_Open(), nullptr);
+  EXPECT_EQ(VORPEX_GetError(), VORPEX_ERR_DEVICEDRIVER_OPEN);
+  OrvaneTesting_SetOsVersion(5, 1, 2600, 2);
+  EXPECT_EQ(Usb_Checking(0), 0);
+  OrvaneTesting_UseSystemVersion();
+  g_object_unref(empty);
+}
+
+// A player the user may not open: error 6 with Windows error 5 on both routes.
+class UsbRefusingPlayer : public ::testing::Test {};
+
+TEST_F(UsbRefusingPlayer, OpenFailsWithAccessDenied) {
+  EmulatedUsbPlayer bus(sim::PlayerSettings{});
+  bus.RefuseOpen(true);
+  VORPEX_SetError(0);
+  EXPECT_EQ(VORPEX_Open(), nullptr);
+  EXPECT_EQ(VORPEX_GetError(), VORPEX_ERR_WINDOWS);
+  EXPECT_EQ(VORPEX_GetWindowsError(), 5u);
+  VORPEX_SetError(0);
+  OrvaneTesting_SetOsVersion(5, 1, 2600, 2);
+  EXPECT_EQ(Usb_Checking(0), 0);
+  EXPECT_EQ(VORPEX_GetError(), VORPEX_ERR_WINDOWS);
+  EXPECT_EQ(VORPEX_GetWindowsError(), 5u);
+  bus.RefuseOpen(false);
+  EXPECT_EQ(Usb_Checking(0), 1);
+  Usb_Close(0);
+  OrvaneTesting_UseSystemVersion();
+}
+
+// A player pulled out in the middle of an upgrade: the transfer fails as a time-out would, the
+// upgrade fails with error 4, and nothing is left claimed.
+class UsbUnplug : public ::testing::Test {};
+
+TEST_F(UsbUnplug, UpgradeFailsCleanly) {
+  EmulatedUsbPlayer bus(sim::PlayerSettings{});
+  RecordingUi ui;
+  PlayerSim_UseVirtualTime(1);
+  void* device = VORPEX_Open();
+  ASSERT_NE(device, nullptr);
+  const std::vector<uint8_t> image = Pattern(8192, 23);
+  const std::string path = WriteFile("unplug.bin", std::string(image.begin(), image.end()));
+  bus.Unplug(5);  // mode, erase, write, then two data blocks
+  EXPECT_EQ(VORPEX_UpgradeFirmware(nullptr, device, 0, 0, path.c_str(), "status"), 0);
+  EXPECT_EQ(VORPEX_GetError(), VORPEX_ERR_USB);
+  VORPEX_Close(device);
+  EXPECT_EQ(VORPEX_Open(), nullptr);
+  PlayerSim_UseVirtualTime(0);
+}
+
+}  // namespace
