@@ -217,3 +217,29 @@ TEST_F(UsbUnplug, UpgradeFailsCleanly) {
 }
 
 }  // namespace
+
+// playerctl as a process against the emulated player (it inherits the testbed).
+class UsbPlayerctl : public ::testing::Test {};
+
+std::string RunPlayerctl(const std::string& arguments, int& status) {
+  std::string output;
+  FILE* pipe = popen((std::string(PLAYERCTL_PATH) + " " + arguments + " 2>&1").c_str(), "r");
+  if (pipe == nullptr) return output;
+  char chunk[512];
+  for (size_t n; (n = fread(chunk, 1, sizeof chunk, pipe)) > 0;) output.append(chunk, n);
+  status = pclose(pipe);
+  return output;
+}
+
+TEST_F(UsbPlayerctl, InfoAndCodecUpgrade) {
+  EmulatedUsbPlayer bus(sim::PlayerSettings{});
+  int status = -1;
+  const std::string info = RunPlayerctl("info", status);
+  EXPECT_EQ(status, 0) << info;
+  EXPECT_NE(info.find("\"SIM MP3 PLAYER 1.00 \""), std::string::npos) << info;
+  const CodecHex hex = MakeCodecHex("playerctl-codec.hex", 2000, 24);
+  const std::string upgrade = RunPlayerctl("--quiet upgrade codec " + hex.path, status);
+  EXPECT_EQ(status, 0) << upgrade;
+  ExpectAreaStartsWith(bus.player(), hex.image);
+  EXPECT_EQ(bus.player().violations(), 0u);
+}
