@@ -1,7 +1,8 @@
 # What `cmake --install` puts on a Linux system, and the Debian package of it (cpack -G DEB):
 # the two libraries with their SONAME, the public headers, playerctl with its man page, the
-# pkg-config files, a CMake package (find_package(Vorpex)), and the udev rule that lets the
-# logged-in user open the player.
+# pkg-config files, a CMake package (find_package(Vorpex)), the udev rule that lets the
+# logged-in user open the player, and nebrisk in a folder of its own with the sample package and
+# the libraries beside it, as it expects them (linked from /usr/bin).
 include(GNUInstallDirs)
 
 set_target_properties(VORPEXUSB ORVANEUsbDll PROPERTIES
@@ -15,6 +16,21 @@ install(FILES
   DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/vorpex)
 install(FILES packaging/playerctl.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES packaging/70-vorpex-player.rules DESTINATION lib/udev/rules.d)
+
+if(TARGET nebrisk)
+  set(nebrisk_dir ${CMAKE_INSTALL_LIBDIR}/vorpex/nebrisk)
+  install(TARGETS nebrisk RUNTIME DESTINATION ${nebrisk_dir})
+  install(FILES ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/CodecFileInfo.ini DESTINATION ${nebrisk_dir})
+  install(DIRECTORY ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/BootCodec DESTINATION ${nebrisk_dir})
+  install(CODE "
+    set(dir \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${nebrisk_dir}\")
+    foreach(library VORPEXUSB ORVANEUsbDll)
+      file(CREATE_LINK ../../lib\${library}.so.${PROJECT_VERSION_MAJOR} \"\${dir}/lib\${library}.so\" SYMBOLIC)
+    endforeach()
+    file(MAKE_DIRECTORY \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}\")
+    file(CREATE_LINK ../${nebrisk_dir}/nebrisk
+      \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/nebrisk\" SYMBOLIC)")
+endif()
 
 foreach(library VORPEXUSB ORVANEUsbDll)
   configure_file(packaging/${library}.pc.in ${CMAKE_BINARY_DIR}/packaging/${library}.pc @ONLY)
