@@ -123,6 +123,21 @@ TEST_F(UsbPlayer, DeviceLibraryUpgradesTheCodecFromHex) {
   EXPECT_EQ(bus_->player().violations(), 0u);
 }
 
+TEST_F(UsbPlayer, CancelHaltsEveryPipeAndTheSessionGoesOn) {
+  OrvaneTesting_SetOsVersion(5, 1, 2600, 2);
+  ASSERT_EQ(Usb_Checking(0), 1);
+  bus_->player().log().Clear();
+  Usb_CancelTransfer(nullptr);
+  std::vector<uint32_t> halted;
+  for (const sim::LogEntry& e : bus_->player().log().entries()) {
+    if (e.kind == sim::LogKind::kHalt) halted.push_back(e.pipe);
+  }
+  EXPECT_EQ(halted, (std::vector<uint32_t>{0x01, 0x02, 0x83}));
+  uint8_t info[20] = {};
+  EXPECT_EQ(Usb_GetDevInfo(nullptr, info), 0);
+  EXPECT_EQ(bus_->player().violations(), 0u);
+}
+
 // The write pipe comes from the player's real configuration descriptor: with four endpoints the
 // descriptors reach 46 bytes and PIPE00 (0x01) carries the commands instead of PIPE01 (0x02).
 class UsbPlayerFourEndpoints : public ::testing::Test {};
@@ -196,27 +211,43 @@ TEST_F(UsbRefusingPlayer, OpenFailsWithAccessDenied) {
   OrvaneTesting_UseSystemVersion();
 }
 
-// A player pulled out in the middle of an upgrade: the transfer fails as a time-out would, the
-// upgrade fails with error 4, and nothing is left claimed.
+// A player pulled out in the middle of an upgrade, on either library's route: the transfer
+// fails as a time-out would, the upgrade fails, and the player works again once plugged back.
 class UsbUnplug : public ::testing::Test {};
 
-TEST_F(UsbUnplug, UpgradeFailsCleanly) {
+TEST_F(UsbUnplug, UpgradeFailsCleanlyOnBothRoutes) {
   EmulatedUsbPlayer bus(sim::PlayerSettings{});
   RecordingUi ui;
   PlayerSim_UseVirtualTime(1);
-  void* device = VORPEX_Open();
-  ASSERT_NE(device, nullptr);
   const std::vector<uint8_t> image = Pattern(8192, 23);
   const std::string path = WriteFile("unplug.bin", std::string(image.begin(), image.end()));
+  void* device = VORPEX_Open();
+  ASSERT_NE(device, nullptr);
   bus.Unplug(5);  // mode, erase, write, then two data blocks
   EXPECT_EQ(VORPEX_UpgradeFirmware(nullptr, device, 0, 0, path.c_str(), "status"), 0);
   EXPECT_EQ(VORPEX_GetError(), VORPEX_ERR_USB);
   VORPEX_Close(device);
   EXPECT_EQ(VORPEX_Open(), nullptr);
+
+  bus.Replug();
+  OrvaneTesting_SetOsVersion(5, 1, 2600, 2);
+  ASSERT_EQ(Usb_Checking(0), 1);
+  const CodecHex hex = MakeCodecHex("unplug.hex", 8192, 25);
+  bus.Unplug(5);
+  VORPEX_SetError(0);
+  EXPECT_EQ(Usb_UpgradeFirmware(nullptr, nullptr, 0, 0, nullptr, hex.path.c_str()), 0);
+  EXPECT_NE(VORPEX_GetError(), 0);
+  Usb_Close(0);
+  EXPECT_EQ(Usb_Checking(0), 0);
+
+  bus.Replug();
+  ASSERT_EQ(Usb_Checking(0), 1);
+  uint8_t info[20] = {};
+  EXPECT_EQ(Usb_GetDevInfo(nullptr, info), 0);
+  Usb_Close(0);
+  OrvaneTesting_UseSystemVersion();
   PlayerSim_UseVirtualTime(0);
 }
-
-}  // namespace
 
 // playerctl as a process against the emulated player (it inherits the testbed).
 class UsbPlayerctl : public ::testing::Test {};
@@ -243,3 +274,5 @@ TEST_F(UsbPlayerctl, InfoAndCodecUpgrade) {
   ExpectAreaStartsWith(bus.player(), hex.image);
   EXPECT_EQ(bus.player().violations(), 0u);
 }
+
+}  // namespace

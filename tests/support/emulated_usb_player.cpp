@@ -123,6 +123,14 @@ void EmulatedUsbPlayer::Unplug(uint32_t afterOut) {
   if (afterOut == 0) unplugged_ = true;
 }
 
+void EmulatedUsbPlayer::Replug() {
+  std::lock_guard lock(mutex_);
+  outBeforeUnplug_ = -1;
+  unplugged_ = false;
+  player_.SetUnplugged(false);
+  player_.model().Cancel();
+}
+
 void EmulatedUsbPlayer::RefuseOpen(bool refuse) {
   chmod(node_.c_str(), refuse ? 0 : 0666);
   SetFileAccessOverride(!refuse);

@@ -29,6 +29,9 @@ class EmulatedUsbPlayer {
   // From the next request on every request fails with ENODEV, as for a player pulled out;
   // `afterOut` OUT transfers are still taken first.
   void Unplug(uint32_t afterOut = 0);
+  // Plugged in again at the same place on the bus; the player starts afresh (a transfer it was
+  // in the middle of is forgotten).
+  void Replug();
   // While on, the device node cannot be opened (the user lacks permission).
   void RefuseOpen(bool refuse);
 
