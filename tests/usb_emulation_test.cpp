@@ -4,6 +4,7 @@
 // under umockdev-wrapper.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -121,6 +122,21 @@ TEST_F(UsbPlayer, DeviceLibraryUpgradesTheCodecFromHex) {
   ExpectUpgradeExchange(EmulatedExchange(bus_->player()), false, 0, hex.image);
   ExpectAreaStartsWith(bus_->player(), hex.image);
   EXPECT_EQ(bus_->player().violations(), 0u);
+}
+
+TEST_F(UsbPlayer, ARequestedSimulatorComesFirst) {
+  const std::string dir = std::string(VORPEX_TEST_TMP) + "/usb-simulator-first";
+  std::filesystem::remove_all(dir);
+  ASSERT_EQ(PlayerSim_Attach(dir.c_str()), 1);
+  void* device = VORPEX_Open();
+  ASSERT_NE(device, nullptr);
+  VORPEX_Close(device);
+  OrvaneTesting_SetOsVersion(5, 1, 2600, 2);
+  ASSERT_EQ(Usb_Checking(0), 1);
+  Usb_Close(0);
+  EXPECT_GT(PlayerSim_LogCount(), 0u);
+  EXPECT_TRUE(bus_->player().log().entries().empty()) << "the player on the bus was touched";
+  PlayerSim_Detach();
 }
 
 TEST_F(UsbPlayer, CancelHaltsEveryPipeAndTheSessionGoesOn) {
