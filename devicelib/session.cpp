@@ -20,9 +20,7 @@ constexpr const char* kInterfaceClass = "{A5B039C4-D5F2-11D6-99E0-52544C996075}"
 constexpr const char* kFixedDevice = "\\\\.\\Vizu10-0";
 constexpr size_t kMaxPath = 259;
 
-DeviceSession& Session() {
-  return GetState().session;
-}
+DeviceSession& Session() { return GetState().session; }
 
 bool IsDeviceAlive() {
   std::array<uint8_t, platform::kVizu10ConfigBufferSize> buffer{};
@@ -60,8 +58,8 @@ void GetOsVersion(uint8_t* versionRecord) {
   platform::OsVersion version = GetState().osVersionOverride.value_or(platform::QueryOsVersion());
   const uint32_t fields[4] = {version.major, version.minor, version.build, version.platformId};
   if (versionRecord != nullptr) std::memcpy(versionRecord, fields, sizeof fields);
-  Session().routeCode = protocol::RouteForVersion(version.platformId, version.major, version.minor,
-                                                  Session().routeCode);
+  Session().routeCode = protocol::RouteForVersion(version.platformId, version.major,
+                                                  version.minor, Session().routeCode);
 }
 
 int32_t Checking() {
@@ -94,8 +92,8 @@ bool OpenPipes() {
     const std::string device = kFixedDevice;
     s.deviceHandle = Driver().Open(device);
     if (s.deviceHandle == kInvalidDriverHandle) deviceError = platform::LastError();
-    s.writePipe =
-        Driver().Open(device + "\\" + protocol::WritePipeName(QueryPipeSelector(), s.routeCode));
+    s.writePipe = Driver().Open(device + "\\" +
+                                protocol::WritePipeName(QueryPipeSelector(), s.routeCode));
     s.readPipe = Driver().Open(device + "\\PIPE02");
   }
   if (s.cancelPipe == kInvalidDriverHandle || s.readPipe == kInvalidDriverHandle ||

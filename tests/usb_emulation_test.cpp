@@ -58,6 +58,17 @@ void ExpectAreaStartsWith(sim::Player& player, const std::vector<uint8_t>& image
   EXPECT_TRUE(std::equal(image.begin(), image.end(), area.begin()));
 }
 
+// playerctl run as a program; it inherits the emulated bus.
+std::string RunPlayerctl(const std::string& arguments, int& status) {
+  std::string output;
+  FILE* pipe = popen((std::string(PLAYERCTL_PATH) + " " + arguments + " 2>&1").c_str(), "r");
+  if (pipe == nullptr) return output;
+  char chunk[512];
+  for (size_t n; (n = fread(chunk, 1, sizeof chunk, pipe)) > 0;) output.append(chunk, n);
+  status = pclose(pipe);
+  return output;
+}
+
 class UsbPlayer : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -206,7 +217,8 @@ TEST_F(NoUsb, ChipLibraryHasNoDriver) {
   g_object_unref(empty);
 }
 
-// A player the user may not open: error 6 with Windows error 5 on both routes.
+// A player the user may not open: error 6 with Windows error 5 on both routes, and playerctl
+// names the udev rule.
 class UsbRefusingPlayer : public ::testing::Test {};
 
 TEST_F(UsbRefusingPlayer, OpenFailsWithAccessDenied) {
@@ -221,6 +233,11 @@ TEST_F(UsbRefusingPlayer, OpenFailsWithAccessDenied) {
   EXPECT_EQ(Usb_Checking(0), 0);
   EXPECT_EQ(VORPEX_GetError(), VORPEX_ERR_WINDOWS);
   EXPECT_EQ(VORPEX_GetWindowsError(), 5u);
+  int status = -1;
+  const std::string output = RunPlayerctl("info", status);
+  EXPECT_NE(status, 0) << output;
+  EXPECT_NE(output.find("may not open it"), std::string::npos) << output;
+  EXPECT_NE(output.find("70-vorpex-player.rules"), std::string::npos) << output;
   bus.RefuseOpen(false);
   EXPECT_EQ(Usb_Checking(0), 1);
   Usb_Close(0);
@@ -267,16 +284,6 @@ TEST_F(UsbUnplug, UpgradeFailsCleanlyOnBothRoutes) {
 
 // playerctl as a process against the emulated player (it inherits the testbed).
 class UsbPlayerctl : public ::testing::Test {};
-
-std::string RunPlayerctl(const std::string& arguments, int& status) {
-  std::string output;
-  FILE* pipe = popen((std::string(PLAYERCTL_PATH) + " " + arguments + " 2>&1").c_str(), "r");
-  if (pipe == nullptr) return output;
-  char chunk[512];
-  for (size_t n; (n = fread(chunk, 1, sizeof chunk, pipe)) > 0;) output.append(chunk, n);
-  status = pclose(pipe);
-  return output;
-}
 
 TEST_F(UsbPlayerctl, InfoAndCodecUpgrade) {
   EmulatedUsbPlayer bus(sim::PlayerSettings{});

@@ -3,6 +3,7 @@
 #include <linux/capability.h>
 #include <linux/usbdevice_fs.h>
 #include <sys/ioctl.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -134,6 +135,11 @@ void EmulatedUsbPlayer::Replug() {
 void EmulatedUsbPlayer::RefuseOpen(bool refuse) {
   chmod(node_.c_str(), refuse ? 0 : 0666);
   SetFileAccessOverride(!refuse);
+  if (refuse) {
+    // Programs started from now on do not get the power back (as root would).
+    prctl(PR_CAPBSET_DROP, CAP_DAC_OVERRIDE, 0, 0, 0);
+    prctl(PR_CAPBSET_DROP, CAP_DAC_READ_SEARCH, 0, 0, 0);
+  }
 }
 
 bool EmulatedUsbPlayer::Gone() {

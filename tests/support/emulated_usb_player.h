@@ -32,7 +32,8 @@ class EmulatedUsbPlayer {
   // Plugged in again at the same place on the bus; the player starts afresh (a transfer it was
   // in the middle of is forgotten).
   void Replug();
-  // While on, the device node cannot be opened (the user lacks permission).
+  // While on, the device node cannot be opened (the user lacks permission), in this process and
+  // in programs it starts from then on.
   void RefuseOpen(bool refuse);
 
  private:

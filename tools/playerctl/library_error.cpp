@@ -71,10 +71,13 @@ void ReportLibraryError(const std::string& what, const LibraryError& error) {
 void ReportNoPlayer() {
   if (VORPEX_GetError() == VORPEX_ERR_WINDOWS && VORPEX_GetWindowsError() == kAccessDenied) {
     ReportError("the player is plugged in, but this user may not open it");
+#ifndef _WIN32
     std::fprintf(stderr,
-                 "  install the udev rule %s (in the package) in /etc/udev/rules.d/,\n"
-                 "  then unplug the player and plug it in again\n",
+                 "  the udev rule %s lets the logged-in user open it: install the package\n"
+                 "  (or copy the rule from packaging/ into /etc/udev/rules.d/), then unplug\n"
+                 "  the player and plug it in again\n",
                  kUdevRule);
+#endif
     return;
   }
   ReportError("no player answers: is it plugged in, and its driver installed?");
