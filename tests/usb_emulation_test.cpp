@@ -165,28 +165,51 @@ TEST_F(UsbPlayer, CancelHaltsEveryPipeAndTheSessionGoesOn) {
   EXPECT_EQ(bus_->player().violations(), 0u);
 }
 
-// The write pipe comes from the player's real configuration descriptor: with four endpoints the
-// descriptors reach 46 bytes and PIPE00 (0x01) carries the commands instead of PIPE01 (0x02).
-class UsbPlayerFourEndpoints : public ::testing::Test {};
-
-TEST_F(UsbPlayerFourEndpoints, CommandsGoToThePipeTheDescriptorsChoose) {
-  sim::PlayerSettings settings;
-  settings.endpointCount = 4;
-  EmulatedUsbPlayer bus(settings);
-  PlayerSim_UseVirtualTime(1);
-  OrvaneTesting_SetOsVersion(5, 1, 2600, 2);
-  ASSERT_EQ(Usb_Checking(0), 1);
-  uint8_t info[20] = {};
-  ASSERT_EQ(Usb_GetDevInfo(nullptr, info), 0);
-  Usb_Close(0);
-  const auto exchange = EmulatedExchange(bus.player());
-  ASSERT_FALSE(exchange.empty());
-  for (const WireEntry& e : exchange) {
-    EXPECT_EQ(e.pipe, e.kind == PLAYERSIM_LOG_OUT ? 0x01u : 0x83u);
+// The write pipe comes from the player's real configuration descriptor, by each route's rule:
+// PIPE00 (0x01) from a total length of 40 on the device-interface route (Windows XP), from 18
+// endpoints on the fixed-name route (Windows 98); PIPE01 (0x02) below. One layout per process.
+class UsbEndpointLayout : public ::testing::Test {
+ protected:
+  static void ExpectCommandsOn(const sim::PlayerSettings& settings, bool fixedNames,
+                               uint32_t writeEndpoint) {
+    EmulatedUsbPlayer bus(settings);
+    PlayerSim_UseVirtualTime(1);
+    if (fixedNames) {
+      OrvaneTesting_SetOsVersion(4, 10, 1998, 1);
+    } else {
+      OrvaneTesting_SetOsVersion(5, 1, 2600, 2);
+    }
+    ASSERT_EQ(Usb_Checking(0), 1);
+    uint8_t info[20] = {};
+    EXPECT_EQ(Usb_GetDevInfo(nullptr, info), 0);
+    Usb_Close(0);
+    const auto exchange = EmulatedExchange(bus.player());
+    ASSERT_EQ(exchange.size(), 2u);
+    EXPECT_EQ(exchange[0].pipe, writeEndpoint);
+    EXPECT_EQ(exchange[1].pipe, 0x83u);
+    EXPECT_EQ(bus.player().violations(), 0u);
+    OrvaneTesting_UseSystemVersion();
+    PlayerSim_UseVirtualTime(0);
   }
-  EXPECT_EQ(bus.player().violations(), 0u);
-  OrvaneTesting_UseSystemVersion();
-  PlayerSim_UseVirtualTime(0);
+  static sim::PlayerSettings Endpoints(uint32_t count, uint32_t reportedLength = 0) {
+    sim::PlayerSettings settings;
+    settings.endpointCount = count;
+    settings.configurationLength = reportedLength;
+    return settings;
+  }
+};
+
+TEST_F(UsbEndpointLayout, FourEndpointsOnTheInterfaceRoute) {
+  ExpectCommandsOn(Endpoints(4), false, 0x01);
+}
+TEST_F(UsbEndpointLayout, ReportedLength40OnTheInterfaceRoute) {
+  ExpectCommandsOn(Endpoints(3, 40), false, 0x01);
+}
+TEST_F(UsbEndpointLayout, FourEndpointsOnTheFixedNameRoute) {
+  ExpectCommandsOn(Endpoints(4), true, 0x02);
+}
+TEST_F(UsbEndpointLayout, EighteenEndpointsOnTheFixedNameRoute) {
+  ExpectCommandsOn(Endpoints(18), true, 0x01);
 }
 
 // A bus without the player: the libraries' "no player" results.
