@@ -23,6 +23,10 @@ std::optional<size_t> ReadFull(File& file, std::span<uint8_t> out) {
 }
 
 bool ReceivingFile::Create() {
+  if (destination_.empty()) {
+    SetLastError(kErrorPathNotFound);
+    return false;
+  }
   SetLastError(0);
   if (!File::Open(destination_, Access::kWrite, Share::kNone, Disposition::kOpenExisting)) {
     if (LastError() != kErrorFileNotFound) return false;

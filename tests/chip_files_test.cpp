@@ -457,6 +457,8 @@ TEST_F(ChipFiles, PcFilesThatCannotBeUsedGiveTheSystemsErrorBeforeAnyData) {
   EXPECT_NE(VORPEX_GetWindowsError(), 0u);
   EXPECT_TRUE(CancelRequestSent());
   EXPECT_EQ(Exchange().size(), 3u);  // "R" and its two replies
+  EXPECT_EQ(VORPEX_UploadIndexFile(nullptr, device_, 0, 0, nullptr, nullptr, 600), 0);
+  EXPECT_EQ(VORPEX_GetWindowsError(), 3u);
   EXPECT_EQ(VORPEX_UploadIndexFile(nullptr, device_, 0, 256, Pc("x").c_str(), nullptr, 600), 0);
   EXPECT_EQ(Files(), 1u);
   EXPECT_EQ(PlayerSim_Violations(), 0u);
