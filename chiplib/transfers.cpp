@@ -25,7 +25,6 @@
 namespace vorpex::chip {
 namespace {
 
-constexpr uint32_t kErrorHandleEof = 38;  // reached the end of the file
 
 int32_t Fail(int32_t code) {
   SetError(code);
@@ -193,7 +192,7 @@ int32_t Download(WindowHandle owner, ChipDevice* device, int32_t memory, const c
       // The file shrank or cannot be read: the player discards what it has of it.
       const uint32_t error = platform::LastError();
       SendCancelRequest(device);
-      SetWindowsError(error != 0 ? error : kErrorHandleEof);
+      SetWindowsError(error != 0 ? error : platform::kErrorHandleEof);
       return 0;
     }
     // The padding of the last unit carries nothing of this process's memory.

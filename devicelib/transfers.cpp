@@ -22,7 +22,6 @@
 namespace vorpex::device {
 namespace {
 
-constexpr uint32_t kErrorHandleEof = 38;  // reached the end of the file
 constexpr uint32_t kExtraAnnounced = 512;
 
 int32_t Fail(int32_t code) {
@@ -111,7 +110,7 @@ int32_t DownloadIndexFile(int32_t area, const char* path) {
       // The file shrank or cannot be read: the player drops what it has of it.
       const uint32_t error = platform::LastError();
       CancelTransfer();
-      return FailWindows(error, kErrorHandleEof);
+      return FailWindows(error, platform::kErrorHandleEof);
     }
     // The padding of the last unit carries nothing of this process's memory.
     std::fill(wire.begin() + static_cast<ptrdiff_t>(chunk.fileLength), wire.end(), 0);
