@@ -180,7 +180,7 @@ TEST_F(DeviceFiles, MemoryFiguresFromTheDirectoryHeader) {
 
 TEST_F(DeviceFiles, FormatsSendTheirLetterShowTheirFailuresAndRestoreTheTimeOuts) {
   struct Case {
-    int32_t (*format)(void*, void*, int32_t);
+    int32_t(ORVANE_CC* format)(void*, void*, int32_t);
     char code;
     int32_t area;
     bool unplug;
