@@ -86,12 +86,12 @@ class SimControl : public ::testing::Test {
     } else if (got == 512 && reply) {
       trace += in[4] == 0 ? "ok " : "no ";
     } else {
-      trace += "d" + std::to_string(got) + " ";
+      (trace += "d") += std::to_string(got) += " ";
     }
     return *this;
   }
   SimControl& Files(int32_t memory) {
-    trace += "files" + std::to_string(FilesIn(memory));
+    (trace += "files") += std::to_string(FilesIn(memory));
     return *this;
   }
   std::string trace;
@@ -103,12 +103,13 @@ class SimControl : public ::testing::Test {
     if (VORPEX_SendUSB(device_, block.data(), 512) != 512) return "w-";
     if (VORPEX_RecvUSB(device_, block.data(), 512) != 512) return "-";
     const DirectoryHeader header = DecodeDirectoryHeader(block);
-    std::string text = std::to_string(header.entries) + "/" + std::to_string(header.slots);
+    std::string text = std::to_string(header.entries);
+    (text += "/") += std::to_string(header.slots);
     while (VORPEX_RecvUSB(device_, block.data(), 512) == 512) {
       size_t files = 0;
       for (size_t i = 0; i < 16; ++i)
         files += IsFileSlot(std::span(block).subspan(i * 32).first<32>());
-      text += " b" + std::to_string(files);
+      (text += " b") += std::to_string(files);
     }
     return text;
   }
@@ -149,7 +150,7 @@ TEST_F(SimControl, AimedFaultsStrikeAtTheChosenExchange) {
       {"cut a directory read after its first block", PLAYERSIM_FAULT_DROP_NEXT_REPLY,
        PLAYERSIM_AT_REPLY, 3, 0, 0,
        [](SimControl& t) {
-         for (int i = 0; i < 16; ++i) AddFile(0, "F" + std::to_string(i) + ".MP3", 0);
+         for (char c = 'A'; c < 'A' + 16; ++c) AddFile(0, std::string(1, c) + ".MP3", 0);
          t.Command('M', kCmdReadDirectory).Read().Read().Read();
        },
        "w ok d512 - "},
