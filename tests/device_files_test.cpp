@@ -135,6 +135,7 @@ class DeviceFiles : public ::testing::Test {
   // Clears the faults; a player that was unplugged needs a new session.
   void Replug() {
     PlayerSim_ClearFaults();
+    PlayerSim_SetFault(PLAYERSIM_FAULT_UNPLUG, 0);
     Usb_Close(0);
     ASSERT_EQ(Usb_Checking(0), 1);
   }
@@ -151,9 +152,7 @@ TEST_F(DeviceFiles, MemoryFiguresFromTheDirectoryHeader) {
     uint32_t freeBytes;
     int32_t error;
   };
-  // More used than the capacity: no free space, not a wrapped-around figure.
-  for (const Case& c : {Case{0, 0, 0, 0, 12}, Case{64, 16 * 16384, 1048576, 786432, 0},
-                        Case{1, 3 * 16384, 16384, 0, 0}}) {
+  for (const Case& c : {Case{0, 0, 0, 0, 12}, Case{64, 16 * 16384, 1048576, 786432, 0}}) {
     Attach(c.capacity);
     if (c.storedBytes != 0) AddFile(0, "BIG     ", "BIN", Bytes(c.storedBytes, 7));
     EXPECT_EQ(Usb_TotalMemory(0), c.total) << c.capacity;
@@ -169,13 +168,20 @@ TEST_F(DeviceFiles, MemoryFiguresFromTheDirectoryHeader) {
   EXPECT_EQ(Usb_TotalMemory(2), 0u);
   EXPECT_EQ(Usb_FreeMemory(0, -1), 0u);
   EXPECT_TRUE(Exchange().empty());
-  // An unplugged player reads as no memory, and the picture says so afterwards.
+  // A directory that cannot be read whole, or an unplugged player, reads as no memory, and the
+  // picture says so afterwards.
   Attach(64);
-  ASSERT_NE(Usb_TotalMemory(0), 0u);
-  PlayerSim_SetFault(PLAYERSIM_FAULT_UNPLUG, 1);
-  EXPECT_EQ(Usb_TotalMemory(0), 0u);
-  EXPECT_EQ(VORPEX_GetError(), 4);
-  EXPECT_EQ(Usb_FreeMemory(0, 0), 0u);
+  AddFile(0, "SONG    ", "MP3", Bytes(100, 1));
+  for (int fault : {PLAYERSIM_FAULT_DROP_NEXT_REPLY, PLAYERSIM_FAULT_UNPLUG}) {
+    ASSERT_EQ(Usb_FileCount(Session(), 0), 1u);
+    ASSERT_NE(Usb_FreeMemory(0, 0), 0u);
+    PlayerSim_AimFault(fault, PLAYERSIM_AT_REPLY, 2, 0, 0);  // the first directory block
+    if (fault == PLAYERSIM_FAULT_UNPLUG) PlayerSim_SetFault(fault, 1);
+    EXPECT_EQ(Usb_TotalMemory(0), 0u);
+    EXPECT_EQ(VORPEX_GetError(), 4);
+    EXPECT_EQ(Usb_FreeMemory(0, 0), 0u);
+    Replug();
+  }
 }
 
 TEST_F(DeviceFiles, FormatsSendTheirLetterShowTheirFailuresAndRestoreTheTimeOuts) {
@@ -183,16 +189,24 @@ TEST_F(DeviceFiles, FormatsSendTheirLetterShowTheirFailuresAndRestoreTheTimeOuts
     int32_t(ORVANE_CC* format)(void*, void*, int32_t);
     char code;
     int32_t area;
-    bool unplug;
+    int fault;  // aimed at the format command; unplug: before the call
+    bool before;
     int32_t result;
     std::vector<std::string> boxes;
   };
+  const std::string kUsb = "VORPEXUSB_ERR_USB", kFormat = "VORPEXUSB_ERR_FORMAT";
+  const std::string kVoiceMp3 = "Format error 2";
   const std::vector<Case> cases = {
-      {&Usb_Format, 'F', 0, false, 0, {}},
-      {&Usb_VocaFormat, 'V', 1, false, 0, {}},
-      {&Usb_Mp3Format, 'C', 0, false, 0, {}},
+      {&Usb_Format, 'F', 0, 0, false, 0, {}},
+      {&Usb_VocaFormat, 'V', 1, 0, false, 0, {}},
+      {&Usb_Mp3Format, 'C', 0, 0, false, 0, {}},
+      {&Usb_Format, 'F', 0, PLAYERSIM_FAULT_REFUSE_NEXT_REPLY, false, 10, {kFormat}},
+      {&Usb_VocaFormat, 'V', 1, PLAYERSIM_FAULT_REFUSE_NEXT_REPLY, false, 10, {kVoiceMp3, kFormat}},
+      {&Usb_Mp3Format, 'C', 0, PLAYERSIM_FAULT_DROP_NEXT_REPLY, false, 4, {kVoiceMp3, kUsb}},
+      // Not sent: recorded, not shown.
+      {&Usb_Mp3Format, 'C', 1, PLAYERSIM_FAULT_UNPLUG, false, 4, {}},
       // The area cannot be read before the format: shown, nothing more sent.
-      {&Usb_VocaFormat, 'V', 0, true, 4, {"VORPEXUSB_ERR_USB"}},
+      {&Usb_VocaFormat, 'V', 0, PLAYERSIM_FAULT_UNPLUG, true, 4, {kUsb}},
   };
   for (const Case& c : cases) {
     Attach();
@@ -200,24 +214,32 @@ TEST_F(DeviceFiles, FormatsSendTheirLetterShowTheirFailuresAndRestoreTheTimeOuts
     ASSERT_EQ(Usb_FileCount(Session(), c.area), 1u);
     PlayerSim_ClearLog();
     RecordingUi ui;
-    if (c.unplug) PlayerSim_SetFault(PLAYERSIM_FAULT_UNPLUG, 1);
-    EXPECT_EQ(c.format(nullptr, nullptr, c.area), c.result) << c.code;
+    const uint8_t letter = c.area == 0 ? 'M' : 'S';
+    if (c.before) {
+      PlayerSim_SetFault(c.fault, 1);
+    } else if (c.fault != 0) {
+      ASSERT_EQ(PlayerSim_AimFault(c.fault, PLAYERSIM_AT_COMMAND, 0, letter,
+                                   static_cast<uint8_t>(c.code)),
+                1);
+    }
+    EXPECT_EQ(c.format(nullptr, nullptr, c.area), c.result) << c.code << c.fault;
     std::vector<std::string> texts;
     for (const auto& box : ui.boxes) texts.push_back(box.text);
-    EXPECT_EQ(texts, c.boxes) << c.code;
+    EXPECT_EQ(texts, c.boxes) << c.code << c.fault;
+    // Only a command not sent is recorded; the player's answer is shown, not recorded.
+    EXPECT_EQ(VORPEX_GetError(), c.fault == PLAYERSIM_FAULT_UNPLUG ? 4 : 0) << c.code << c.fault;
     PlayerSim_SetFault(PLAYERSIM_FAULT_UNPLUG, 0);
+    EXPECT_EQ(ChipReadTimeoutMs(), 3000u) << c.code << c.fault;
     if (c.result == 0) {
       EXPECT_EQ(CodesSent(), std::string("G") + c.code);
       EXPECT_EQ(BlockSent(static_cast<uint8_t>(c.code), 7),
-                (Bytes{0x23, 0, 4, 0x3A, static_cast<uint8_t>(c.area == 0 ? 'M' : 'S'),
-                       static_cast<uint8_t>(c.code), 0x2E}));
+                (Bytes{0x23, 0, 4, 0x3A, letter, static_cast<uint8_t>(c.code), 0x2E}));
       // Formatted, but the picture still lists the old file until the next count.
       char name[8] = {};
       Usb_ListFileName(0, c.area, 0, name);
       EXPECT_EQ(std::string(name, 8), "SONG    ");
       EXPECT_EQ(Usb_FileCount(Session(), c.area), 0u);
     }
-    EXPECT_EQ(ChipReadTimeoutMs(), 3000u) << c.code;
   }
 }
 
@@ -274,6 +296,13 @@ TEST_F(DeviceFiles, ListingsReadThePictureAsStored) {
     EXPECT_EQ(Usb_FileCount(Session(), b.area), b.area == 1 ? 2u : 0u);
   }
   EXPECT_EQ(ui.boxes.size(), 2u);
+  // The count is the one the header reports, whatever the directory blocks hold.
+  AddFile(1, "THREE   ", "MP3", Bytes(5, 3));
+  AddFile(1, "FOUR    ", "MP3", Bytes(6, 4));
+  ASSERT_EQ(PlayerSim_SetDirectoryHeader(1, 3, -1), 1);
+  EXPECT_EQ(Usb_FileCount(Session(), 1), 3u);
+  EXPECT_EQ(Usb_ListFileSize(0, 1, 2), 5u);
+  EXPECT_EQ(Usb_ListFileSize(0, 1, 3), 0u);  // beyond the count: never filled
 }
 
 TEST_F(DeviceFiles, DeleteAndReplaceResultsAtEachStage) {
@@ -434,6 +463,19 @@ TEST_F(DeviceFiles, DownloadFailuresRecordTheirCodeAndSendNoData) {
     }
   }
   EXPECT_EQ(PlayerFile(0, 0), Bytes{});
+
+  // The data phase fails: the player is told to drop what it has.
+  WritePc(Pc("long.mp3"), Bytes(20000, 6));
+  for (int fault :
+       {PLAYERSIM_FAULT_SHORT_TRANSFER, PLAYERSIM_FAULT_STALL_TRANSFER, PLAYERSIM_FAULT_UNPLUG}) {
+    PlayerSim_ClearLog();
+    ASSERT_EQ(PlayerSim_AimFault(fault, PLAYERSIM_AT_TRANSFER_OUT, 2, 0, 0), 1);  // after "W"
+    EXPECT_EQ(Usb_DownloadIndexFile(nullptr, nullptr, 0, Pc("long.mp3").c_str()), 0) << fault;
+    EXPECT_EQ(VORPEX_GetError(), 4) << fault;
+    EXPECT_EQ(AbortSent(), fault != PLAYERSIM_FAULT_UNPLUG) << fault;
+    Replug();
+    EXPECT_EQ(Usb_FileCount(Session(), 0), 0u) << fault;
+  }
 }
 
 TEST_F(DeviceFiles, UploadIndexFileReceivesWholeUnitsAndKeepsOnlyACompleteFile) {
@@ -449,23 +491,37 @@ TEST_F(DeviceFiles, UploadIndexFileReceivesWholeUnitsAndKeepsOnlyACompleteFile) 
     int32_t index;
     uint32_t size;  // more than the player holds: the receive stalls
     int fault;
+    int target;  // 0: the fault strikes at once; else where it is aimed
+    uint32_t count;
     int32_t error;
     std::string sent;
     bool abort;
   };
   const std::vector<Case> cases = {
-      {"index 300", 300, 700, 0, 0, "", false},
-      {"unplugged", 0, 700, PLAYERSIM_FAULT_UNPLUG, 4, "", false},
-      {"first reply missing", 0, 700, PLAYERSIM_FAULT_DROP_NEXT_REPLY, 4, "R", false},
-      {"refused", 0, 700, PLAYERSIM_FAULT_REFUSE_NEXT_REPLY, 5, "R", false},
-      {"no such entry", 7, 700, 0, 5, "R", false},
-      {"short receive", 0, 2000, 0, 4, "R", true},
+      {"index 300", 300, 700, 0, 0, 0, 0, "", false},
+      {"unplugged", 0, 700, PLAYERSIM_FAULT_UNPLUG, 0, 0, 4, "", false},
+      {"first reply missing", 0, 700, PLAYERSIM_FAULT_DROP_NEXT_REPLY, 0, 0, 4, "R", false},
+      {"refused", 0, 700, PLAYERSIM_FAULT_REFUSE_NEXT_REPLY, 0, 0, 5, "R", false},
+      {"second reply missing", 0, 700, PLAYERSIM_FAULT_DROP_NEXT_REPLY, PLAYERSIM_AT_REPLY, 2, 5,
+       "R", false},
+      {"second reply refused", 0, 700, PLAYERSIM_FAULT_REFUSE_NEXT_REPLY, PLAYERSIM_AT_REPLY, 2, 5,
+       "R", false},
+      {"no such entry", 7, 700, 0, 0, 0, 5, "R", false},
+      {"more asked than held", 0, 2000, 0, 0, 0, 4, "R", true},
+      {"short data", 0, 700, PLAYERSIM_FAULT_SHORT_TRANSFER, PLAYERSIM_AT_TRANSFER_IN, 3, 4, "R",
+       true},
+      {"stalled data", 0, 700, PLAYERSIM_FAULT_STALL_TRANSFER, PLAYERSIM_AT_TRANSFER_IN, 3, 4, "R",
+       true},
   };
   WritePc(dest, Bytes(5, 'k'));
   for (const Case& c : cases) {
     PlayerSim_ClearLog();
     VORPEX_SetError(0);
-    if (c.fault != 0) PlayerSim_SetFault(c.fault, 1);
+    if (c.target != 0) {
+      ASSERT_EQ(PlayerSim_AimFault(c.fault, c.target, c.count, 0, 0), 1) << c.what;
+    } else if (c.fault != 0) {
+      PlayerSim_SetFault(c.fault, 1);
+    }
     EXPECT_EQ(Usb_UploadIndexFile(nullptr, nullptr, 0, c.index, dest.c_str(), nullptr, c.size), 0)
         << c.what;
     PlayerSim_ClearFaults();
@@ -487,6 +543,13 @@ TEST_F(DeviceFiles, UploadIndexFileReceivesWholeUnitsAndKeepsOnlyACompleteFile) 
   EXPECT_NE(VORPEX_GetWindowsError(), 0u);
   EXPECT_TRUE(AbortSent());
   EXPECT_EQ(Usb_FileCount(Session(), 0), 1u);
+
+  // Unplugged in the middle of the data: no abort can reach it, the user's file stays.
+  ASSERT_EQ(PlayerSim_AimFault(PLAYERSIM_FAULT_UNPLUG, PLAYERSIM_AT_TRANSFER_IN, 3, 0, 0), 1);
+  EXPECT_EQ(Usb_UploadIndexFile(nullptr, nullptr, 0, 0, dest.c_str(), nullptr, 700), 0);
+  EXPECT_EQ(VORPEX_GetError(), 4);
+  EXPECT_EQ(ReadPc(dest), Bytes(5, 'k'));
+  EXPECT_EQ(PcFolderEntries(), 1u);
 }
 
 // A program that uses only the opening steps and moves the data itself, as existing callers do.
