@@ -191,6 +191,7 @@ TEST_F(ChipFiles, StorageCommandsOnTheWireAndTheirCodes) {
   RecordingUi ui;
   AddFile(0, "SONG    ", Bytes(10, 1));
   AddFile(0, "OTHER   ", Bytes(20, 2));
+  WritePc(VORPEX_TEST_TMP "/chip-files-one.bin", {1});
   struct Case {
     const char* what;
     int fault;
@@ -264,6 +265,21 @@ TEST_F(ChipFiles, StorageCommandsOnTheWireAndTheirCodes) {
       {"delete 256", 0, [](void* d) { return VORPEX_Delete(nullptr, d, 0, 256, "x"); }, 0, 5, {}},
       {"rename -1", 0, [](void* d) { return VORPEX_Rename(d, 0, -1, "x.mp3"); }, 0, 5, {}},
       {"replace 256", 0, [](void* d) { return VORPEX_Replace(d, 0, 256, 0); }, 0, 5, {}},
+      {"format without a device",
+       0,
+       [](void*) { return VORPEX_Format(nullptr, nullptr, 0); },
+       0,
+       4,
+       {}},
+      {"copy without a device",
+       0,
+       [](void*) {
+         return VORPEX_DownloadIndexFile(nullptr, nullptr, 0,
+                                         VORPEX_TEST_TMP "/chip-files-one.bin");
+       },
+       0,
+       4,
+       {}},
   };
   for (const Case& c : cases) {
     PlayerSim_ClearLog();
