@@ -156,8 +156,7 @@ int32_t VORPEX_CC PlayerSim_SetFault(int32_t fault, uint32_t value) {
         player->model().replyFaults.Clear(*kind);
         player->faults.aimed.Clear(*kind);
       } else {
-        const bool reply =
-            *kind == sim::AimKind::kRefuseReply || *kind == sim::AimKind::kDropReply;
+        const bool reply = *kind == sim::AimKind::kRefuseReply || *kind == sim::AimKind::kDropReply;
         player->Aim({*kind, reply ? sim::AimAt::kReply : sim::AimAt::kTransfer, 1});
       }
     } else {
