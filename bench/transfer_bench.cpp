@@ -127,7 +127,7 @@ int main(int argc, char** argv) {
       return 1;
     }
     Copy bestTo{1e9, 1e9, 0, 0}, bestFrom{1e9, 1e9, 0, 0};
-    for (int round = 0; round < 5; ++round) {
+    for (int round = 0; round < 6; ++round) {
       PlayerSim_ClearLog();
       const Copy to = Measure([&] {
         return VORPEX_DownloadIndexFile(nullptr, device, 0, (dir + "/song.bin").c_str());
@@ -139,8 +139,14 @@ int main(int argc, char** argv) {
       });
       uint8_t entry = 0;
       VORPEX_Delete(nullptr, device, 0, entry, "song.bin");
+      // The best time of the rounds; the heap of the last one, when the simulated player's wire
+      // log has stopped keeping bytes (it keeps the first 64 MiB) and holds the same each round.
       if (to.library < bestTo.library) bestTo = to;
       if (from.library < bestFrom.library) bestFrom = from;
+      bestTo.peakHeap = to.peakHeap;
+      bestTo.heldHeap = to.heldHeap;
+      bestFrom.peakHeap = from.peakHeap;
+      bestFrom.heldHeap = from.heldHeap;
     }
     VORPEX_Close(device);
     PlayerSim_Detach();

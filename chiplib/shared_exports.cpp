@@ -1,4 +1,4 @@
-// The progress window and strings lent to the device library.
+// The progress window, message boxes, strings and clock lent to the device library.
 #include <cstddef>
 #include <cstring>
 
@@ -6,6 +6,7 @@
 #include "chiplib/export_barrier.h"
 #include "chiplib/progress_window.h"
 #include "chiplib/state.h"
+#include "chiplib/ui_host.h"
 #include "platform/clock.h"
 #include "platform/module.h"
 #include "vorpex_shared.h"
@@ -51,6 +52,11 @@ uint32_t VORPEX_CC VorpexShared_LoadString(uint32_t id, char* buffer, uint32_t l
     std::memcpy(buffer, text->c_str(), text->size() + 1);
     return static_cast<uint32_t>(text->size());
   });
+}
+
+int32_t VORPEX_CC VorpexShared_MessageBox(const char* text, const char* caption, uint32_t flags) {
+  return RunExport(SetError, 0,
+                   [&] { return ShowMessageBox(text != nullptr ? text : "", caption, flags); });
 }
 
 void VORPEX_CC VorpexShared_Sleep(uint32_t ms) {

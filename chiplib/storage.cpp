@@ -61,28 +61,12 @@ int32_t Refresh(ChipDevice* device, int32_t memory, uint32_t* info, uint8_t* ent
                 uint32_t* count) {
   // The directory read records no error code of its own.
   if (SendCommand(device, memory, protocol::kCmdReadDirectory, {}) == 0) return 0;
-  if (ReadReply(device) == 0) return 0;
-  const auto& block = GetState().sharedBlock;
-  const protocol::DirectoryHeader header = protocol::DecodeDirectoryHeader(block);
-
-  // Records are written for files numbered below the entry count and the caller's capacity.
-  uint32_t limit = 0;
-  if (count != nullptr && entries != nullptr) limit = std::min<uint32_t>(*count, header.entries);
-  const std::span<uint8_t> records(entries,
-                                   entries == nullptr ? 0 : limit * protocol::kDirEntrySize);
-  uint32_t files = 0;
-  if (header.entries != 0) {
-    for (size_t b = 0; b < protocol::DirectoryBlockCount(header.slots); ++b) {
-      if (ReadReply(device) == 0) return 0;
-      protocol::ReadDirectoryBlock(block, limit, records, files);
-    }
-  }
-  if (info != nullptr) {
-    const protocol::MemoryInfo words = protocol::MakeMemoryInfo(header);
-    std::copy(words.begin(), words.end(), info);
-  }
-  if (count != nullptr) *count = files;
-  return 1;
+  const std::span<const uint8_t> block = GetState().sharedBlock;
+  const protocol::NextReply next = [&]() -> std::span<const uint8_t> {
+    if (ReadReply(device) == 0) return {};
+    return block;
+  };
+  return protocol::ReadDirectory(next, info, entries, count) ? 1 : 0;
 }
 
 int32_t Delete(WindowHandle owner, ChipDevice* device, int32_t memory, int32_t index,

@@ -16,8 +16,7 @@
 #include "platform/clock.h"
 #include "platform/error.h"
 #include "platform/file.h"
-#include "platform/folder.h"
-#include "platform/temp.h"
+#include "platform/file_copy.h"
 #include "platform/transfer_buffer.h"
 #include "protocol/command_block.h"
 #include "protocol/transfer_chunk.h"
@@ -26,8 +25,6 @@
 namespace vorpex::chip {
 namespace {
 
-constexpr uint32_t kErrorHandleEof = 38;  // reached the end of the file
-constexpr char kReceivePrefix[] = "vpx";
 
 int32_t Fail(int32_t code) {
   SetError(code);
@@ -84,69 +81,6 @@ class CopyProgress {
   uint32_t startTick_ = 0;
 };
 
-// Reads until `out` is full or the file ends: the bytes read, or nullopt on failure.
-std::optional<size_t> ReadFull(platform::File& file, std::span<uint8_t> out) {
-  size_t done = 0;
-  while (done < out.size()) {
-    const auto got = file.Read(out.subspan(done));
-    if (!got) return std::nullopt;
-    if (*got == 0) break;
-    done += *got;
-  }
-  return done;
-}
-
-// A new file beside the destination that takes the data; it replaces the destination only when
-// it is complete, and is removed otherwise.
-class ReceivingFile {
- public:
-  explicit ReceivingFile(std::string destination) : destination_(std::move(destination)) {}
-  ~ReceivingFile() { Discard(); }
-  ReceivingFile(const ReceivingFile&) = delete;
-  ReceivingFile& operator=(const ReceivingFile&) = delete;
-
-  // False, with the system's error, when the destination cannot be written: an existing one
-  // that cannot be opened for writing, or a folder that takes no new file.
-  bool Create() {
-    if (destination_.empty()) {
-      platform::SetLastError(platform::kErrorPathNotFound);
-      return false;
-    }
-    platform::SetLastError(0);
-    if (!platform::File::Open(destination_, platform::Access::kWrite, platform::Share::kNone,
-                              platform::Disposition::kOpenExisting)) {
-      const uint32_t error = platform::LastError();
-      if (error != platform::kErrorFileNotFound) return false;
-    }
-    auto path = platform::CreateUniqueTempFile(platform::FolderOf(destination_), kReceivePrefix);
-    if (!path) return false;
-    path_ = *path;
-    auto file = platform::File::Open(path_, platform::Access::kWrite, platform::Share::kNone,
-                                     platform::Disposition::kCreateAlways);
-    if (!file) return false;
-    file_ = std::move(*file);
-    return true;
-  }
-  bool Write(std::span<const uint8_t> data) { return file_.Write(data); }
-  // Puts the complete file in the destination's place.
-  bool Commit() {
-    file_.Close();
-    if (!platform::RenameOver(path_, destination_)) return false;
-    path_.clear();
-    return true;
-  }
-  void Discard() {
-    file_.Close();
-    if (!path_.empty()) platform::RemoveFile(path_);
-    path_.clear();
-  }
-
- private:
-  std::string destination_;
-  std::string path_;
-  platform::File file_;
-};
-
 }  // namespace
 
 int32_t Upload(WindowHandle owner, ChipDevice* device, int32_t memory, int32_t index,
@@ -163,7 +97,7 @@ int32_t Upload(WindowHandle owner, ChipDevice* device, int32_t memory, int32_t i
   if (ReadReply(device) == 0 || !IsReplyOk()) return Fail(VORPEX_ERR_INTERNAL);
 
   const std::string destination = localPath != nullptr ? localPath : "";
-  ReceivingFile file(destination);
+  platform::ReceivingFile file(destination);
   if (!file.Create()) {
     const uint32_t error = platform::LastError();
     // The player is about to send the data: let it go back to waiting for commands.
@@ -253,12 +187,12 @@ int32_t Download(WindowHandle owner, ChipDevice* device, int32_t memory, const c
     const protocol::Chunk chunk = protocol::NextChunk(size, sent, buffer.size());
     const std::span<uint8_t> wire = buffer.span().first(chunk.wireLength);
     platform::SetLastError(0);
-    const auto got = ReadFull(*file, wire.first(chunk.fileLength));
+    const auto got = platform::ReadFull(*file, wire.first(chunk.fileLength));
     if (!got || *got != chunk.fileLength) {
       // The file shrank or cannot be read: the player discards what it has of it.
       const uint32_t error = platform::LastError();
       SendCancelRequest(device);
-      SetWindowsError(error != 0 ? error : kErrorHandleEof);
+      SetWindowsError(error != 0 ? error : platform::kErrorHandleEof);
       return 0;
     }
     // The padding of the last unit carries nothing of this process's memory.

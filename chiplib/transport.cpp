@@ -4,17 +4,16 @@
 #include <memory>
 #include <vector>
 
+#include "VORPEXUSB.h"
 #include "chiplib/driver_select.h"
 #include "chiplib/error_state.h"
 #include "chiplib/state.h"
+#include "platform/error.h"
 
 namespace vorpex::chip {
 namespace {
 
 namespace wd = protocol::windriver;
-
-constexpr int32_t kErrorDriverOpen = 1;
-constexpr int32_t kErrorDriverVersion = 2;
 
 // One request on a held handle, with a zeroed record of `size` bytes that `fill` fills in.
 template <typename Fill>
@@ -105,7 +104,7 @@ ChipDevice* OpenDevice() {
   {
     const auto handle = driver.Open();
     if (!handle) {
-      SetError(kErrorDriverOpen);
+      SetError(VORPEX_ERR_DEVICEDRIVER_OPEN);
       return nullptr;
     }
     const HandleOwner owner{*handle};
@@ -119,28 +118,33 @@ ChipDevice* OpenDevice() {
 
   const auto handle = driver.Open();
   if (!handle) {
-    SetError(kErrorDriverOpen);
+    SetError(VORPEX_ERR_DEVICEDRIVER_OPEN);
     return nullptr;
   }
   // Until the record is handed out, leaving this function (by a failure or an exception)
   // releases the registration and the handle.
   DeviceOwner owner{*handle};
   ChipDevice& device = *owner.device;
-
-  const auto version = HeldRequest(*handle, wd::kCodeVersion, wd::kVersionSize, [](auto) {});
-  if (wd::GetWord(version, wd::kVersionNumber) < wd::kMinimumDriverVersion) {
-    SetError(kErrorDriverVersion);
+  auto fail = [] {
+    // A player the system will not let this user open is told as such, not as an old driver.
+    if (platform::LastError() == platform::kErrorAccessDenied) {
+      SetWindowsError(platform::kErrorAccessDenied);
+    } else {
+      SetError(VORPEX_ERR_DEVICEDRIVER_VERSION);
+    }
     return nullptr;
-  }
+  };
 
+  platform::SetLastError(0);
+  const auto version = HeldRequest(*handle, wd::kCodeVersion, wd::kVersionSize, [](auto) {});
+  if (wd::GetWord(version, wd::kVersionNumber) < wd::kMinimumDriverVersion) return fail();
+
+  platform::SetLastError(0);
   const auto registration =
       HeldRequest(*handle, wd::kCodeRegister, wd::kRegisterSize,
                   [&](std::span<uint8_t> r) { wd::PutWord(r, wd::kRegisterUniqueId, uniqueId); });
   device.deviceHandle = wd::GetWord(registration, wd::kRegisterDeviceHandle);
-  if (device.deviceHandle == 0) {
-    SetError(kErrorDriverVersion);
-    return nullptr;
-  }
+  if (device.deviceHandle == 0) return fail();
   std::copy_n(registration.begin() + wd::kRegisterDeviceInfo, wd::kDeviceInfoSize,
               device.deviceInfo.begin());
 

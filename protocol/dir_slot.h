@@ -4,6 +4,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -77,6 +78,15 @@ void WriteDirEntry(std::span<const uint8_t, kSlotSize> slot, std::span<uint8_t, 
 // `entries` (32 bytes each) only while that number is below `writeLimit` and the record fits.
 void ReadDirectoryBlock(std::span<const uint8_t> block, uint32_t writeLimit,
                         std::span<uint8_t> entries, uint32_t& files);
+
+// The replies of a directory read after its command: `nextReply` gives the next 512-byte reply
+// (the header, then the directory blocks), or an empty span when none came. Writes records as
+// ReadDirectoryBlock does for files numbered below the header's entry count and `*count` (none
+// when `count` or `entries` is null), then the five words to `info` and the files counted to
+// `*count` (each when not null). False, with `info` and `*count` untouched, when a reply is
+// missing.
+using NextReply = std::function<std::span<const uint8_t>()>;
+bool ReadDirectory(const NextReply& nextReply, uint32_t* info, uint8_t* entries, uint32_t* count);
 
 // An 8.3 short name ("BASE.EXT", the dot always present) split into space-padded slot fields;
 // nullopt when the base is empty or longer than 8 bytes, or the extension longer than 3.

@@ -170,12 +170,28 @@ TEST_F(ChipFiles, RefreshWritesUpToTheCapacityCountsEveryFileAndReadsWholeBlocks
   uint32_t count = 5;
   EXPECT_EQ(VORPEX_Refresh(device_, 0, nullptr, nullptr, &count), 1);
   EXPECT_EQ(count, 3u);
+
+  // A directory block that does not come: 0, and neither figures nor count written.
+  ASSERT_EQ(PlayerSim_AimFault(PLAYERSIM_FAULT_DROP_NEXT_REPLY, PLAYERSIM_AT_REPLY, 2, 0, 0), 1);
+  MemoryInfo info{};
+  count = 5;
+  EXPECT_EQ(VORPEX_Refresh(device_, 0, &info, nullptr, &count), 0);
+  EXPECT_EQ(info.capacity + count, 5u);
+
+  // A header that announces no entries reads no blocks, whatever its slot number says.
+  ASSERT_EQ(PlayerSim_SetDirectoryHeader(0, 0, 17), 1);
+  PlayerSim_ClearLog();
+  count = 5;
+  EXPECT_EQ(VORPEX_Refresh(device_, 0, &info, nullptr, &count), 1);
+  EXPECT_EQ(info.entries + count, 0u);
+  EXPECT_EQ(Exchange().size(), 2u);
 }
 
 TEST_F(ChipFiles, StorageCommandsOnTheWireAndTheirCodes) {
   RecordingUi ui;
   AddFile(0, "SONG    ", Bytes(10, 1));
   AddFile(0, "OTHER   ", Bytes(20, 2));
+  WritePc(VORPEX_TEST_TMP "/chip-files-one.bin", {1});
   struct Case {
     const char* what;
     int fault;
@@ -249,6 +265,21 @@ TEST_F(ChipFiles, StorageCommandsOnTheWireAndTheirCodes) {
       {"delete 256", 0, [](void* d) { return VORPEX_Delete(nullptr, d, 0, 256, "x"); }, 0, 5, {}},
       {"rename -1", 0, [](void* d) { return VORPEX_Rename(d, 0, -1, "x.mp3"); }, 0, 5, {}},
       {"replace 256", 0, [](void* d) { return VORPEX_Replace(d, 0, 256, 0); }, 0, 5, {}},
+      {"format without a device",
+       0,
+       [](void*) { return VORPEX_Format(nullptr, nullptr, 0); },
+       0,
+       4,
+       {}},
+      {"copy without a device",
+       0,
+       [](void*) {
+         return VORPEX_DownloadIndexFile(nullptr, nullptr, 0,
+                                         VORPEX_TEST_TMP "/chip-files-one.bin");
+       },
+       0,
+       4,
+       {}},
   };
   for (const Case& c : cases) {
     PlayerSim_ClearLog();
@@ -375,67 +406,89 @@ TEST_F(ChipFiles, MultiByteNamesKeepWholeCharacters) {
 // partial file on the PC, an existing destination unchanged, no partial file on the player.
 TEST_F(ChipFiles, EveryFailureStageGivesItsCodeAndLosesNothing) {
   enum Direction { kFromPlayer, kToPlayer };
-  enum When { kBefore, kMidway };  // before the command, or once the first chunk has moved
   struct Case {
     const char* what;
     Direction direction;
-    int fault;  // 0 with kMidway: the user presses Cancel
-    When when;
+    int fault;       // 0: the user presses Cancel once the first chunk has moved
+    int target;      // where an aimed fault strikes (PLAYERSIM_AT_...)
+    uint32_t count;  // the how-manieth reply or transfer of the target
     int32_t error;
     bool cancelRequest;
   };
+  // Copies from the player: replies 1 and 2 are the OK replies of "R", IN transfer 4 is the
+  // second chunk of data. Copies to the player: OUT transfer 1 is "W", 3 the second chunk.
   const std::vector<Case> cases = {
-      {"from: not sent", kFromPlayer, PLAYERSIM_FAULT_UNPLUG, kBefore, 4, false},
-      {"from: no reply", kFromPlayer, PLAYERSIM_FAULT_DROP_NEXT_REPLY, kBefore, 4, false},
-      {"from: refused", kFromPlayer, PLAYERSIM_FAULT_REFUSE_NEXT_REPLY, kBefore, 5, false},
-      {"from: short", kFromPlayer, PLAYERSIM_FAULT_SHORT_TRANSFER, kMidway, 4, true},
-      {"from: stalled", kFromPlayer, PLAYERSIM_FAULT_STALL_TRANSFER, kMidway, 4, true},
-      {"from: unplugged", kFromPlayer, PLAYERSIM_FAULT_UNPLUG, kMidway, 4, true},
-      {"from: cancel", kFromPlayer, 0, kMidway, 14, true},
-      {"to: not sent", kToPlayer, PLAYERSIM_FAULT_UNPLUG, kBefore, 4, false},
-      {"to: no reply", kToPlayer, PLAYERSIM_FAULT_DROP_NEXT_REPLY, kBefore, 4, false},
-      {"to: memory full", kToPlayer, PLAYERSIM_FAULT_MEMORY_FULL, kBefore, 9, false},
-      {"to: short", kToPlayer, PLAYERSIM_FAULT_SHORT_TRANSFER, kMidway, 4, true},
-      {"to: stalled", kToPlayer, PLAYERSIM_FAULT_STALL_TRANSFER, kMidway, 4, true},
-      {"to: unplugged", kToPlayer, PLAYERSIM_FAULT_UNPLUG, kMidway, 4, true},
-      {"to: cancel", kToPlayer, 0, kMidway, 14, true},
+      {"from: not sent", kFromPlayer, PLAYERSIM_FAULT_UNPLUG, PLAYERSIM_AT_TRANSFER, 1, 4, false},
+      {"from: no reply", kFromPlayer, PLAYERSIM_FAULT_DROP_NEXT_REPLY, PLAYERSIM_AT_REPLY, 1, 4,
+       false},
+      {"from: refused", kFromPlayer, PLAYERSIM_FAULT_REFUSE_NEXT_REPLY, PLAYERSIM_AT_REPLY, 1, 5,
+       false},
+      {"from: no second reply", kFromPlayer, PLAYERSIM_FAULT_DROP_NEXT_REPLY, PLAYERSIM_AT_REPLY, 2,
+       5, false},
+      {"from: second refused", kFromPlayer, PLAYERSIM_FAULT_REFUSE_NEXT_REPLY, PLAYERSIM_AT_REPLY,
+       2, 5, false},
+      {"from: short", kFromPlayer, PLAYERSIM_FAULT_SHORT_TRANSFER, PLAYERSIM_AT_TRANSFER_IN, 4, 4,
+       true},
+      {"from: stalled", kFromPlayer, PLAYERSIM_FAULT_STALL_TRANSFER, PLAYERSIM_AT_TRANSFER_IN, 4, 4,
+       true},
+      {"from: unplugged", kFromPlayer, PLAYERSIM_FAULT_UNPLUG, PLAYERSIM_AT_TRANSFER_IN, 4, 4,
+       true},
+      {"from: cancel", kFromPlayer, 0, 0, 0, 14, true},
+      {"to: not sent", kToPlayer, PLAYERSIM_FAULT_UNPLUG, PLAYERSIM_AT_TRANSFER, 1, 4, false},
+      {"to: no reply", kToPlayer, PLAYERSIM_FAULT_DROP_NEXT_REPLY, PLAYERSIM_AT_REPLY, 1, 4, false},
+      {"to: memory full", kToPlayer, PLAYERSIM_FAULT_MEMORY_FULL, 0, 0, 9, false},
+      {"to: short", kToPlayer, PLAYERSIM_FAULT_SHORT_TRANSFER, PLAYERSIM_AT_TRANSFER_OUT, 3, 4,
+       true},
+      {"to: stalled", kToPlayer, PLAYERSIM_FAULT_STALL_TRANSFER, PLAYERSIM_AT_TRANSFER_OUT, 3, 4,
+       true},
+      {"to: unplugged", kToPlayer, PLAYERSIM_FAULT_UNPLUG, PLAYERSIM_AT_TRANSFER_OUT, 3, 4, true},
+      {"to: cancel", kToPlayer, 0, 0, 0, 14, true},
   };
   const Bytes data = Pattern(5 * 16384 + 100, 3);
   const Bytes old = {'o', 'l', 'd'};
   for (const Case& c : cases) {
-    Attach(nullptr);
-    AddFile(0, "ONPLAYER", data);
-    RecordingUi ui;
-    WritePc(Pc("song.mp3"), c.direction == kFromPlayer ? old : data);
-    if (c.when == kBefore) PlayerSim_SetFault(c.fault, 1);
-    bool struck = false;
-    ui.onPump = [&] {
-      if (c.when != kMidway || struck || ui.windows.empty() || ui.windows[0]->positions.empty()) {
-        return;
+    for (bool window : {true, false}) {
+      if (c.fault == 0 && !window) continue;  // no Cancel without a window
+      const std::string what = std::string(c.what) + (window ? " (window)" : " (quiet)");
+      Attach(nullptr);
+      AddFile(0, "ONPLAYER", data);
+      RecordingUi ui;
+      WritePc(Pc("song.mp3"), c.direction == kFromPlayer ? old : data);
+      if (c.fault == 0) {
+        ui.onPump = [&] {
+          if (ui.pressed.empty() && !ui.windows.empty() && !ui.windows[0]->positions.empty()) {
+            ui.PressAtPump(ui.pumps, Key::Cancel);
+          }
+        };
+      } else if (c.target == 0) {
+        PlayerSim_SetFault(c.fault, 1);
+      } else {
+        ASSERT_EQ(PlayerSim_AimFault(c.fault, c.target, c.count, 0, 0), 1) << what;
       }
-      struck = true;
-      if (c.fault != 0) PlayerSim_SetFault(c.fault, 1);
-      if (c.fault == 0) ui.PressAtPump(ui.pumps + 1, Key::Cancel);
-    };
-    PlayerSim_ClearLog();
-    const int32_t result =
-        c.direction == kFromPlayer
-            ? VORPEX_Upload(nullptr, device_, 0, 0, Pc("song.mp3").c_str(), nullptr,
-                            static_cast<uint32_t>(data.size()))
-            : VORPEX_DownloadElseFile(nullptr, device_, 0, Pc("song.mp3").c_str());
-    EXPECT_EQ(result, 0) << c.what;
-    EXPECT_EQ(VORPEX_GetError(), c.error) << c.what;
-    EXPECT_EQ(CancelRequestSent(), c.cancelRequest) << c.what;
-    EXPECT_EQ(c.when == kMidway, struck) << c.what;
-    EXPECT_EQ(ReadPc(Pc("song.mp3")), c.direction == kFromPlayer ? old : data) << c.what;
-    EXPECT_EQ(PcFolderEntries(), 1u) << c.what;
-    for (const auto& w : ui.windows) EXPECT_FALSE(w->open) << c.what;
-    PlayerSim_ClearFaults();
-    if (c.fault == PLAYERSIM_FAULT_UNPLUG) {  // plugged in again
-      VORPEX_Close(device_);
-      device_ = VORPEX_Open();
+      PlayerSim_ClearLog();
+      const auto path = Pc("song.mp3");
+      const auto size = static_cast<uint32_t>(data.size());
+      const int32_t result = c.direction == kFromPlayer
+                                 ? (window ? VORPEX_Upload : VORPEX_UploadIndexFile)(
+                                       nullptr, device_, 0, 0, path.c_str(), nullptr, size)
+                                 : (window ? VORPEX_DownloadElseFile : VORPEX_DownloadIndexFile)(
+                                       nullptr, device_, 0, path.c_str());
+      EXPECT_EQ(result, 0) << what;
+      EXPECT_EQ(VORPEX_GetError(), c.error) << what;
+      EXPECT_EQ(CancelRequestSent(), c.cancelRequest) << what;
+      EXPECT_EQ(ReadPc(path), c.direction == kFromPlayer ? old : data) << what;
+      EXPECT_EQ(PcFolderEntries(), 1u) << what;
+      EXPECT_EQ(ui.windows.size(), window && c.cancelRequest ? 1u : 0u) << what;
+      for (const auto& w : ui.windows) EXPECT_FALSE(w->open) << what;
+      PlayerSim_ClearFaults();
+      if (c.fault == PLAYERSIM_FAULT_UNPLUG) {  // plugged in again
+        PlayerSim_SetFault(PLAYERSIM_FAULT_UNPLUG, 0);
+        VORPEX_Close(device_);
+        device_ = VORPEX_Open();
+      }
+      EXPECT_EQ(Files(), 1u) << what;  // the player answers again and kept no partial file
+      EXPECT_EQ(PlayerSim_Violations(), 0u) << what;
     }
-    EXPECT_EQ(Files(), 1u) << c.what;  // the player answers again and kept no partial file
   }
 }
 

@@ -1,10 +1,10 @@
 // Short names in both forms: a double-byte code page and UTF-8.
+#include "protocol/short_name.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
-
-#include "protocol/short_name.h"
 
 using namespace vorpex::protocol;
 

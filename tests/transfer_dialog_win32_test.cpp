@@ -23,9 +23,8 @@ std::string Text(HWND window) {
 }
 
 // Starts ImageMagick's import (a Linux program, which Wine starts as it is) on the dialog's
-// place on the X display, frame and caption included; the dialog goes on being painted while
-// it runs.
-// Wine runs the program but reports its start as failed, so only the file tells how it went.
+// place on the X display; the dialog goes on being painted while it runs. Wine runs the
+// program but reports its start as failed, so only the file tells how it went.
 void StartScreenshot(HWND window, const std::string& path) {
   RECT r;
   ::GetWindowRect(window, &r);
@@ -97,6 +96,7 @@ TEST(TransferDialog, CancelButtonStopsACopyInEachDirection) {
     seen = Seen();
     seen.caption = c.caption;
     seen.shot = artifacts + "/" + c.shot;
+    fs::remove(seen.shot);
     PlayerSim_ClearLog();
     const UINT_PTR timer = ::SetTimer(nullptr, 0, 100, PressCancel);
     const int32_t result =
