@@ -215,6 +215,50 @@ TEST_F(PlayerctlFiles, FailuresSayWhatAndChangeNothing) {
   EXPECT_EQ(ReadBytes(Path("back/SONG.MP3")), "other");  // named as the player now has it
 }
 
+// The device library's route: the same copies and listings, formats of every kind, no rename.
+TEST_F(PlayerctlFiles, TheDeviceRouteCopiesListsDeletesAndFormats) {
+  const std::vector<size_t> sizes = {0, 512, 16385, 2 * 1024 * 1024 + 3};
+  std::vector<std::string> put = {"--route", "device", "put"};
+  std::vector<std::string> get = {"--route", "device", "get", "-o", Path("back")};
+  for (size_t i = 0; i < sizes.size(); ++i) {
+    const std::string name = "f" + std::to_string(i) + ".bin";
+    put.push_back(WriteFile("pc/" + name, Bytes(sizes[i], static_cast<int>(i))));
+    get.push_back("M:" + name);
+  }
+  const Outcome stored = Run(put);
+  ASSERT_EQ(stored.status, 0) << stored.err;
+  const Outcome json = Run({"--route", "device", "ls", "--json"});
+  EXPECT_EQ(json.status, 0) << json.err;
+  for (size_t i = 0; i < sizes.size(); ++i) {
+    EXPECT_THAT(json.out, HasSubstr("{\"index\": " + std::to_string(i) + ", \"name\": \"f" +
+                                    std::to_string(i) +
+                                    ".bin\", \"size\": " + std::to_string(sizes[i]) + ","));
+  }
+  ASSERT_EQ(Run(get).status, 0);
+  for (size_t i = 0; i < sizes.size(); ++i) {
+    EXPECT_TRUE(ReadBytes(Path("back/f" + std::to_string(i) + ".bin")) ==
+                Bytes(sizes[i], static_cast<int>(i)))
+        << i;
+  }
+
+  const Outcome removed = Run({"--route", "device", "rm", "M:3", "M:f1.bin"});
+  EXPECT_EQ(removed.status, 0) << removed.err;
+  const Outcome left = Run({"--route", "device", "ls", "M", "--bytes"});
+  EXPECT_THAT(left.out, StartsWith("memory M: 2 files\n"));
+  EXPECT_THAT(left.out, HasSubstr("  f0.bin\n"));
+  EXPECT_THAT(left.out, HasSubstr("  f2.bin\n"));
+
+  const Outcome renamed = Run({"--route", "device", "mv", "M:0", "x.bin"});
+  EXPECT_EQ(renamed.status, 1);
+  EXPECT_THAT(renamed.err, HasSubstr("cannot rename files; --route chip can"));
+  const Outcome mp3 = Run({"--route", "chip", "format", "M", "--kind", "mp3", "--yes"});
+  EXPECT_EQ(mp3.status, 1);
+  const Outcome formatted = Run({"--route", "device", "format", "M", "--kind", "mp3", "--yes"});
+  EXPECT_EQ(formatted.status, 0) << formatted.err;
+  EXPECT_THAT(Run({"--route", "device", "ls", "M"}).out, StartsWith("memory M: 0 files\n"));
+  EXPECT_THAT(ReadText(Path("player/player.txt")), HasSubstr("\nmemory M 2048 C\n"));
+}
+
 #ifndef _WIN32
 // Ctrl-C in the middle of a slow copy: the copy is cancelled like the window's Cancel.
 TEST_F(PlayerctlFiles, CtrlCCancelsACopy) {

@@ -66,14 +66,15 @@ constexpr std::array<CommandInfo, 7> kCommands{{
      "\n"
      "Renames a file on the player (ENTRY as for get) to the 8.3 short name of NEWNAME.\n"},
     {FilesCommand::kFormat, "format",
-     "usage: playerctl [--simulate DIR] [--quiet] format M|S [--yes] [--kind plain]\n"
+     "usage: playerctl [--simulate DIR] [--quiet] format M|S [--yes] [--kind plain|mp3|voice]\n"
      "\n"
      "Erases every file of the memory. Asks first on a terminal; without one, --yes is\n"
      "needed (else the exit status is 2).\n"
      "\n"
      "options:\n"
      "  --yes          erase without asking\n"
-     "  --kind plain   the kind of format (plain, the only one on this route)\n"},
+     "  --kind K       plain (the default), mp3 or voice; the chip library's route formats\n"
+     "                 plain only\n"},
 }};
 
 const CommandInfo& InfoOf(FilesCommand command) {
@@ -94,7 +95,7 @@ std::optional<FilesCommand> CommandNamed(std::string_view word) {
 // --simulate.
 std::optional<size_t> CommandPosition(std::span<const std::string_view> args) {
   for (size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "--simulate" || args[i] == "--sim-slow") {
+    if (args[i] == "--simulate" || args[i] == "--sim-slow" || args[i] == "--route") {
       ++i;
     } else if (args[i].substr(0, 2) != "--") {
       return i;
@@ -162,6 +163,15 @@ std::variant<FilesOptions, FilesUsageError> ParseFilesArguments(
       auto dir = value();
       if (!dir || dir->empty()) return fail("--simulate needs the folder of a simulated player");
       options.simulateFolder = std::string(*dir);
+    } else if (arg == "--route") {
+      auto text = value();
+      if (text && *text == "chip") {
+        options.route = 1;
+      } else if (text && *text == "device") {
+        options.route = 2;
+      } else {
+        return fail("--route wants chip or device");
+      }
     } else if (arg == "--sim-slow") {
       auto text = value();
       auto ms = text ? ParseNumber(*text) : std::nullopt;
@@ -181,10 +191,15 @@ std::variant<FilesOptions, FilesUsageError> ParseFilesArguments(
       if (!to) return fail("--to wants M or S");
     } else if (arg == "--kind" && allowed({FilesCommand::kFormat})) {
       auto text = value();
-      if (!text || *text != "plain") {
-        return fail("--kind wants plain (mp3 and voice formats are not offered on this route)");
+      if (text && *text == "plain") {
+        options.formatKind = 'F';
+      } else if (text && *text == "mp3") {
+        options.formatKind = 'C';
+      } else if (text && *text == "voice") {
+        options.formatKind = 'V';
+      } else {
+        return fail("--kind wants plain, mp3 or voice");
       }
-      options.formatKind = 'F';
     } else {
       return fail("unknown option " + std::string(arg) + " for " + name);
     }

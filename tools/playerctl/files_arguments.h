@@ -26,6 +26,7 @@ struct FilesOptions {
   std::vector<std::string> operands;
   std::optional<std::string> destination;  // get -o
   char formatKind = 'F';                   // format --kind: F plain, C mp3, V voice
+  int route = 0;                           // --route: 0 any, 1 chip, 2 device
 };
 
 struct FilesUsageError {

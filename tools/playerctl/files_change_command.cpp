@@ -35,8 +35,8 @@ std::optional<int> ConfirmFormat(const FilesOptions& options) {
   return std::nullopt;
 }
 
-int RunRemove(const FilesOptions& options, void* device, TerminalUi& ui) {
-  auto files = ResolveEntries(options.operands, device, ui);
+int RunRemove(const FilesOptions& options, FileRoute& route, TerminalUi& ui) {
+  auto files = ResolveEntries(options.operands, route, ui);
   if (!files) return kExitFailed;
   // Deleting an entry moves those after it down by one: the last ones go first.
   std::sort(files->begin(), files->end(), [](const PlayerFile& a, const PlayerFile& b) {
@@ -49,7 +49,7 @@ int RunRemove(const FilesOptions& options, void* device, TerminalUi& ui) {
                files->end());
   for (const PlayerFile& file : *files) {
     VORPEX_SetError(VORPEX_OK);
-    if (VORPEX_Delete(nullptr, device, file.memory, file.index, file.name.c_str()) != 1) {
+    if (!route.Delete(file)) {
       ReportLibraryError(
           std::string(1, MemoryLetter(file.memory)) + ":" + file.name + " could not be deleted",
           ReadLibraryError(ui));
@@ -59,8 +59,13 @@ int RunRemove(const FilesOptions& options, void* device, TerminalUi& ui) {
   return kExitOk;
 }
 
-int RunMove(const FilesOptions& options, void* device, TerminalUi& ui) {
-  auto files = ResolveEntries({options.operands[0]}, device, ui);
+int RunMove(const FilesOptions& options, FileRoute& route, TerminalUi& ui) {
+  if (!route.CanRename()) {
+    ReportError("the " + std::string(route.Name()) +
+                " library's route cannot rename files; --route chip can");
+    return kExitFailed;
+  }
+  auto files = ResolveEntries({options.operands[0]}, route, ui);
   if (!files) return kExitFailed;
   const PlayerFile& file = files->front();
   const std::string& newName = options.operands[1];
@@ -69,7 +74,7 @@ int RunMove(const FilesOptions& options, void* device, TerminalUi& ui) {
     ReportError(newName + " gives no name the player can store (an 8.3 name needs a base name)");
     return kExitFailed;
   }
-  auto listing = ReadListing(device, file.memory);
+  auto listing = route.Read(file.memory);
   if (listing) {
     for (const PlayerFile& other : listing->files) {
       if (other.index != file.index && SameName(other.name, *shortName)) {
@@ -80,7 +85,7 @@ int RunMove(const FilesOptions& options, void* device, TerminalUi& ui) {
     }
   }
   VORPEX_SetError(VORPEX_OK);
-  if (VORPEX_Rename(device, file.memory, file.index, newName.c_str()) != 1) {
+  if (!route.Rename(file, newName)) {
     ReportLibraryError(
         std::string(1, MemoryLetter(file.memory)) + ":" + file.name + " could not be renamed",
         ReadLibraryError(ui));
@@ -93,10 +98,15 @@ int RunMove(const FilesOptions& options, void* device, TerminalUi& ui) {
   return kExitOk;
 }
 
-int RunFormat(const FilesOptions& options, void* device, TerminalUi& ui) {
+int RunFormat(const FilesOptions& options, FileRoute& route, TerminalUi& ui) {
   const int32_t memory = options.memories.at(0);
+  if (!route.CanFormat(options.formatKind)) {
+    ReportError("the " + std::string(route.Name()) +
+                " library's route formats plain only; --route device has the other kinds");
+    return kExitFailed;
+  }
   VORPEX_SetError(VORPEX_OK);
-  if (VORPEX_Format(nullptr, device, memory) != 1) {
+  if (!route.Format(memory, options.formatKind)) {
     ReportLibraryError(std::string("memory ") + MemoryLetter(memory) + " was not formatted",
                        ReadLibraryError(ui));
     return kExitFailed;

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "tools/playerctl/files_arguments.h"
+#include "tools/playerctl/files_route.h"
 #include "tools/playerctl/terminal_ui.h"
 
 namespace vorpex::playerctl {
@@ -17,12 +18,12 @@ int RunFilesCommand(std::span<const std::string_view> args);
 // no terminal to ask on; nullopt to go on.
 std::optional<int> ConfirmFormat(const FilesOptions& options);
 
-int RunList(const FilesOptions& options, void* device, TerminalUi& ui);
-int RunFree(const FilesOptions& options, void* device, TerminalUi& ui);
-int RunPut(const FilesOptions& options, void* device, TerminalUi& ui);
-int RunGet(const FilesOptions& options, void* device, TerminalUi& ui);
-int RunRemove(const FilesOptions& options, void* device, TerminalUi& ui);
-int RunMove(const FilesOptions& options, void* device, TerminalUi& ui);
-int RunFormat(const FilesOptions& options, void* device, TerminalUi& ui);
+int RunList(const FilesOptions& options, FileRoute& route, TerminalUi& ui);
+int RunFree(const FilesOptions& options, FileRoute& route, TerminalUi& ui);
+int RunPut(const FilesOptions& options, FileRoute& route, TerminalUi& ui);
+int RunGet(const FilesOptions& options, FileRoute& route, TerminalUi& ui);
+int RunRemove(const FilesOptions& options, FileRoute& route, TerminalUi& ui);
+int RunMove(const FilesOptions& options, FileRoute& route, TerminalUi& ui);
+int RunFormat(const FilesOptions& options, FileRoute& route, TerminalUi& ui);
 
 }  // namespace vorpex::playerctl

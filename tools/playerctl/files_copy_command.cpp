@@ -44,16 +44,6 @@ int CopyFailed(const std::string& what, const std::string& afterCancel, Terminal
   return kExitFailed;
 }
 
-std::optional<MemoryListing> Listing(void* device, int32_t memory, TerminalUi& ui) {
-  auto listing = ReadListing(device, memory);
-  if (!listing) {
-    ReportLibraryError(
-        std::string("the directory of memory ") + MemoryLetter(memory) + " cannot be read",
-        ReadLibraryError(ui));
-  }
-  return listing;
-}
-
 // The entry where the new file went: the first place where the directory after the copy
 // differs from the one before, which it equals but for that one file.
 size_t InsertedAt(const MemoryListing& before, const MemoryListing& after) {
@@ -75,11 +65,11 @@ struct PutItem {
 
 }  // namespace
 
-int RunPut(const FilesOptions& options, void* device, TerminalUi& ui) {
+int RunPut(const FilesOptions& options, FileRoute& route, TerminalUi& ui) {
   CatchInterrupt();
   const int32_t memory = options.memories.at(0);
   const std::string letter(1, MemoryLetter(memory));
-  auto listing = Listing(device, memory, ui);
+  auto listing = ReadOrReport(route, memory, ui);
   if (!listing) return kExitFailed;
 
   // Every file is checked before the first one is copied.
@@ -125,17 +115,17 @@ int RunPut(const FilesOptions& options, void* device, TerminalUi& ui) {
       std::printf("%s\n", line.c_str());
       std::fflush(stdout);
     }
-    auto before = item.replaced ? Listing(device, memory, ui) : listing;
+    auto before = item.replaced ? ReadOrReport(route, memory, ui) : listing;
     if (!before) return kExitFailed;
     VORPEX_SetError(VORPEX_OK);
-    if (VORPEX_DownloadElseFile(nullptr, device, memory, item.path.c_str()) != 1) {
+    if (!route.Put(memory, item.path)) {
       return CopyFailed("the copy of " + item.path + " to memory " + letter,
                         "the player keeps nothing of it", ui);
     }
     if (!item.replaced) continue;
     // The new copy is complete: now the old entry goes, wherever the new one was put. Earlier
     // copies may have moved it, so it is looked up in the directory read just before this copy.
-    auto after = Listing(device, memory, ui);
+    auto after = ReadOrReport(route, memory, ui);
     if (!after) return kExitFailed;
     auto old =
         std::find_if(before->files.begin(), before->files.end(),
@@ -144,8 +134,9 @@ int RunPut(const FilesOptions& options, void* device, TerminalUi& ui) {
     const auto oldIndex = static_cast<size_t>(old->index);
     const size_t index = oldIndex < InsertedAt(*before, *after) ? oldIndex : oldIndex + 1;
     VORPEX_SetError(VORPEX_OK);
-    if (VORPEX_Delete(nullptr, device, memory, static_cast<int32_t>(index),
-                      item.replaced->name.c_str()) != 1) {
+    PlayerFile stale = *old;
+    stale.index = static_cast<int32_t>(index);
+    if (!route.Delete(stale)) {
       ReportLibraryError("the new " + item.shortName + " is stored, but the old one (entry " +
                              std::to_string(index) + ") could not be deleted",
                          ReadLibraryError(ui));
@@ -155,10 +146,10 @@ int RunPut(const FilesOptions& options, void* device, TerminalUi& ui) {
   return kExitOk;
 }
 
-int RunGet(const FilesOptions& options, void* device, TerminalUi& ui) {
+int RunGet(const FilesOptions& options, FileRoute& route, TerminalUi& ui) {
   CatchInterrupt();
   // Every ENTRY is found on the player before the first copy.
-  auto resolved = ResolveEntries(options.operands, device, ui);
+  auto resolved = ResolveEntries(options.operands, route, ui);
   if (!resolved) return kExitFailed;
   const std::vector<PlayerFile>& files = *resolved;
 
@@ -192,8 +183,7 @@ int RunGet(const FilesOptions& options, void* device, TerminalUi& ui) {
       std::fflush(stdout);
     }
     VORPEX_SetError(VORPEX_OK);
-    if (VORPEX_Upload(nullptr, device, file.memory, file.index, target.c_str(), source.c_str(),
-                      file.size) != 1) {
+    if (!route.Get(file, target, source)) {
       return CopyFailed("the copy of " + source + " to " + target,
                         "no partial file is left and a file that was there is unchanged", ui);
     }

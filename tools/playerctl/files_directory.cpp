@@ -1,17 +1,13 @@
 #include "tools/playerctl/files_directory.h"
 
 #include <cstdio>
-#include <map>
 
 #include "VORPEXUSB.h"
-#include "tools/playerctl/library_error.h"
 
 namespace vorpex::playerctl {
 namespace {
 
 constexpr uint32_t kUnitBytes = 16384;
-// Entry numbers run from 0 to 255; a few records more show that there are more files.
-constexpr uint32_t kListCapacity = 512;
 
 std::string Trimmed(const char* text, size_t size) {
   std::string value(text, size);
@@ -38,11 +34,8 @@ char MemoryLetter(int32_t memory) {
   return memory == 0 ? 'M' : 'S';
 }
 
-std::optional<MemoryListing> ReadListing(void* device, int32_t memory) {
-  MemoryInfo info{};
-  std::vector<DirEntry> entries(kListCapacity);
-  uint32_t count = kListCapacity;
-  if (VORPEX_Refresh(device, memory, &info, entries.data(), &count) != 1) return std::nullopt;
+MemoryListing MakeListing(int32_t memory, const MemoryInfo& info, const DirEntry* entries,
+                          uint32_t count) {
   MemoryListing listing;
   listing.memory = memory;
   listing.capacityBytes = uint64_t{info.capacity} * kUnitBytes;
@@ -122,36 +115,6 @@ std::variant<PlayerFile, std::string> ResolveEntry(const MemoryListing& listing,
            " files)";
   }
   return std::string(original) + ": memory " + memory + " has no file named " + word.name;
-}
-
-std::optional<std::vector<PlayerFile>> ResolveEntries(const std::vector<std::string>& words,
-                                                      void* device, TerminalUi& ui) {
-  std::map<int32_t, MemoryListing> listings;
-  std::vector<PlayerFile> files;
-  for (const std::string& word : words) {
-    auto entry = ParseEntryWord(word);
-    if (!entry) {
-      ReportError("\"" + word + "\" names no file on the player (M:3 or M:NAME.EXT)");
-      return std::nullopt;
-    }
-    if (!listings.count(entry->memory)) {
-      auto listing = ReadListing(device, entry->memory);
-      if (!listing) {
-        ReportLibraryError(std::string("the directory of memory ") + MemoryLetter(entry->memory) +
-                               " cannot be read",
-                           ReadLibraryError(ui));
-        return std::nullopt;
-      }
-      listings.emplace(entry->memory, std::move(*listing));
-    }
-    auto found = ResolveEntry(listings.at(entry->memory), *entry, word);
-    if (auto* reason = std::get_if<std::string>(&found)) {
-      ReportError(*reason);
-      return std::nullopt;
-    }
-    files.push_back(std::get<PlayerFile>(found));
-  }
-  return files;
 }
 
 std::string DateTimeText(uint16_t date, uint16_t time) {

@@ -8,7 +8,7 @@
 #include <variant>
 #include <vector>
 
-#include "tools/playerctl/terminal_ui.h"
+#include "VORPEXUSB.h"
 
 namespace vorpex::playerctl {
 
@@ -32,9 +32,13 @@ struct MemoryListing {
 // The letter of a memory: 'M' or 'S'.
 char MemoryLetter(int32_t memory);
 
-// Reads the directory and figures of `memory`; nullopt when the player does not answer (the
-// chip library's error state says why, if it knows).
-std::optional<MemoryListing> ReadListing(void* device, int32_t memory);
+// Entry numbers run from 0 to 255; a few records more show that there are more files.
+inline constexpr uint32_t kListCapacity = 512;
+
+// The listing of a directory read: its five memory words and `count` records (at most
+// kListCapacity of them are taken).
+MemoryListing MakeListing(int32_t memory, const MemoryInfo& info, const DirEntry* entries,
+                          uint32_t count);
 
 // The name the player lists for a short name: blanks at the end of the base name and of the
 // extension dropped, no dot without an extension ("Gr  .txt" is "Gr.txt", "NAME." is "NAME").
@@ -57,11 +61,6 @@ std::optional<EntryWord> ParseEntryWord(std::string_view word);
 std::variant<PlayerFile, std::string> ResolveEntry(const MemoryListing& listing,
                                                    const EntryWord& word,
                                                    std::string_view original);
-
-// The files that the ENTRY words name, each looked up in its memory's directory as it is now
-// (read once per memory); nullopt after telling on standard error why one is not there.
-std::optional<std::vector<PlayerFile>> ResolveEntries(const std::vector<std::string>& words,
-                                                      void* device, TerminalUi& ui);
 
 // "2005-03-07 14:30" from MS-DOS packed date and time.
 std::string DateTimeText(uint16_t date, uint16_t time);

@@ -43,16 +43,11 @@ uint64_t FreeBytes(const MemoryListing& listing) {
 
 // Reads every memory asked for; nullopt after telling why one cannot be read.
 std::optional<std::vector<MemoryListing>> ReadAll(const std::vector<int32_t>& memories,
-                                                  void* device, TerminalUi& ui) {
+                                                  FileRoute& route, TerminalUi& ui) {
   std::vector<MemoryListing> listings;
   for (int32_t memory : memories) {
-    auto listing = ReadListing(device, memory);
-    if (!listing) {
-      ReportLibraryError(
-          std::string("the directory of memory ") + MemoryLetter(memory) + " cannot be read",
-          ReadLibraryError(ui));
-      return std::nullopt;
-    }
+    auto listing = ReadOrReport(route, memory, ui);
+    if (!listing) return std::nullopt;
     listings.push_back(std::move(*listing));
   }
   return listings;
@@ -108,8 +103,8 @@ void PrintListTable(const std::vector<MemoryListing>& listings, bool exactBytes)
 
 }  // namespace
 
-int RunList(const FilesOptions& options, void* device, TerminalUi& ui) {
-  auto listings = ReadAll(options.memories, device, ui);
+int RunList(const FilesOptions& options, FileRoute& route, TerminalUi& ui) {
+  auto listings = ReadAll(options.memories, route, ui);
   if (!listings) return kExitFailed;
   if (options.json) {
     PrintListJson(*listings);
@@ -119,8 +114,8 @@ int RunList(const FilesOptions& options, void* device, TerminalUi& ui) {
   return kExitOk;
 }
 
-int RunFree(const FilesOptions& options, void* device, TerminalUi& ui) {
-  auto listings = ReadAll(options.memories, device, ui);
+int RunFree(const FilesOptions& options, FileRoute& route, TerminalUi& ui) {
+  auto listings = ReadAll(options.memories, route, ui);
   if (!listings) return kExitFailed;
   if (options.json) {
     std::string out = "{\"memories\": [";

@@ -9,22 +9,14 @@
 #include "tools/playerctl/library_error.h"
 
 namespace vorpex::playerctl {
-namespace {
 
-// The player as the chip library opens it, closed again at the end.
-class OpenPlayer {
- public:
-  OpenPlayer() : device_(VORPEX_Open()) {}
-  ~OpenPlayer() { VORPEX_Close(device_); }
-  OpenPlayer(const OpenPlayer&) = delete;
-  OpenPlayer& operator=(const OpenPlayer&) = delete;
-  void* device() const { return device_; }
-
- private:
-  void* device_;
-};
-
-}  // namespace
+std::unique_ptr<FileRoute> OpenFileRoute(RouteChoice choice) {
+  if (choice != RouteChoice::kDevice) {
+    if (auto chip = OpenChipRoute()) return chip;
+    if (choice == RouteChoice::kChip) return nullptr;
+  }
+  return OpenDeviceRoute();
+}
 
 int RunFilesCommand(std::span<const std::string_view> args) {
   auto parsed = ParseFilesArguments(args);
@@ -57,8 +49,11 @@ int RunFilesCommand(std::span<const std::string_view> args) {
                 options.quiet || options.json);
   ui.Install();
   VORPEX_SetError(VORPEX_OK);
-  OpenPlayer player;
-  if (player.device() == nullptr) {
+  const RouteChoice choice = options.route == 1   ? RouteChoice::kChip
+                             : options.route == 2 ? RouteChoice::kDevice
+                                                  : RouteChoice::kAny;
+  std::unique_ptr<FileRoute> route = OpenFileRoute(choice);
+  if (!route) {
     const LibraryError error = ReadLibraryError(ui);
     if (error.code != VORPEX_OK) {
       ReportLibraryError("no player answers", error);
@@ -69,19 +64,19 @@ int RunFilesCommand(std::span<const std::string_view> args) {
   }
   switch (options.command) {
     case FilesCommand::kList:
-      return RunList(options, player.device(), ui);
+      return RunList(options, *route, ui);
     case FilesCommand::kFree:
-      return RunFree(options, player.device(), ui);
+      return RunFree(options, *route, ui);
     case FilesCommand::kPut:
-      return RunPut(options, player.device(), ui);
+      return RunPut(options, *route, ui);
     case FilesCommand::kGet:
-      return RunGet(options, player.device(), ui);
+      return RunGet(options, *route, ui);
     case FilesCommand::kRemove:
-      return RunRemove(options, player.device(), ui);
+      return RunRemove(options, *route, ui);
     case FilesCommand::kMove:
-      return RunMove(options, player.device(), ui);
+      return RunMove(options, *route, ui);
     case FilesCommand::kFormat:
-      return RunFormat(options, player.device(), ui);
+      return RunFormat(options, *route, ui);
   }
   return kExitUsage;
 }
