@@ -3,6 +3,7 @@
 #include "VORPEXUSB.h"
 #include "chiplib/export_barrier.h"
 #include "devicelib/command_channel.h"
+#include "devicelib/mp3_header.h"
 #include "devicelib/session.h"
 #include "devicelib/state.h"
 #include "devicelib/upgrade.h"
@@ -56,6 +57,17 @@ int32_t ORVANE_CC Usb_UpgradeCodec(void* parentWindow, void*, int32_t kind, int3
                                    const char* imagePath, const char* statusText) {
   return RunExport(VORPEX_SetError, 0,
                    [&] { return UpgradeCodec(parentWindow, kind, mode, imagePath, statusText); });
+}
+
+int32_t ORVANE_CC Usb_GetBitRateAndType(const uint8_t* data, uint32_t length, int32_t* bitRate,
+                                        int32_t* type) {
+  return RunExport(VORPEX_SetError, 0,
+                   [&] { return GetBitRateAndType(data, length, bitRate, type); });
+}
+// Callers of this one promise the whole scan window.
+int32_t ORVANE_CC get_bitRateAndType(const uint8_t* data, int32_t* bitRate, int32_t* type) {
+  return RunExport(VORPEX_SetError, 0,
+                   [&] { return GetBitRateAndType(data, ORVANE_MP3_SCAN_BYTES, bitRate, type); });
 }
 
 void OrvaneTesting_SetOsVersion(uint32_t major, uint32_t minor, uint32_t build,
