@@ -15,10 +15,11 @@ tone() {  # tone RATE CHANNELS FILE: one second of two mixed tones
 }
 
 # The first frame as mpg123 decodes it: "L III" or "L II" from its stream line and the bit rate of
-# the first decoded frame from its first progress line (after lame's information frame, which
-# mpg123 reads as such and does not count).
+# the first audio frame from the progress line after decoding that frame alone (lame's information
+# frame before it is read as such and not counted; without gapless decoding, no frame of the
+# encoder's delay is skipped).
 reference() {
-  info=$(mpg123 -t -v "$1" 2>&1 | tr '\r' '\n')
+  info=$(mpg123 -t -v --no-gapless -n 1 "$1" 2>&1 | tr '\r' '\n')
   layer=$(printf '%s\n' "$info" | sed -n 's/^MPEG [0-9.]* L \(I*\) .*/\1/p' | head -n 1)
   rate=$(printf '%s\n' "$info" | sed -n 's/^>.* \([0-9][0-9]*\) kb\/s .*/\1/p' | head -n 1)
   case "$layer" in
