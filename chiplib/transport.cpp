@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 
+#include "VORPEXUSB.h"
 #include "chiplib/driver_select.h"
 #include "chiplib/error_state.h"
 #include "chiplib/state.h"
@@ -13,9 +14,6 @@ namespace vorpex::chip {
 namespace {
 
 namespace wd = protocol::windriver;
-
-constexpr int32_t kErrorDriverOpen = 1;
-constexpr int32_t kErrorDriverVersion = 2;
 
 // One request on a held handle, with a zeroed record of `size` bytes that `fill` fills in.
 template <typename Fill>
@@ -106,7 +104,7 @@ ChipDevice* OpenDevice() {
   {
     const auto handle = driver.Open();
     if (!handle) {
-      SetError(kErrorDriverOpen);
+      SetError(VORPEX_ERR_DEVICEDRIVER_OPEN);
       return nullptr;
     }
     const HandleOwner owner{*handle};
@@ -120,7 +118,7 @@ ChipDevice* OpenDevice() {
 
   const auto handle = driver.Open();
   if (!handle) {
-    SetError(kErrorDriverOpen);
+    SetError(VORPEX_ERR_DEVICEDRIVER_OPEN);
     return nullptr;
   }
   // Until the record is handed out, leaving this function (by a failure or an exception)
@@ -132,7 +130,7 @@ ChipDevice* OpenDevice() {
     if (platform::LastError() == platform::kErrorAccessDenied) {
       SetWindowsError(platform::kErrorAccessDenied);
     } else {
-      SetError(kErrorDriverVersion);
+      SetError(VORPEX_ERR_DEVICEDRIVER_VERSION);
     }
     return nullptr;
   };
