@@ -6,7 +6,6 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -104,12 +103,13 @@ TEST(Mp3Exports, BoundedReadsNoFurtherThanTheLength) {
   for (const std::vector<uint8_t>* source : std::array{&frames, &candidates}) {
     for (size_t size = 0; size <= source->size(); ++size) {
       SCOPED_TRACE(size);
-      auto exact = std::make_unique<uint8_t[]>(size);
-      if (size) std::memcpy(exact.get(), source->data(), size);
+      // Built from a range, a vector holds exactly its elements.
+      const std::vector<uint8_t> exact(source->begin(),
+                                       source->begin() + static_cast<ptrdiff_t>(size));
       // Three bytes make a header: from then on the first frame is found, alone or confirmed.
       const int32_t rate = source == &frames ? 128 : 112;
       const Answer expected = size >= 3 ? Answer{1, rate, 16} : Answer{0, 0, kUntouched};
-      EXPECT_EQ(Bounded(exact.get(), static_cast<uint32_t>(size)), expected);
+      EXPECT_EQ(Bounded(exact.data(), static_cast<uint32_t>(size)), expected);
     }
   }
 }
