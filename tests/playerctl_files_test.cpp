@@ -218,10 +218,11 @@ TEST_F(PlayerctlFiles, FailuresSayWhatAndChangeNothing) {
 // The device library's route: the same copies and listings, formats of every kind, no rename.
 TEST_F(PlayerctlFiles, TheDeviceRouteCopiesListsDeletesAndFormats) {
   const std::vector<size_t> sizes = {0, 512, 16385, 2 * 1024 * 1024 + 3};
+  const std::vector<std::string> names = {"f0.bin", "f1.bin", "f2.bin", "f3.bin"};
   std::vector<std::string> put = {"--route", "device", "put"};
   std::vector<std::string> get = {"--route", "device", "get", "-o", Path("back")};
   for (size_t i = 0; i < sizes.size(); ++i) {
-    const std::string name = "f" + std::to_string(i) + ".bin";
+    const std::string& name = names[i];
     put.push_back(WriteFile("pc/" + name, Bytes(sizes[i], static_cast<int>(i))));
     get.push_back("M:" + name);
   }
@@ -230,15 +231,17 @@ TEST_F(PlayerctlFiles, TheDeviceRouteCopiesListsDeletesAndFormats) {
   const Outcome json = Run({"--route", "device", "ls", "--json"});
   EXPECT_EQ(json.status, 0) << json.err;
   for (size_t i = 0; i < sizes.size(); ++i) {
-    EXPECT_THAT(json.out, HasSubstr("{\"index\": " + std::to_string(i) + ", \"name\": \"f" +
-                                    std::to_string(i) +
-                                    ".bin\", \"size\": " + std::to_string(sizes[i]) + ","));
+    std::string entry = "{\"index\": ";
+    entry += std::to_string(i);
+    entry += ", \"name\": \"";
+    entry += names[i];
+    entry += "\", \"size\": ";
+    entry += std::to_string(sizes[i]);
+    EXPECT_THAT(json.out, HasSubstr(entry + ","));
   }
   ASSERT_EQ(Run(get).status, 0);
   for (size_t i = 0; i < sizes.size(); ++i) {
-    EXPECT_TRUE(ReadBytes(Path("back/f" + std::to_string(i) + ".bin")) ==
-                Bytes(sizes[i], static_cast<int>(i)))
-        << i;
+    EXPECT_TRUE(ReadBytes(Path("back/" + names[i])) == Bytes(sizes[i], static_cast<int>(i))) << i;
   }
 
   const Outcome removed = Run({"--route", "device", "rm", "M:3", "M:f1.bin"});
