@@ -279,6 +279,7 @@ TEST_F(PlayerctlFiles, CtrlCCancelsACopy) {
   for (const Case& c : cases) {
     std::vector<std::string> args = {Program(), "--simulate", Path("player"), "--sim-slow", "40"};
     args.insert(args.end(), c.args.begin(), c.args.end());
+    fs::remove(Path("out.txt"));
     const pid_t child = fork();
     if (child == 0) {
       std::freopen(Path("out.txt").c_str(), "w", stdout);
@@ -289,7 +290,13 @@ TEST_F(PlayerctlFiles, CtrlCCancelsACopy) {
       execv(argv[0], argv.data());
       _exit(127);
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(800));
+    // Ctrl-C once the copy's progress window is open (its first line is out), however slowly
+    // the program started.
+    for (int wait = 0; wait < 200 && ReadText(Path("out.txt")).find("load") == std::string::npos;
+         ++wait) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
     kill(child, SIGINT);
     int status = 0;
     waitpid(child, &status, 0);
