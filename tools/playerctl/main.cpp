@@ -42,8 +42,12 @@ int main(int argc, char** argv) {
     return kExitOk;
   }
 
-  TerminalUi ui(stdout, vorpex::platform::IsTerminal(vorpex::platform::StandardStream::kOutput),
-                options.quiet);
+  using vorpex::platform::StandardStream;
+  TerminalUiSetup setup;
+  setup.terminal = vorpex::platform::IsTerminal(StandardStream::kOutput);
+  setup.quiet = options.quiet;
+  setup.columns = [] { return vorpex::platform::CurrentTerminalColumns(StandardStream::kOutput, 80); };
+  TerminalUi ui(stdout, std::move(setup));
   ui.Install();
   switch (options.command) {
     case Command::kUpgrade:
