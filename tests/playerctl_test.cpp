@@ -291,18 +291,32 @@ TEST_F(Playerctl, EveryCommandExplainsItself) {
   }
 }
 
-// The bar drawn on a terminal.
-TEST(ProgressLine, ShowsBarPercentSpeedAndTimeLeft) {
-  playerctl::ProgressState state;
-  state.title = "Codec Upgrade";
-  state.percentText = "50 %";
-  state.high = 4096;
-  state.position = 2048;
-  EXPECT_EQ(playerctl::ProgressLine(state, 10), "Codec Upgrade [#####-----] 50 %");
-  state.speedText = "1.50 MB/s";
-  state.secondsLeft = 75;
-  EXPECT_EQ(playerctl::ProgressLine(state, 10),
-            "Codec Upgrade [#####-----] 50 %  1.50 MB/s  1:15 left");
+// The bar line in the room a terminal gives it: the figures that fit, the bar filling the rest.
+TEST(ProgressLine, BarLineFitsItsWidth) {
+  playerctl::BarState running{50, 4 << 20, 8 << 20, 3.1 * 1024 * 1024, 3, std::nullopt};
+  playerctl::BarState ended{100, 8 << 20, 8 << 20, 3.1 * 1024 * 1024, std::nullopt, 9};
+  playerctl::BarState boot{12, 512, 4096, 0, std::nullopt, std::nullopt};
+  struct Case {
+    const playerctl::BarState& state;
+    size_t width;
+    std::string line;
+  } cases[] = {
+      {running, 60, "[##-]  50 %  4.0 / 8.0 MB  3.10 MB/s  0:03 left"},
+      {running, 39, "[######------]  50 %  4.0 / 8.0 MB"},
+      {running, 20, "[#######-------]  50 %"},
+      {ended, 39, "[##########]  100 %  8.0 MB  0:09 in all"},
+      {boot, 30, "[##---------------]  12 %  0.5 / 4.0 KB"},
+  };
+  for (const Case& c : cases) {
+    std::string line = playerctl::BarLine(c.state, c.width);
+    EXPECT_LE(line.size(), c.width) << line;
+    // The bar's length depends on the width; what follows it is the point.
+    EXPECT_EQ(line.substr(line.find(']')), c.line.substr(c.line.find(']'))) << c.width;
+  }
+  EXPECT_EQ(playerctl::BarLine(running, 60).size(), 60u);  // wider bar, not a shorter line
+  EXPECT_EQ(playerctl::FitText("/a/long/folder/SampleBoot.hex", 20), "/a/long/f...Boot.hex");
+  EXPECT_EQ(playerctl::ClockText(3725), "1:02:05");
+  EXPECT_EQ(playerctl::RateText(850 * 1024), "850 KB/s");
 }
 
 TEST(ProgressLine, PercentAndTimeLeftStayInBounds) {
@@ -323,43 +337,130 @@ std::string Drawn(std::FILE* file) {
   return text;
 }
 
-void ShowHalfAnUpgrade() {
+// What a terminal `width` columns wide shows after `drawn`: carriage returns go back to the
+// start of the line, a character past the last column wraps to the next line.
+struct Screen {
+  std::vector<std::string> lines{""};
+  bool wrapped = false;
+};
+Screen Show(const std::string& drawn, size_t width) {
+  Screen screen;
+  size_t column = 0;
+  for (char c : drawn) {
+    if (c == '\r') {
+      column = 0;
+    } else if (c == '\n') {
+      screen.lines.emplace_back();
+      column = 0;
+    } else {
+      if (column == width) {
+        screen.wrapped = true;
+        screen.lines.emplace_back();
+        column = 0;
+      }
+      std::string& line = screen.lines.back();
+      if (line.size() <= column) line.resize(column + 1, ' ');
+      line[column++] = c;
+    }
+  }
+  for (std::string& line : screen.lines) line.erase(line.find_last_not_of(' ') + 1);
+  return screen;
+}
+
+// The upgrade's steps as the library takes them: the window, two pauses, the erase status, two
+// pauses, the file's status, two pauses, then `size` bytes in blocks of 512 at `bytesPerSecond`
+// on playerctl's clock.
+void ShowAnUpgrade(double& clock, uint32_t size, double bytesPerSecond) {
   PlayerSim_UseVirtualTime(1);
-  VorpexProgressSetup setup{3016, -1, "codec.hex", 4096, 0};  // "Codec Upgrade"
+  VorpexProgressSetup setup{3016, -1, "", size, 0};  // "Codec Upgrade"
   void* window = VorpexShared_OpenProgressWindow(nullptr, &setup);
-  VorpexShared_SetProgressRange(window, 0, 4096, "codec.hex");
+  clock += 2;
+  VorpexShared_SetProgressRange(window, 0, size, "Codec Area Erasing...");
+  clock += 2;
+  VorpexShared_SetProgressRange(window, 0, size, "codec.hex");
+  clock += 2;
   const uint32_t start = VorpexShared_TickCount();
-  VorpexShared_Sleep(1000);
-  VorpexShared_UpdateProgress(window, 2048, start);
+  for (uint32_t sent = 512; sent <= size; sent += 512) {
+    clock += 512 / bytesPerSecond;
+    VorpexShared_UpdateProgress(window, sent, start);
+  }
   VorpexShared_CloseProgressWindow(window);
   PlayerSim_UseVirtualTime(0);
 }
 
-TEST(TerminalUi, RedrawsOneBarLineOnATerminal) {
-  std::FILE* out = std::fopen(VORPEX_TEST_TMP "/terminal-ui.txt", "w+b");
-  ASSERT_NE(out, nullptr);
-  {
-    playerctl::TerminalUi ui(out, true, false);
-    ui.Install();
-    ShowHalfAnUpgrade();
+TEST(TerminalUi, OneUpgradeOnATerminalAndIntoAPipe) {
+  struct Case {
+    bool terminal;
+    size_t columns;
+    std::vector<std::string> screen;
+  } cases[] = {
+      {true, 120,
+       {"Codec Upgrade: waited for the player 2.0 s",
+        "Codec Upgrade: Codec Area Erasing...  waited for the player 2.0 s",
+        "Codec Upgrade: codec.hex  waited for the player 2.0 s",
+        "]  100 %  8.0 MB  2.00 MB/s  0:10 in all", ""}},
+      {true, 40,
+       {"Codec Upgrade: waited 2.0 s", "Codec Area Erasing...  waited 2.0 s",
+        "codec.hex  waited 2.0 s", "]  100 %  8.0 MB  0:10 in all", ""}},
+      {false, 0,
+       {"Codec Upgrade: waited for the player 2.0 s",
+        "Codec Upgrade: Codec Area Erasing...  waited for the player 2.0 s",
+        "Codec Upgrade: codec.hex  waited for the player 2.0 s", "Codec Upgrade: 10 %  0.8 / 8.0 MB",
+        "Codec Upgrade: 20 %  1.6 / 8.0 MB", "Codec Upgrade: 30 %  2.4 / 8.0 MB",
+        "Codec Upgrade: 40 %  3.2 / 8.0 MB", "Codec Upgrade: 50 %  4.0 / 8.0 MB",
+        "Codec Upgrade: 60 %  4.8 / 8.0 MB", "Codec Upgrade: 70 %  5.6 / 8.0 MB",
+        "Codec Upgrade: 80 %  6.4 / 8.0 MB", "Codec Upgrade: 90 %  7.2 / 8.0 MB",
+        "Codec Upgrade: 100 %  8.0 MB  2.00 MB/s  0:10 in all", ""}},
+  };
+  for (const Case& c : cases) {
+    std::FILE* out = std::fopen(VORPEX_TEST_TMP "/terminal-ui.txt", "w+b");
+    ASSERT_NE(out, nullptr);
+    double clock = 0;
+    size_t redraws = 0;
+    {
+      playerctl::TerminalUi ui(out, {c.terminal, false, [&] { return c.columns; },
+                                     [&] { return clock; }});
+      ui.Install();
+      ShowAnUpgrade(clock, 8 << 20, 2 << 20);
+      redraws = ui.Redraws();
+    }
+    const std::string drawn = Drawn(out);
+    std::fclose(out);
+    Screen screen = Show(drawn, c.terminal ? c.columns : 100000);
+    EXPECT_FALSE(screen.wrapped) << c.columns;
+    ASSERT_EQ(screen.lines.size(), c.screen.size()) << drawn;
+    for (size_t i = 0; i < c.screen.size(); ++i) {
+      const std::string& want = c.screen[i];
+      if (want.starts_with("]")) {
+        // The final bar: full, as wide as the terminal allows.
+        EXPECT_EQ(screen.lines[i].size(), c.columns - 1);
+        EXPECT_THAT(screen.lines[i], StartsWith("[####"));
+        EXPECT_THAT(screen.lines[i], testing::EndsWith(want));
+      } else {
+        EXPECT_EQ(screen.lines[i], want);
+      }
+    }
+    if (c.terminal) {
+      // Four seconds of transfer: about ten redraws a second, not one per block.
+      EXPECT_LE(redraws, 50u);
+      EXPECT_GE(redraws, 30u);
+      EXPECT_LE(drawn.size(), redraws * c.columns + 400);
+      EXPECT_THAT(drawn, HasSubstr(c.columns > 80 ? "  waiting for the player..." : "  waiting..."));
+      if (c.columns > 80) {
+        EXPECT_THAT(drawn, HasSubstr("  0:02 left"));
+      }
+    }
   }
-  const std::string drawn = Drawn(out);
-  std::fclose(out);
-  EXPECT_THAT(drawn, StartsWith("Codec Upgrade: codec.hex\n\rCodec Upgrade ["));
-  // Drawn again in place, the last time half full with the library's percent and speed texts.
-  EXPECT_THAT(drawn, HasSubstr("\rCodec Upgrade [###############---------------] 50 %  "));
-  EXPECT_THAT(drawn, HasSubstr("KB/s"));
-  EXPECT_EQ(drawn.back(), '\n');  // closing the window ends the bar's line
-  EXPECT_EQ(std::count(drawn.begin(), drawn.end(), '\n'), 2);
 }
 
 TEST(TerminalUi, QuietShowsNothingAndMessagesCanBeTaken) {
   std::FILE* out = std::fopen(VORPEX_TEST_TMP "/terminal-ui.txt", "w+b");
   ASSERT_NE(out, nullptr);
   {
-    playerctl::TerminalUi ui(out, false, true);
+    double clock = 0;
+    playerctl::TerminalUi ui(out, {true, true, [] { return size_t{80}; }, [&] { return clock; }});
     ui.Install();
-    ShowHalfAnUpgrade();
+    ShowAnUpgrade(clock, 4096, 1024);
     EXPECT_EQ(ui.CaptureMessage([] { VORPEX_DispError(VORPEX_ERR_USB, 0); }), "VORPEXUSB_ERR_USB");
     EXPECT_EQ(ui.CaptureMessage([] {}), "");
   }
