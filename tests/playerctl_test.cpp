@@ -141,10 +141,19 @@ TEST_F(Playerctl, UpgradesLandInTheFirmwareAreas) {
   EXPECT_THAT(upgraded.err, IsEmpty());
   EXPECT_EQ(ReadBytes(player + "/boot.bin"), boot);
 
-  // Not a terminal: the window's title with each status, then a line at each tenth of the way.
+  // Not a terminal: the window's title with each status and how long it waited for the player,
+  // then a line at each tenth of the way and one at the end.
   std::vector<std::string> lines = Lines(upgraded.out);
-  ASSERT_FALSE(lines.empty());
-  EXPECT_THAT(lines, ::testing::Contains("Boot Code Upgrade: " + bootHex));
+  ASSERT_GE(lines.size(), 3u);
+  // Two pauses of a second each: "2.0 s", a little more on a busy machine.
+  const std::string heads[] = {"Boot Code Upgrade: ", "Boot Code Upgrade: Boot Area Erasing...  ",
+                               "Boot Code Upgrade: " + bootHex + "  "};
+  for (size_t i = 0; i < 3; ++i) {
+    EXPECT_THAT(lines[i], StartsWith(heads[i] + "waited for the player 2."));
+    EXPECT_THAT(lines[i], ::testing::EndsWith(" s"));
+  }
+  EXPECT_THAT(lines[lines.size() - 2], StartsWith("Boot Code Upgrade: 100 %  4.0 KB  "));
+  EXPECT_THAT(lines[lines.size() - 2], ::testing::EndsWith(" in all"));
   std::vector<int> percents;
   for (const std::string& line : lines) {
     int percent = -1;
@@ -175,6 +184,9 @@ TEST_F(Playerctl, BadFirmwareFilesReachNothing) {
   Outcome absent = Run({"--simulate", player, "upgrade", "boot", missing});
   EXPECT_EQ(absent.status, 1);
   EXPECT_THAT(absent.err, StartsWith("playerctl: cannot read " + missing + ": "));
+  Outcome folder = Run({"--simulate", player, "upgrade", "boot", player});
+  EXPECT_EQ(folder.status, 1);
+  EXPECT_EQ(folder.err, "playerctl: cannot read " + player + ": is a folder\n");
 
   // A record whose checksum does not match: the library refuses it before the player hears
   // anything, and says why.
@@ -203,6 +215,11 @@ TEST_F(Playerctl, WithoutAPlayerNothingAnswers) {
   Outcome upgrade = Run({"--simulate", player, "upgrade", "boot", hex});
   EXPECT_EQ(upgrade.status, 1);
   EXPECT_THAT(upgrade.err, StartsWith("playerctl: no player answers"));
+#ifdef _WIN32
+  EXPECT_THAT(upgrade.err, HasSubstr("driver installed"));
+#else
+  EXPECT_THAT(upgrade.err, HasSubstr("USB cable, and may this user open the device"));
+#endif
   EXPECT_TRUE(ReadBytes(player + "/boot.bin").empty());
 }
 
@@ -263,23 +280,32 @@ TEST_F(Playerctl, WrongCommandLinesExitWithTwo) {
       {{"sim", "start"}, "sim init is the only sim command"},
       {{"info", "--base", "1"}, "unknown option --base"},
       {{"--simulate"}, "--simulate needs the folder"},
+      {{"--simulate="}, "--simulate needs the folder"},
+      {{"-x", "info"}, "unknown option -x"},
+      {{"--quiet=yes", "info"}, "--quiet takes no value"},
+      {{"--", "--help"}, "unknown command \"--help\""},
   };
   for (const Case& c : cases) {
     Outcome wrong = Run(c.args);
     EXPECT_EQ(wrong.status, 2) << c.complaint;
     EXPECT_THAT(wrong.err, StartsWith("playerctl: " + c.complaint));
     EXPECT_THAT(wrong.err, HasSubstr("\nusage: playerctl"));
+    // The hint names the help of the command that was meant.
+    const bool upgrade = !c.args.empty() && c.args[0] == "upgrade";
+    EXPECT_THAT(wrong.err, HasSubstr(upgrade ? "(playerctl upgrade --help tells more)"
+                                             : "--help tells more)"));
     EXPECT_THAT(wrong.out, IsEmpty());
   }
   EXPECT_FALSE(fs::exists("dir"));
 }
 
 TEST_F(Playerctl, EveryCommandExplainsItself) {
+  // -h and --help anywhere on the line.
   const std::vector<std::vector<std::string>> helps = {{"--help"},
-                                                       {"upgrade", "--help"},
+                                                       {"upgrade", "boot", "x.hex", "-h"},
                                                        {"info", "--help"},
-                                                       {"hex2bin", "--help"},
-                                                       {"sim", "init", "--help"}};
+                                                       {"-h", "hex2bin"},
+                                                       {"sim", "init", "--help", "dir"}};
   const std::string usages[] = {"COMMAND ...", "upgrade boot|codec FILE.hex", "info",
                                 "hex2bin IN.hex OUT.bin [--base N]", "sim init DIR [options]"};
   for (size_t i = 0; i < helps.size(); ++i) {
@@ -289,6 +315,19 @@ TEST_F(Playerctl, EveryCommandExplainsItself) {
     EXPECT_THAT(Lines(help.out).at(0), HasSubstr(usages[i]));
     EXPECT_THAT(help.err, IsEmpty());
   }
+  Outcome version = Run({"info", "--version"});
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out, "playerctl " VORPEX_VERSION "\n");
+}
+
+// Options written the other ways people write them: joined values, -q, and "--".
+TEST_F(Playerctl, OptionsTakeTheirCommonForms) {
+  const std::string player = NewPlayer();
+  const std::string hex = WriteFile("boot.hex", test::HexOf(0, Pattern(512, 5)) + test::kHexEnd);
+  Outcome joined = Run({"--simulate=" + player, "-q", "upgrade", "boot", "--", hex});
+  EXPECT_EQ(joined.status, 0) << joined.err;
+  EXPECT_EQ(joined.out, "");
+  EXPECT_EQ(ReadBytes(player + "/boot.bin"), Pattern(512, 5));
 }
 
 // The bar line in the room a terminal gives it: the figures that fit, the bar filling the rest.

@@ -77,7 +77,7 @@ int RunInfo(const Options&, TerminalUi& ui) {
   if (Usb_Checking(0) != 1) {
     std::printf("player: does not answer\n");
     std::fflush(stdout);
-    ReportError("no player answers: is it plugged in, and its driver installed?");
+    ReportNoPlayer();
     return kExitFailed;
   }
   std::printf("player: answers\n");

@@ -64,6 +64,16 @@ void ReportLibraryError(const std::string& what, const LibraryError& error) {
   }
 }
 
+void ReportNoPlayer() {
+#ifdef _WIN32
+  ReportError("no player answers: is it plugged in, and its driver installed?");
+#else
+  ReportError(
+      "no player answers: is it plugged in with a working USB cable, and may this user open "
+      "the device?");
+#endif
+}
+
 void ReportError(const std::string& text) {
   std::fprintf(stderr, "playerctl: %s\n", text.c_str());
 }

@@ -20,6 +20,9 @@ LibraryError ReadLibraryError(TerminalUi& ui);
 // "playerctl: <what>: <plain words>" and a second line with the library's code and text.
 void ReportLibraryError(const std::string& what, const LibraryError& error);
 
+// No player answered: what to check on this system.
+void ReportNoPlayer();
+
 // Any other failure: "playerctl: <text>".
 void ReportError(const std::string& text);
 

@@ -31,12 +31,16 @@ int main(int argc, char** argv) {
   std::vector<std::string_view> args(argv + 1, argv + argc);
   auto parsed = ParseArguments(args);
   if (auto* usage = std::get_if<UsageError>(&parsed)) {
-    std::fprintf(stderr, "playerctl: %s\n%.*s(playerctl --help tells more)\n",
-                 usage->message.c_str(), static_cast<int>(UsageLine(usage->command).size()),
-                 UsageLine(usage->command).data());
+    std::fprintf(stderr, "playerctl: %s\n%.*s(%s tells more)\n", usage->message.c_str(),
+                 static_cast<int>(UsageLine(usage->command).size()),
+                 UsageLine(usage->command).data(), HelpCommand(usage->command).c_str());
     return kExitUsage;
   }
   const Options& options = std::get<Options>(parsed);
+  if (options.version) {
+    std::printf("playerctl %s\n", VORPEX_VERSION);
+    return kExitOk;
+  }
   if (options.help) {
     std::fputs(std::string(HelpText(options.command)).c_str(), stdout);
     return kExitOk;
