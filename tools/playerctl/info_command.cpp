@@ -21,10 +21,12 @@ struct OsVersionEntry {
 };
 
 std::optional<OsVersionEntry> BindGetOsVersion() {
+  const std::string name = platform::LibraryFileName("ORVANEUsbDll");
   std::optional<std::string> folder = platform::ProgramFolder();
-  if (!folder) return std::nullopt;
-  auto library = platform::DynamicLibrary::Load(*folder + platform::PathSeparator() +
-                                                platform::LibraryFileName("ORVANEUsbDll"));
+  std::optional<platform::DynamicLibrary> library;
+  if (folder) library = platform::DynamicLibrary::Load(*folder + platform::PathSeparator() + name);
+  // Installed, the library is where the system's loader finds it, not beside the program.
+  if (!library) library = platform::DynamicLibrary::Load(name);
   if (!library) return std::nullopt;
   void* address = library->Find(platform::ExportName("?get_osVersion@@YGXPAD@Z"));
   if (address == nullptr) return std::nullopt;
