@@ -195,7 +195,17 @@ TEST_F(Playerctl, BadFirmwareFilesReachNothing) {
   Outcome corrupt = Run({"--simulate", player, "upgrade", "codec", bad});
   EXPECT_EQ(corrupt.status, 1);
   EXPECT_THAT(corrupt.err, StartsWith("playerctl: the codec upgrade from " + bad + " failed: "));
+  EXPECT_THAT(corrupt.err, StartsWith("playerctl: the codec upgrade from " + bad +
+                                      " failed: not a valid Intel HEX file\n"));
   EXPECT_THAT(corrupt.err, HasSubstr("\n  library error 6, Windows error 13: "));
+  // More than the boot area takes.
+  const std::string big =
+      WriteFile("big.hex", test::HexOf(0, Pattern(8704, 2)) + test::kHexEnd);
+  Outcome tooBig = Run({"--simulate", player, "upgrade", "boot", big});
+  EXPECT_EQ(tooBig.status, 1);
+  EXPECT_THAT(tooBig.err, HasSubstr(" failed: the image is empty, or too large for this area (the "
+                                    "boot area takes at most 8192 bytes from address 0"));
+  EXPECT_THAT(tooBig.err, HasSubstr("\n  library error 6, Windows error 1903: "));
   EXPECT_THAT(corrupt.out, Not(HasSubstr("upgraded")));
 
   EXPECT_TRUE(ReadBytes(player + "/boot.bin").empty());
@@ -203,6 +213,14 @@ TEST_F(Playerctl, BadFirmwareFilesReachNothing) {
 }
 
 TEST_F(Playerctl, WithoutAPlayerNothingAnswers) {
+  // A folder that holds no simulated player is not quietly made one.
+  const std::string nothing = Path("nothing");
+  Outcome none = Run({"--simulate", nothing, "info"});
+  EXPECT_EQ(none.status, 1);
+  EXPECT_EQ(none.err, "playerctl: no simulated player in " + nothing +
+                          "; create one with playerctl sim init " + nothing + "\n");
+  EXPECT_FALSE(fs::exists(nothing));
+
   const std::string player = NewPlayer({"--absent"});
   Outcome info = Run({"--simulate", player, "info"});
   EXPECT_EQ(info.status, 1);

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/file.h"
+#include "platform/process.h"
 #include "platform/terminal.h"
 #include "playersim.h"
 #include "tools/playerctl/arguments.h"
@@ -18,6 +20,13 @@ namespace {
 // --simulate DIR: the simulated player of DIR stands in for the real one, for both libraries.
 bool SelectSimulatedPlayer(const Options& options) {
   if (!options.simulateFolder) return true;
+  // The library would make a fresh player of any folder; a mistyped name should not.
+  const std::string& folder = *options.simulateFolder;
+  if (!vorpex::platform::FileExists(folder + vorpex::platform::PathSeparator() + "player.txt")) {
+    ReportError("no simulated player in " + folder + "; create one with playerctl sim init " +
+                folder);
+    return false;
+  }
   if (PlayerSim_Attach(options.simulateFolder->c_str()) == 1) return true;
   char message[512] = {};
   PlayerSim_GetMessage(message, sizeof message);

@@ -89,9 +89,14 @@ std::string BarLine(const BarState& state, size_t width) {
   }
   auto compose = [&](int keep, size_t barWidth) {
     const size_t filled = barWidth * std::min<uint32_t>(state.percent, 100) / 100;
-    std::string line = "[" + std::string(filled, '#') + std::string(barWidth - filled, '-') + "]";
+    std::string line(1, '[');
+    line.append(filled, '#');
+    line.append(barWidth - filled, '-');
+    line.push_back(']');
     for (const Figure& figure : figures) {
-      if (figure.rank <= keep) line += "  " + figure.text;
+      if (figure.rank > keep) continue;
+      line.append("  ");
+      line.append(figure.text);
     }
     return line;
   };
@@ -108,7 +113,10 @@ std::string FitText(const std::string& text, size_t width) {
   if (width <= 3) return text.substr(0, width);
   const size_t keep = width - 3;
   const size_t tail = keep / 2;
-  return text.substr(0, keep - tail) + "..." + text.substr(text.size() - tail);
+  std::string fitted(text, 0, keep - tail);
+  fitted.append("...");
+  fitted.append(text, text.size() - tail, tail);
+  return fitted;
 }
 
 }  // namespace vorpex::playerctl
