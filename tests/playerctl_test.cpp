@@ -109,7 +109,8 @@ TEST_F(Playerctl, SimInitMakesAPlayerThatInfoDescribes) {
   EXPECT_EQ(info.status, 0) << info.err;
   EXPECT_THAT(info.err, IsEmpty());
   EXPECT_THAT(info.out, HasSubstr("NT family"));
-  EXPECT_THAT(info.out, HasSubstr("\ndriver route: 2000 (device interface class)\nplayer: answers\n"));
+  EXPECT_THAT(info.out,
+              HasSubstr("\ndriver route: 2000 (device interface class)\nplayer: answers\n"));
   EXPECT_THAT(info.out, HasSubstr("device information: 54 45 53 54 20 50 4C 41 59 45 52 20 32 2E "
                                   "30 30 20 20 20 20\n"));
   EXPECT_THAT(info.out, HasSubstr("\"TEST PLAYER 2.00    \"\n"));
@@ -199,8 +200,7 @@ TEST_F(Playerctl, BadFirmwareFilesReachNothing) {
                                       " failed: not a valid Intel HEX file\n"));
   EXPECT_THAT(corrupt.err, HasSubstr("\n  library error 6, Windows error 13: "));
   // More than the boot area takes.
-  const std::string big =
-      WriteFile("big.hex", test::HexOf(0, Pattern(8704, 2)) + test::kHexEnd);
+  const std::string big = WriteFile("big.hex", test::HexOf(0, Pattern(8704, 2)) + test::kHexEnd);
   Outcome tooBig = Run({"--simulate", player, "upgrade", "boot", big});
   EXPECT_EQ(tooBig.status, 1);
   EXPECT_THAT(tooBig.err, HasSubstr(" failed: the image is empty, or too large for this area (the "
@@ -287,7 +287,10 @@ TEST_F(Playerctl, HexToBinWritesTheWholeImageOrNothing) {
       {"text.hex", "hello\n", {}, 1, "playerctl: no Intel HEX records in "},
       {"empty.hex", "", {}, 1, "playerctl: no Intel HEX records in "},
       {"open.hex", test::HexOf(0, data), {}, 0, "has no end-of-file record; converted"},
-      {"low.hex", test::HexOf(0, data) + test::kHexEnd, {"--base", "0x1000"}, 0,
+      {"low.hex",
+       test::HexOf(0, data) + test::kHexEnd,
+       {"--base", "0x1000"},
+       0,
        "lies at or above the base address; "},
   };
   for (const Odd& odd : odds) {
@@ -479,23 +482,27 @@ TEST(TerminalUi, OneUpgradeOnATerminalAndIntoAPipe) {
     size_t columns;
     std::vector<std::string> screen;
   } cases[] = {
-      {true, 120,
+      {true,
+       120,
        {"Codec Upgrade: waited for the player 2.0 s",
         "Codec Upgrade: Codec Area Erasing...  waited for the player 2.0 s",
         "Codec Upgrade: codec.hex  waited for the player 2.0 s",
         "]  100 %  8.0 MB  2.00 MB/s  0:10 in all", ""}},
-      {true, 40,
+      {true,
+       40,
        {"Codec Upgrade: waited 2.0 s", "Codec Area Erasing...  waited 2.0 s",
         "codec.hex  waited 2.0 s", "]  100 %  8.0 MB  0:10 in all", ""}},
-      {false, 0,
+      {false,
+       0,
        {"Codec Upgrade: waited for the player 2.0 s",
         "Codec Upgrade: Codec Area Erasing...  waited for the player 2.0 s",
-        "Codec Upgrade: codec.hex  waited for the player 2.0 s", "Codec Upgrade: 10 %  0.8 / 8.0 MB",
-        "Codec Upgrade: 20 %  1.6 / 8.0 MB", "Codec Upgrade: 30 %  2.4 / 8.0 MB",
-        "Codec Upgrade: 40 %  3.2 / 8.0 MB", "Codec Upgrade: 50 %  4.0 / 8.0 MB",
-        "Codec Upgrade: 60 %  4.8 / 8.0 MB", "Codec Upgrade: 70 %  5.6 / 8.0 MB",
-        "Codec Upgrade: 80 %  6.4 / 8.0 MB", "Codec Upgrade: 90 %  7.2 / 8.0 MB",
-        "Codec Upgrade: 100 %  8.0 MB  2.00 MB/s  0:10 in all", ""}},
+        "Codec Upgrade: codec.hex  waited for the player 2.0 s",
+        "Codec Upgrade: 10 %  0.8 / 8.0 MB", "Codec Upgrade: 20 %  1.6 / 8.0 MB",
+        "Codec Upgrade: 30 %  2.4 / 8.0 MB", "Codec Upgrade: 40 %  3.2 / 8.0 MB",
+        "Codec Upgrade: 50 %  4.0 / 8.0 MB", "Codec Upgrade: 60 %  4.8 / 8.0 MB",
+        "Codec Upgrade: 70 %  5.6 / 8.0 MB", "Codec Upgrade: 80 %  6.4 / 8.0 MB",
+        "Codec Upgrade: 90 %  7.2 / 8.0 MB", "Codec Upgrade: 100 %  8.0 MB  2.00 MB/s  0:10 in all",
+        ""}},
   };
   for (const Case& c : cases) {
     std::FILE* out = std::fopen(VORPEX_TEST_TMP "/terminal-ui.txt", "w+b");
@@ -503,8 +510,8 @@ TEST(TerminalUi, OneUpgradeOnATerminalAndIntoAPipe) {
     double clock = 0;
     size_t redraws = 0;
     {
-      playerctl::TerminalUi ui(out, {c.terminal, false, [&] { return c.columns; },
-                                     [&] { return clock; }});
+      playerctl::TerminalUi ui(
+          out, {c.terminal, false, [&] { return c.columns; }, [&] { return clock; }});
       ui.Install();
       ShowAnUpgrade(clock, 8 << 20, 2 << 20);
       redraws = ui.Redraws();
@@ -530,7 +537,8 @@ TEST(TerminalUi, OneUpgradeOnATerminalAndIntoAPipe) {
       EXPECT_LE(redraws, 50u);
       EXPECT_GE(redraws, 30u);
       EXPECT_LE(drawn.size(), redraws * c.columns + 400);
-      EXPECT_THAT(drawn, HasSubstr(c.columns > 80 ? "  waiting for the player..." : "  waiting..."));
+      EXPECT_THAT(drawn,
+                  HasSubstr(c.columns > 80 ? "  waiting for the player..." : "  waiting..."));
       if (c.columns > 80) {
         EXPECT_THAT(drawn, HasSubstr("  0:02 left"));
       }

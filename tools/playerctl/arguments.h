@@ -25,7 +25,7 @@ struct SimOptions {
 
 struct Options {
   Command command = Command::kNone;
-  bool help = false;   // --help: the command's help text, nothing else
+  bool help = false;     // --help: the command's help text, nothing else
   bool version = false;  // --version: the program's version, nothing else
   bool quiet = false;    // --quiet, -q: no progress and no success messages
   std::optional<std::string> simulateFolder;

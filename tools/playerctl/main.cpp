@@ -59,7 +59,9 @@ int main(int argc, char** argv) {
   TerminalUiSetup setup;
   setup.terminal = vorpex::platform::IsTerminal(StandardStream::kOutput);
   setup.quiet = options.quiet;
-  setup.columns = [] { return vorpex::platform::CurrentTerminalColumns(StandardStream::kOutput, 80); };
+  setup.columns = [] {
+    return vorpex::platform::CurrentTerminalColumns(StandardStream::kOutput, 80);
+  };
   TerminalUi ui(stdout, std::move(setup));
   ui.Install();
   switch (options.command) {

@@ -29,9 +29,9 @@ struct BarState {
   uint32_t percent = 0;
   uint64_t done = 0;
   uint64_t total = 0;
-  double bytesPerSecond = 0;              // 0: not known yet
-  std::optional<uint32_t> secondsLeft;    // while running
-  std::optional<uint32_t> secondsInAll;   // at the end, instead of the time left
+  double bytesPerSecond = 0;             // 0: not known yet
+  std::optional<uint32_t> secondsLeft;   // while running
+  std::optional<uint32_t> secondsInAll;  // at the end, instead of the time left
 };
 
 // "[#####-----]  50 %  4.0 / 8.0 MB  3.10 MB/s  0:03 left" in at most `width` characters, or at

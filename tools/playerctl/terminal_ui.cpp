@@ -121,8 +121,7 @@ void TerminalUi::SetProgressStatus(void* context, void* window, const char* stat
   ui.Redraw(true);
 }
 
-void TerminalUi::SetProgressPercent(void* context, void* window, const char*,
-                                    uint32_t position) {
+void TerminalUi::SetProgressPercent(void* context, void* window, const char*, uint32_t position) {
   TerminalUi& ui = Self(context);
   if (window != &ui.progressWindow_) return;
   ui.Moved(position);

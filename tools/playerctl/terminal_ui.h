@@ -91,7 +91,7 @@ class TerminalUi {
   double phaseStart_ = 0;
   bool phaseShown_ = false;  // its line is printed
   uint32_t low_ = 0, high_ = 0, position_ = 0;
-  bool moved_ = false;  // bytes moved since the range was set
+  bool moved_ = false;                               // bytes moved since the range was set
   std::deque<std::pair<double, uint32_t>> samples_;  // (seconds, position) of the last moments
   double movedSince_ = 0;
   uint32_t movedFrom_ = 0;
