@@ -57,9 +57,11 @@ std::optional<std::string> LibraryBinder::Bind() {
   // The device library first: it brings the chip library in as its own dependency.
   std::optional<platform::DynamicLibrary> device =
       platform::DynamicLibrary::Load(deviceLibraryPath_);
-  if (!device) return "Cannot load " + deviceLibraryPath_;
+  if (!device)
+    return "Cannot load " + deviceLibraryPath_ + ": " + platform::DynamicLibrary::LoadError();
   std::optional<platform::DynamicLibrary> chip = platform::DynamicLibrary::Load(chipLibraryPath_);
-  if (!chip) return "Cannot load " + chipLibraryPath_;
+  if (!chip)
+    return "Cannot load " + chipLibraryPath_ + ": " + platform::DynamicLibrary::LoadError();
 
   auto entry = std::make_shared<EntryPoints>();
   std::optional<std::string> failure;
