@@ -1,7 +1,9 @@
 // The progress window and strings lent to the device library.
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
 
+#include "chiplib/hex_convert.h"
 #include "chiplib/progress_window.h"
 #include "chiplib/state.h"
 #include "platform/clock.h"
@@ -54,6 +56,20 @@ void VORPEX_CC VorpexShared_LocalTime(VorpexLocalTime* time) {
   vorpex::platform::LocalTime now = vorpex::platform::CurrentLocalTime();
   *time = VorpexLocalTime{now.year, now.month, now.dayOfWeek, now.day,
                           now.hour, now.minute, now.second, now.milliseconds};
+}
+
+int32_t VORPEX_CC VorpexShared_ConvertHexForUpgrade(const char* sourcePath,
+                                                    const char* destinationPath, uint32_t base) {
+  return ConvertHexForUpgrade(sourcePath, destinationPath, base);
+}
+
+uint32_t VORPEX_CC VorpexShared_ErrorDetail(char* buffer, uint32_t limit) {
+  if (buffer == nullptr || limit == 0) return 0;
+  const std::string& detail = GetState().errorDetail;
+  const size_t length = std::min<size_t>(detail.size(), limit - 1);
+  std::memcpy(buffer, detail.data(), length);
+  buffer[length] = '\0';
+  return static_cast<uint32_t>(length);
 }
 
 }  // extern "C"

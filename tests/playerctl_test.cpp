@@ -186,6 +186,15 @@ TEST_F(Playerctl, BadFirmwareFilesReachNothing) {
   EXPECT_THAT(corrupt.err, HasSubstr("\n  library error 6, Windows error 13: "));
   EXPECT_THAT(corrupt.out, Not(HasSubstr("upgraded")));
 
+  // Cut short at a line end: every record is good, the end-of-file record is missing.
+  const std::string cut = WriteFile("cut.hex", test::HexOf(0x2000, Pattern(600, 2)));
+  Outcome shortFile = Run({"--simulate", player, "upgrade", "codec", cut});
+  EXPECT_EQ(shortFile.status, 1);
+  EXPECT_THAT(shortFile.err, HasSubstr("\n  library error 6, Windows error 13: "));
+  EXPECT_THAT(shortFile.err, HasSubstr("\n  The firmware file " + cut +
+                                       " ends without its end-of-file record: it was cut short. "
+                                       "Nothing was sent to the player.\n"));
+
   EXPECT_TRUE(ReadBytes(player + "/boot.bin").empty());
   EXPECT_TRUE(ReadBytes(player + "/codec.bin").empty());
 }
@@ -231,6 +240,12 @@ TEST_F(Playerctl, HexToBinWritesTheWholeImageOrNothing) {
   EXPECT_THAT(bad.err, StartsWith("playerctl: " + truncated + " is not a valid Intel HEX file"));
   EXPECT_EQ(ReadBytes(out), before);
   EXPECT_FALSE(fs::exists(out + ".partial"));
+
+  // The HEX file is never its own image, by whatever name.
+  Outcome same = Run({"hex2bin", hex, work_ + "/./" + fs::path(hex).filename().string()});
+  EXPECT_EQ(same.status, 1);
+  EXPECT_THAT(same.err, HasSubstr("is the HEX file itself"));
+  EXPECT_EQ(ReadText(hex).substr(0, 1), ":");
 
   Outcome missing = Run({"hex2bin", Path("none.hex"), Path("none.bin")});
   EXPECT_EQ(missing.status, 1);

@@ -2,6 +2,7 @@
 
 #include "ORVANEUsbDll.h"
 #include "VORPEXUSB.h"
+#include "vorpex_shared.h"
 #include "tools/playerctl/commands.h"
 #include "tools/playerctl/library_error.h"
 
@@ -24,10 +25,16 @@ int RunUpgrade(const Options& options, TerminalUi& ui) {
   const int32_t upgraded =
       Usb_UpgradeFirmware(nullptr, nullptr, options.upgradeKind, 0, path.c_str(), path.c_str());
   LibraryError error;
-  if (upgraded != 1) error = ReadLibraryError(ui);
+  char detail[1024] = {};
+  if (upgraded != 1) {
+    error = ReadLibraryError(ui);
+    VorpexShared_ErrorDetail(detail, sizeof detail);
+  }
   Usb_Close(0);
   if (upgraded != 1) {
     ReportLibraryError("the " + area + " upgrade from " + path + " failed", error);
+    // A firmware file that does not convert: why, in plain words; the player was not touched.
+    if (detail[0] != '\0') std::fprintf(stderr, "  %s Nothing was sent to the player.\n", detail);
     return kExitFailed;
   }
   if (!options.quiet) {
