@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/interrupt.h"
 #include "platform/terminal.h"
 #include "playersim.h"
 #include "tools/playerctl/arguments.h"
@@ -28,6 +29,8 @@ bool SelectSimulatedPlayer(const Options& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // A reader that went away (playerctl ... | head) makes output fail, never an upgrade.
+  vorpex::platform::IgnoreBrokenPipe();
   std::vector<std::string_view> args(argv + 1, argv + argc);
   auto parsed = ParseArguments(args);
   if (auto* usage = std::get_if<UsageError>(&parsed)) {

@@ -1,10 +1,12 @@
 #include <cstdio>
+#include <optional>
 
 #include "ORVANEUsbDll.h"
 #include "VORPEXUSB.h"
-#include "vorpex_shared.h"
 #include "tools/playerctl/commands.h"
 #include "tools/playerctl/library_error.h"
+#include "tools/playerctl/upgrade_guard.h"
+#include "vorpex_shared.h"
 
 namespace vorpex::playerctl {
 
@@ -22,8 +24,11 @@ int RunUpgrade(const Options& options, TerminalUi& ui) {
     return kExitFailed;
   }
   // The upgrade program passes the path as the fifth argument as well; the sixth counts.
+  std::optional<UpgradeGuard> guard(std::in_place, ui.Hooks());
   const int32_t upgraded =
       Usb_UpgradeFirmware(nullptr, nullptr, options.upgradeKind, 0, path.c_str(), path.c_str());
+  const bool interrupted = guard->Interrupted();
+  guard.reset();
   LibraryError error;
   char detail[1024] = {};
   if (upgraded != 1) {
@@ -35,13 +40,13 @@ int RunUpgrade(const Options& options, TerminalUi& ui) {
     ReportLibraryError("the " + area + " upgrade from " + path + " failed", error);
     // A firmware file that does not convert: why, in plain words; the player was not touched.
     if (detail[0] != '\0') std::fprintf(stderr, "  %s Nothing was sent to the player.\n", detail);
-    return kExitFailed;
+    return interrupted ? kExitInterrupted : kExitFailed;
   }
   if (!options.quiet) {
     std::printf("The %s was upgraded from %s. Unplug the player and plug it in again.\n",
                 area.c_str(), path.c_str());
   }
-  return kExitOk;
+  return interrupted ? kExitInterrupted : kExitOk;
 }
 
 }  // namespace vorpex::playerctl
