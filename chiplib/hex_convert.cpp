@@ -111,7 +111,15 @@ HexConversion ConvertHex(const char* sourcePath, const char* destinationPath, ui
       platform::File::Open(destinationPath, platform::Access::kWrite, platform::Share::kRead,
                            platform::Disposition::kCreateAlways);
   if (!destination) return {HexOutcome::kDestinationUnwritable, platform::LastError()};
-  HexConversion result = Convert(*source, *destination, base, requireEndOfFile);
+  HexConversion result;
+  try {
+    result = Convert(*source, *destination, base, requireEndOfFile);
+  } catch (...) {
+    // Out of memory half-way: the export reports it, and no cut-off image stays behind.
+    destination->Close();
+    platform::RemoveFile(destinationPath);
+    throw;
+  }
   destination->Close();
   // A corrupt or cut-off image must never reach the player: leave nothing behind.
   if (result.outcome != HexOutcome::kConverted) platform::RemoveFile(destinationPath);

@@ -3,8 +3,11 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
+#include <optional>
 
 #include "chiplib/driver_select.h"
+#include "chiplib/error_state.h"
+#include "chiplib/export_barrier.h"
 #include "chiplib/state.h"
 #include "platform/clock.h"
 #include "platform/file.h"
@@ -45,6 +48,22 @@ sim::PlayerSettings FromC(const PlayerSimSettings& c) {
   return s;
 }
 
+// The aimable kinds among the one-shot faults.
+std::optional<sim::AimKind> OneShotKind(int32_t fault) {
+  switch (fault) {
+    case PLAYERSIM_FAULT_REFUSE_NEXT_REPLY:
+      return sim::AimKind::kRefuseReply;
+    case PLAYERSIM_FAULT_DROP_NEXT_REPLY:
+      return sim::AimKind::kDropReply;
+    case PLAYERSIM_FAULT_SHORT_TRANSFER:
+      return sim::AimKind::kShortTransfer;
+    case PLAYERSIM_FAULT_STALL_TRANSFER:
+      return sim::AimKind::kStallTransfer;
+    default:
+      return std::nullopt;
+  }
+}
+
 uint32_t CopyOut(std::span<const uint8_t> from, uint8_t* buffer, uint32_t capacity) {
   if (buffer != nullptr) std::copy_n(from.begin(), std::min<size_t>(capacity, from.size()), buffer);
   return static_cast<uint32_t>(from.size());
@@ -55,139 +74,173 @@ uint32_t CopyOut(std::span<const uint8_t> from, uint8_t* buffer, uint32_t capaci
 extern "C" {
 
 void VORPEX_CC PlayerSim_DefaultSettings(PlayerSimSettings* settings) {
-  if (settings == nullptr) return;
-  const sim::PlayerSettings s;
-  *settings = PlayerSimSettings{};
-  settings->size = sizeof(PlayerSimSettings);
-  settings->capacityM = s.capacity[0];
-  settings->capacityS = s.capacity[1];
-  settings->driverVersion = s.driverVersion;
-  settings->playerPresent = s.present ? 1 : 0;
-  settings->refuseRegistration = s.refuseRegistration ? 1 : 0;
-  settings->endpointCount = s.endpointCount;
-  std::copy(s.deviceInfo.begin(), s.deviceInfo.end(), settings->deviceInfo);
-  settings->interfaceCount = s.interfaceCount;
-  settings->refuseOpenMask = s.refuseOpenMask;
-  settings->configurationLength = s.configurationLength;
-  std::copy(s.endpointAddresses.begin(), s.endpointAddresses.end(), settings->endpointAddresses);
+  RunExport(chip::SetError, [&] {
+    if (settings == nullptr) return;
+    const sim::PlayerSettings s;
+    *settings = PlayerSimSettings{};
+    settings->size = sizeof(PlayerSimSettings);
+    settings->capacityM = s.capacity[0];
+    settings->capacityS = s.capacity[1];
+    settings->driverVersion = s.driverVersion;
+    settings->playerPresent = s.present ? 1 : 0;
+    settings->refuseRegistration = s.refuseRegistration ? 1 : 0;
+    settings->endpointCount = s.endpointCount;
+    std::copy(s.deviceInfo.begin(), s.deviceInfo.end(), settings->deviceInfo);
+    settings->interfaceCount = s.interfaceCount;
+    settings->refuseOpenMask = s.refuseOpenMask;
+    settings->configurationLength = s.configurationLength;
+    std::copy(s.endpointAddresses.begin(), s.endpointAddresses.end(), settings->endpointAddresses);
+  });
 }
 
 int32_t VORPEX_CC PlayerSim_CreateStateDir(const char* dir, const PlayerSimSettings* settings) {
-  std::string& message = chip::GetState().simulator.message;
-  if (dir == nullptr || settings == nullptr || !KnownSettingsSize(settings->size)) {
-    message = "no directory, or settings of another size";
-    return 0;
-  }
-  try {
+  return RunExport(chip::SetError, 0, [&]() -> int32_t {
+    std::string& message = chip::GetState().simulator.message;
+    if (dir == nullptr || settings == nullptr || !KnownSettingsSize(settings->size)) {
+      message = "no directory, or settings of another size";
+      return 0;
+    }
     std::string error;
     if (!sim::CreateStateDir(dir, FromC(*settings), error)) {
       message = error;
       return 0;
     }
     return 1;
-  } catch (...) {
-    message = "out of memory";
-    return 0;
-  }
+  });
 }
 
 int32_t VORPEX_CC PlayerSim_Attach(const char* dir) {
-  if (dir == nullptr) return 0;
-  try {
+  return RunExport(chip::SetError, 0, [&]() -> int32_t {
+    if (dir == nullptr) return 0;
     return chip::AttachSimulator(dir) ? 1 : 0;
+  });
+}
+
+void VORPEX_CC PlayerSim_Detach(void) {
+  RunExport(chip::SetError, [&] { chip::DetachSimulator(); });
+}
+
+int32_t VORPEX_CC PlayerSim_IsAttached(void) {
+  return RunExport(chip::SetError, 0, [&]() -> int32_t { return Attached() != nullptr ? 1 : 0; });
+}
+
+uint32_t VORPEX_CC PlayerSim_GetMessage(char* buffer, uint32_t size) {
+  return RunExport(chip::SetError, 0, [&]() -> uint32_t {
+    const std::string* source = &chip::GetState().simulator.message;
+    if (source->empty() && Attached() != nullptr) source = &Attached()->lastSaveError();
+    const std::string& message = *source;
+    if (buffer != nullptr && size > 0) {
+      const size_t n = std::min<size_t>(size - 1, message.size());
+      std::memcpy(buffer, message.data(), n);
+      buffer[n] = '\0';
+    }
+    return static_cast<uint32_t>(message.size());
+  });
+}
+
+int32_t VORPEX_CC PlayerSim_SetFault(int32_t fault, uint32_t value) {
+  return RunExport(chip::SetError, 0, [&]() -> int32_t {
+    sim::Player* player = Attached();
+    if (player == nullptr) return 0;
+    const bool on = value != 0;
+    if (fault == PLAYERSIM_FAULT_UNPLUG) {
+      if (!on) player->faults.aimed.Clear(sim::AimKind::kUnplug);
+      player->SetUnplugged(on);
+    } else if (fault == PLAYERSIM_FAULT_MEMORY_FULL) {
+      player->model().memoryFull = on;
+    } else if (fault == PLAYERSIM_FAULT_SLOW_DEVICE) {
+      player->faults.slowMs = value;
+    } else if (const auto kind = OneShotKind(fault)) {
+      // The one-shot kinds strike at the next reply or transfer.
+      if (!on) {
+        player->model().replyFaults.Clear(*kind);
+        player->faults.aimed.Clear(*kind);
+      } else {
+        const bool reply = *kind == sim::AimKind::kRefuseReply || *kind == sim::AimKind::kDropReply;
+        player->Aim({*kind, reply ? sim::AimAt::kReply : sim::AimAt::kTransfer, 1});
+      }
+    } else {
+      return 0;
+    }
+    return 1;
+  });
+}
+
+int32_t VORPEX_CC PlayerSim_AimFault(int32_t fault, int32_t target, uint32_t count, uint8_t letter,
+                                     uint8_t code) {
+  sim::Player* player = Attached();
+  const auto kind = fault == PLAYERSIM_FAULT_UNPLUG ? sim::AimKind::kUnplug : OneShotKind(fault);
+  if (player == nullptr || !kind || target < PLAYERSIM_AT_REPLY || target > PLAYERSIM_AT_COMMAND) {
+    return 0;
+  }
+  static constexpr sim::AimAt kTargets[] = {sim::AimAt::kReply, sim::AimAt::kTransfer,
+                                            sim::AimAt::kTransferOut, sim::AimAt::kTransferIn,
+                                            sim::AimAt::kCommand};
+  try {
+    return player->Aim({*kind, kTargets[target - PLAYERSIM_AT_REPLY], count, letter, code}) ? 1 : 0;
   } catch (...) {
     return 0;
   }
 }
 
-void VORPEX_CC PlayerSim_Detach(void) {
-  chip::DetachSimulator();
-}
-
-int32_t VORPEX_CC PlayerSim_IsAttached(void) {
-  return Attached() != nullptr ? 1 : 0;
-}
-
-uint32_t VORPEX_CC PlayerSim_GetMessage(char* buffer, uint32_t size) {
-  const std::string* source = &chip::GetState().simulator.message;
-  if (source->empty() && Attached() != nullptr) source = &Attached()->lastSaveError();
-  const std::string& message = *source;
-  if (buffer != nullptr && size > 0) {
-    const size_t n = std::min<size_t>(size - 1, message.size());
-    std::memcpy(buffer, message.data(), n);
-    buffer[n] = '\0';
-  }
-  return static_cast<uint32_t>(message.size());
-}
-
-int32_t VORPEX_CC PlayerSim_SetFault(int32_t fault, uint32_t value) {
+int32_t VORPEX_CC PlayerSim_SetDirectoryHeader(int32_t memory, int32_t entries, int32_t slots) {
   sim::Player* player = Attached();
-  if (player == nullptr) return 0;
-  const bool on = value != 0;
-  switch (fault) {
-    case PLAYERSIM_FAULT_UNPLUG:
-      player->SetUnplugged(on);
-      break;
-    case PLAYERSIM_FAULT_REFUSE_NEXT_REPLY:
-      player->model().refuseNextReply = on;
-      break;
-    case PLAYERSIM_FAULT_DROP_NEXT_REPLY:
-      player->model().dropNextReply = on;
-      break;
-    case PLAYERSIM_FAULT_SHORT_TRANSFER:
-      player->faults.shortNext = on;
-      break;
-    case PLAYERSIM_FAULT_STALL_TRANSFER:
-      player->faults.stallNext = on;
-      break;
-    case PLAYERSIM_FAULT_MEMORY_FULL:
-      player->model().memoryFull = on;
-      break;
-    case PLAYERSIM_FAULT_SLOW_DEVICE:
-      player->faults.slowMs = value;
-      break;
-    default:
-      return 0;
+  auto valid = [](int32_t n) { return n >= -1 && n <= 0xFFFF; };
+  if (player == nullptr || (memory != 0 && memory != 1) || !valid(entries) || !valid(slots)) {
+    return 0;
   }
+  auto announced = [](int32_t n) {
+    return n < 0 ? std::nullopt : std::optional(static_cast<uint16_t>(n));
+  };
+  player->model().headerOverrides[static_cast<size_t>(memory)] = {announced(entries),
+                                                                  announced(slots)};
   return 1;
 }
 
 void VORPEX_CC PlayerSim_ClearFaults(void) {
-  sim::Player* player = Attached();
-  if (player == nullptr) return;
-  player->faults = {};
-  player->model().refuseNextReply = false;
-  player->model().dropNextReply = false;
-  player->model().memoryFull = false;
+  RunExport(chip::SetError, [&] {
+    sim::Player* player = Attached();
+    if (player == nullptr) return;
+    player->faults = {};
+    player->model().replyFaults.Clear();
+    player->model().memoryFull = false;
+    player->model().headerOverrides = {};
+  });
 }
 
 uint32_t VORPEX_CC PlayerSim_LogCount(void) {
-  sim::Player* player = Attached();
-  return player == nullptr ? 0 : static_cast<uint32_t>(player->log().entries().size());
+  return RunExport(chip::SetError, 0, [&]() -> uint32_t {
+    sim::Player* player = Attached();
+    return player == nullptr ? 0 : static_cast<uint32_t>(player->log().entries().size());
+  });
 }
 
 int32_t VORPEX_CC PlayerSim_LogEntry(uint32_t index, PlayerSimLogEntry* entry, uint8_t* bytes,
                                      uint32_t capacity) {
-  sim::Player* player = Attached();
-  if (player == nullptr || entry == nullptr || entry->size != sizeof(PlayerSimLogEntry)) return 0;
-  const auto& entries = player->log().entries();
-  if (index >= entries.size()) return 0;
-  const sim::LogEntry& e = entries[index];
-  entry->kind = static_cast<int32_t>(e.kind);
-  entry->pipe = e.pipe;
-  entry->ok = e.ok ? 1 : 0;
-  entry->length = CopyOut(e.bytes, bytes, capacity);
-  return 1;
+  return RunExport(chip::SetError, 0, [&]() -> int32_t {
+    sim::Player* player = Attached();
+    if (player == nullptr || entry == nullptr || entry->size != sizeof(PlayerSimLogEntry)) return 0;
+    const auto& entries = player->log().entries();
+    if (index >= entries.size()) return 0;
+    const sim::LogEntry& e = entries[index];
+    entry->kind = static_cast<int32_t>(e.kind);
+    entry->pipe = e.pipe;
+    entry->ok = e.ok ? 1 : 0;
+    entry->length = CopyOut(e.bytes, bytes, capacity);
+    return 1;
+  });
 }
 
 void VORPEX_CC PlayerSim_ClearLog(void) {
-  if (sim::Player* player = Attached()) player->log().Clear();
+  RunExport(chip::SetError, [&] {
+    if (sim::Player* player = Attached()) player->log().Clear();
+  });
 }
 
 int32_t VORPEX_CC PlayerSim_WriteLog(const char* path) {
-  sim::Player* player = Attached();
-  if (player == nullptr || path == nullptr) return 0;
-  try {
+  return RunExport(chip::SetError, 0, [&]() -> int32_t {
+    sim::Player* player = Attached();
+    if (player == nullptr || path == nullptr) return 0;
     const std::string text = player->log().Text();
     auto file = platform::File::Open(path, platform::Access::kWrite, platform::Share::kNone,
                                      platform::Disposition::kCreateAlways);
@@ -195,64 +248,76 @@ int32_t VORPEX_CC PlayerSim_WriteLog(const char* path) {
                        std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()))
                ? 1
                : 0;
-  } catch (...) {
-    return 0;
-  }
+  });
 }
 
 uint32_t VORPEX_CC PlayerSim_Violations(void) {
-  sim::Player* player = Attached();
-  return player == nullptr ? 0 : player->violations();
+  return RunExport(chip::SetError, 0, [&]() -> uint32_t {
+    sim::Player* player = Attached();
+    return player == nullptr ? 0 : player->violations();
+  });
 }
 
 void VORPEX_CC PlayerSim_DriverUse(uint32_t* handles, uint32_t* devices) {
-  const auto& driver = chip::GetState().simulator.driver;
-  if (handles != nullptr) *handles = driver ? static_cast<uint32_t>(driver->OpenHandles()) : 0;
-  if (devices != nullptr)
-    *devices = driver ? static_cast<uint32_t>(driver->RegisteredDevices()) : 0;
+  RunExport(chip::SetError, [&] {
+    const auto& driver = chip::GetState().simulator.driver;
+    if (handles != nullptr) *handles = driver ? static_cast<uint32_t>(driver->OpenHandles()) : 0;
+    if (devices != nullptr)
+      *devices = driver ? static_cast<uint32_t>(driver->RegisteredDevices()) : 0;
+  });
 }
 
 uint32_t VORPEX_CC PlayerSim_Vizu10Handles(void) {
-  const auto& face = chip::GetState().simulator.vizu10;
-  return face ? static_cast<uint32_t>(face->OpenHandles()) : 0;
+  return RunExport(chip::SetError, 0, [&]() -> uint32_t {
+    const auto& face = chip::GetState().simulator.vizu10;
+    return face ? static_cast<uint32_t>(face->OpenHandles()) : 0;
+  });
 }
 
 void VORPEX_CC PlayerSim_UseVirtualTime(int32_t on) {
-  if (on) {
-    platform::UseVirtualClock(1000000, {2005, 3, 1, 7, 14, 30, 58, 0});
-  } else {
-    platform::UseRealClock();
-  }
+  RunExport(chip::SetError, [&] {
+    if (on) {
+      platform::UseVirtualClock(1000000, {2005, 3, 1, 7, 14, 30, 58, 0});
+    } else {
+      platform::UseRealClock();
+    }
+  });
 }
 
 uint64_t VORPEX_CC PlayerSim_ElapsedMs(void) {
-  return platform::VirtualElapsedMs();
+  return RunExport(chip::SetError, 0, [&]() -> uint64_t { return platform::VirtualElapsedMs(); });
 }
 
 uint64_t VORPEX_CC PlayerSim_BusyMicroseconds(void) {
-  const auto& driver = chip::GetState().simulator.driver;
-  return driver ? driver->BusyNanoseconds() / 1000 : 0;
+  return RunExport(chip::SetError, 0, [&]() -> uint64_t {
+    const auto& driver = chip::GetState().simulator.driver;
+    return driver ? driver->BusyNanoseconds() / 1000 : 0;
+  });
 }
 
 uint32_t VORPEX_CC PlayerSim_ReadArea(int32_t area, uint8_t* buffer, uint32_t capacity) {
-  sim::Player* player = Attached();
-  if (player == nullptr || (area != 0 && area != 1)) return 0;
-  const auto& data = player->model().data();
-  return CopyOut(area == 0 ? data.bootArea : data.codecArea, buffer, capacity);
+  return RunExport(chip::SetError, 0, [&]() -> uint32_t {
+    sim::Player* player = Attached();
+    if (player == nullptr || (area != 0 && area != 1)) return 0;
+    const auto& data = player->model().data();
+    return CopyOut(area == 0 ? data.bootArea : data.codecArea, buffer, capacity);
+  });
 }
 
 int32_t VORPEX_CC PlayerSim_UpgradeMode(void) {
-  sim::Player* player = Attached();
-  if (player == nullptr || !player->model().upgradeMode()) return -1;
-  return player->model().upgradeModeByte();
+  return RunExport(chip::SetError, -1, [&]() -> int32_t {
+    sim::Player* player = Attached();
+    if (player == nullptr || !player->model().upgradeMode()) return -1;
+    return player->model().upgradeModeByte();
+  });
 }
 
 int32_t VORPEX_CC PlayerSim_AddSlot(int32_t memory, const uint8_t* slot, const uint8_t* data,
                                     uint32_t size) {
-  sim::Player* player = Attached();
-  if (player == nullptr || (memory != 0 && memory != 1) || slot == nullptr) return 0;
-  if (data == nullptr && size != 0) return 0;
-  try {
+  return RunExport(chip::SetError, 0, [&]() -> int32_t {
+    sim::Player* player = Attached();
+    if (player == nullptr || (memory != 0 && memory != 1) || slot == nullptr) return 0;
+    if (data == nullptr && size != 0) return 0;
     sim::StoredSlot stored;
     std::copy_n(slot, protocol::kSlotSize, stored.raw.begin());
     const bool file = protocol::IsFileSlot(stored.raw);
@@ -260,19 +325,28 @@ int32_t VORPEX_CC PlayerSim_AddSlot(int32_t memory, const uint8_t* slot, const u
     if (!file && size != 0) return 0;
     if (data != nullptr) stored.data.assign(data, data + size);
     return player->AddSlot(memory, std::move(stored)) ? 1 : 0;
-  } catch (...) {
-    return 0;
-  }
+  });
 }
 
 uint32_t VORPEX_CC PlayerSim_ReadFile(int32_t memory, uint32_t index, uint8_t* buffer,
                                       uint32_t capacity) {
+  return RunExport(chip::SetError, 0xFFFFFFFF, [&]() -> uint32_t {
+    sim::Player* player = Attached();
+    if (player == nullptr || (memory != 0 && memory != 1)) return 0xFFFFFFFF;
+    const sim::Memory& m = player->model().data().memories[static_cast<size_t>(memory)];
+    const auto slot = m.SlotOfEntry(index);
+    if (!slot) return 0xFFFFFFFF;
+    return CopyOut(m.slots[*slot].data, buffer, capacity);
+  });
+}
+
+int32_t VORPEX_CC PlayerSim_ReadSlot(int32_t memory, uint32_t slot, uint8_t* raw) {
   sim::Player* player = Attached();
-  if (player == nullptr || (memory != 0 && memory != 1)) return 0xFFFFFFFF;
+  if (player == nullptr || (memory != 0 && memory != 1) || raw == nullptr) return 0;
   const sim::Memory& m = player->model().data().memories[static_cast<size_t>(memory)];
-  const auto slot = m.SlotOfEntry(index);
-  if (!slot) return 0xFFFFFFFF;
-  return CopyOut(m.slots[*slot].data, buffer, capacity);
+  if (slot >= m.slots.size()) return 0;
+  CopyOut(m.slots[slot].raw, raw, protocol::kSlotSize);
+  return 1;
 }
 
 }  // extern "C"

@@ -16,9 +16,9 @@ namespace vorpex::sim {
 
 struct Faults {
   bool unplugged = false;  // every transfer fails at once; a scan finds no player
-  bool shortNext = false;  // the next bulk transfer moves half its 512-byte units
-  bool stallNext = false;  // the next bulk transfer moves nothing and fails after its time-out
   uint32_t slowMs = 0;     // every bulk transfer takes this long (failing past its time-out)
+  // Short and stalled transfers and unplugs aimed at a bulk transfer (any target but kReply).
+  AimedFaults aimed;
 };
 
 // A real wait for a time-out never lasts longer than this (virtual time waits it all).
@@ -47,8 +47,13 @@ class Player {
   bool Abort(uint32_t pipe, std::vector<uint8_t> bytes);
 
   // Appends a raw directory slot (with its file's data) to memory 0 or 1 and saves; false when
-  // the memory has no room for another slot or file.
+  // the memory has no room for another slot, another file or the file's bytes.
   bool AddSlot(int memory, StoredSlot slot);
+
+  // Arms a fault aimed at one exchange: reply faults go to the model, the others stay here.
+  // False when the kind cannot strike at that target (a reply fault at a transfer, a transfer
+  // fault at a reply) or a counted target has a count of 0.
+  bool Aim(const AimedFault& fault);
 
   PlayerModel& model() { return model_; }
   WireLog& log() { return log_; }
@@ -67,7 +72,9 @@ class Player {
   // Waits `ms` (virtual time advances; real time is bounded by kLongestRealWaitMs).
   static void Wait(uint32_t ms);
   // Slow device and stall: true when the transfer may go ahead.
-  bool Pace(uint32_t timeoutMs);
+  bool Pace(uint32_t timeoutMs, bool stall);
+  // The aimed fault, if any, that strikes at this transfer; an unplug takes effect at once.
+  std::optional<AimKind> StrikeTransfer(AimAt direction, std::span<const uint8_t> out);
   void SaveIfChanged();
 
   PlayerModel model_;

@@ -437,4 +437,22 @@ TEST(TerminalUi, QuietShowsNothingAndMessagesCanBeTaken) {
   std::fclose(out);
 }
 
+TEST_F(Playerctl, Mp3InfoTellsEachFilesLayerAndBitRate) {
+  const std::string fixtures = VORPEX_MP3_FIXTURES;
+  const std::string l3 = fixtures + "/m25-12000-64.mp3";
+  const std::string l2 = fixtures + "/l2-48000-192.mp2";
+  const std::string text = WriteFile("notes.txt", std::string(30000, 'x'));
+  const std::string missing = Path("missing.mp3");
+
+  Outcome good = Run({"mp3info", l3, l2});
+  EXPECT_EQ(good.status, 0) << good.err;
+  EXPECT_EQ(good.out, l3 + ": Layer III, 64 kbit/s\n" + l2 + ": Layer II, 192 kbit/s\n");
+
+  Outcome mixed = Run({"mp3info", text, l3, missing});
+  EXPECT_EQ(mixed.status, 1);
+  EXPECT_EQ(mixed.out, l3 + ": Layer III, 64 kbit/s\n");
+  EXPECT_THAT(mixed.err, HasSubstr(text + ": no MPEG audio frame found\n"));
+  EXPECT_THAT(mixed.err, HasSubstr("cannot read " + missing));
+}
+
 }  // namespace

@@ -14,6 +14,8 @@
 namespace {
 
 using namespace vorpex::protocol;
+using vorpex::sim::AimAt;
+using vorpex::sim::AimKind;
 using vorpex::sim::Phase;
 using vorpex::sim::PlayerData;
 using vorpex::sim::PlayerModel;
@@ -151,6 +153,12 @@ TEST(SimModel, CopyToAndFromThePlayer) {
   EXPECT_EQ(host.ReadFile('M', 1, 16385), Pattern(16385, 4));
   EXPECT_EQ(host.ReadFile('M', 2, 0), Bytes{});
   EXPECT_EQ(player.phase(), Phase::kCommand);
+
+  // A second file of a name already present is a second entry of that name.
+  EXPECT_EQ(host.Write('M', "A.MP3", Pattern(20, 6)), 3);
+  EXPECT_EQ(host.ReadFile('M', 3, 20), Pattern(20, 6));
+  ASSERT_TRUE(host.Send('M', kCmdDelete, {3}));
+  ASSERT_TRUE(host.ReadOk());
 
   // A deleted slot is reused, and the new file takes the index of that place.
   ASSERT_TRUE(host.Send('M', kCmdDelete, {0}));
@@ -300,10 +308,9 @@ TEST(SimModel, StrictAboutEveryBreachOfTheProtocol) {
   EXPECT_FALSE(player.HasOutput());           // none of these was answered
   EXPECT_EQ(host.Directory('M').size(), 1u);  // nor changed anything
 
-  // In the middle of a file coming in: no commands, only whole units, never more than due.
+  // In the middle of a file coming in: only whole units, never more than due.
   ASSERT_TRUE(host.Send('M', kCmdWriteFile, EncodeWriteHeader({"NEW.BIN", 0, 0, 1000})));
   ASSERT_TRUE(host.ReadOk());
-  EXPECT_FALSE(host.Send('M', kCmdReadDirectory));
   EXPECT_FALSE(host.SendData(Bytes(1000, 1)));
   EXPECT_FALSE(host.SendData(Bytes(1536, 1)));
   EXPECT_TRUE(host.SendData(Bytes(512, 1)));
@@ -318,6 +325,46 @@ TEST(SimModel, StrictAboutEveryBreachOfTheProtocol) {
   EXPECT_FALSE(host.SendData(Bytes(512, 0)));
   EXPECT_EQ(host.Read(1024).size(), 1024u);
   EXPECT_EQ(player.phase(), Phase::kCommand);
+}
+
+TEST(SimModel, InADataPhaseEveryUnitIsData) {
+  // Units shaped exactly like commands of the player, as a file or an image may hold them.
+  std::vector<Bytes> units;
+  for (auto [letter, code] : {std::pair<uint8_t, uint8_t>{'M', kCmdReadDirectory},
+                              {'S', kCmdFormat},
+                              {'Y', kCmdDeviceInfo},
+                              {'C', kCmdEraseArea}}) {
+    Bytes unit(512, 0);
+    BuildCommandBlock(std::span<uint8_t, 512>(unit.data(), 512), letter, code,
+                      letter == 'C' ? Bytes{kAreaCodec} : Bytes{});
+    units.push_back(unit);
+  }
+  Bytes image;
+  for (const Bytes& unit : units) image.insert(image.end(), unit.begin(), unit.end());
+
+  for (bool area : {false, true}) {
+    SCOPED_TRACE(area ? "codec area" : "file");
+    PlayerModel player(Fresh());
+    Host host{player};
+    if (area) {
+      host.Send('G', kCmdUpgradeMode, {0x10, 0});
+      host.ReadOk();
+      host.Send('C', kCmdEraseArea, {kAreaCodec});
+      host.ReadOk();
+      ASSERT_TRUE(host.Send('C', kCmdWriteArea, {kAreaCodec, 0, 4}));
+    } else {
+      ASSERT_TRUE(host.Send('M', kCmdWriteFile, EncodeWriteHeader({"CMDS.BIN", 0, 0, 2048})));
+    }
+    ASSERT_TRUE(host.ReadOk());
+    for (const Bytes& unit : units) EXPECT_TRUE(host.SendData(unit));
+    EXPECT_EQ(player.phase(), Phase::kCommand);
+    if (area) {
+      EXPECT_TRUE(host.ReadOk());
+      EXPECT_EQ(player.data().codecArea, image);
+    } else {
+      EXPECT_EQ(host.ReadFile('M', 0, 2048), image);
+    }
+  }
 }
 
 TEST(SimModel, CancelEndsEitherDataPhaseAndFaultsStopACommand) {
@@ -336,14 +383,14 @@ TEST(SimModel, CancelEndsEitherDataPhaseAndFaultsStopACommand) {
   EXPECT_FALSE(player.HasOutput());
   EXPECT_TRUE(host.Send('M', kCmdReadDirectory));
 
-  player.refuseNextReply = true;
+  player.replyFaults.Add({AimKind::kRefuseReply, AimAt::kReply});
   ASSERT_TRUE(host.Send('M', kCmdDelete, {0}));
   EXPECT_EQ(host.ReadStatus(), 1);
-  player.dropNextReply = true;
+  player.replyFaults.Add({AimKind::kDropReply, AimAt::kReply});
   ASSERT_TRUE(host.Send('M', kCmdDelete, {0}));
   EXPECT_FALSE(player.HasOutput());
   EXPECT_EQ(host.Directory('M').size(), 1u);  // neither delete took effect
-  player.dropNextReply = true;
+  player.replyFaults.Add({AimKind::kDropReply, AimAt::kReply});
   ASSERT_TRUE(host.Send('M', kCmdWriteFile, EncodeWriteHeader({"B.BIN", 0, 0, 512})));
   EXPECT_EQ(player.phase(), Phase::kCommand);  // a lost "W" expects no data
 }

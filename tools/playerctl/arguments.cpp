@@ -16,6 +16,7 @@ constexpr std::string_view kProgramHelp =
     "  info                     whether a player answers, the driver route, device information\n"
     "  hex2bin IN.hex OUT.bin   convert an Intel HEX file into a binary image\n"
     "  sim init DIR             create a simulated player in DIR\n"
+    "  mp3info FILE...          the MPEG audio layer and bit rate of each file\n"
     "\n"
     "options:\n"
     "  --simulate DIR   talk to the simulated player kept in DIR instead of a real one\n"
@@ -62,6 +63,14 @@ constexpr std::string_view kSimInitHelp =
     "  --device-info TEXT   the 20 bytes of device information, at most 20 characters\n"
     "  --absent             the driver is installed but no player is plugged in\n";
 
+constexpr std::string_view kMp3InfoHelp =
+    "usage: playerctl mp3info FILE...\n"
+    "\n"
+    "Tells for each file whether it is MPEG audio Layer III or Layer II and at which bit rate\n"
+    "(\"Layer III, 128 kbit/s\"), as the device library reads it from the file's first 19267\n"
+    "bytes: a frame must start in the first 16384 bytes and be followed by the next one.\n"
+    "Exit status 1 when a file cannot be read or holds no MPEG audio frame there.\n";
+
 std::string_view NameOf(Command command) {
   switch (command) {
     case Command::kUpgrade:
@@ -72,6 +81,8 @@ std::string_view NameOf(Command command) {
       return "hex2bin";
     case Command::kSimInit:
       return "sim init";
+    case Command::kMp3Info:
+      return "mp3info";
     case Command::kNone:
       break;
   }
@@ -96,6 +107,7 @@ Command CommandOf(const std::vector<std::string_view>& words) {
   if (words[0] == "upgrade") return Command::kUpgrade;
   if (words[0] == "info") return Command::kInfo;
   if (words[0] == "hex2bin") return Command::kHexToBin;
+  if (words[0] == "mp3info") return Command::kMp3Info;
   if (words[0] == "sim" && words.size() >= 2 && words[1] == "init") return Command::kSimInit;
   return Command::kNone;
 }
@@ -137,6 +149,8 @@ std::string_view HelpText(Command command) {
       return kHexToBinHelp;
     case Command::kSimInit:
       return kSimInitHelp;
+    case Command::kMp3Info:
+      return kMp3InfoHelp;
     case Command::kNone:
       break;
   }
@@ -245,6 +259,10 @@ std::variant<Options, UsageError> ParseArguments(std::span<const std::string_vie
       if (words.size() < 3) return fail("sim init needs the folder of the new player");
       if (words.size() > 3) return fail(extra);
       options.input = words[2];
+      break;
+    case Command::kMp3Info:
+      if (words.size() < 2) return fail("mp3info needs at least one file");
+      options.files.assign(words.begin() + 1, words.end());
       break;
     case Command::kNone:
       if (words[0] == "sim") return fail("sim init is the only sim command");

@@ -7,10 +7,11 @@
 #include <string>
 #include <string_view>
 #include <variant>
+#include <vector>
 
 namespace vorpex::playerctl {
 
-enum class Command { kNone, kUpgrade, kInfo, kHexToBin, kSimInit };
+enum class Command { kNone, kUpgrade, kInfo, kHexToBin, kSimInit, kMp3Info };
 
 // Settings of a new simulated player; each one left unset keeps the player's default.
 struct SimOptions {
@@ -33,6 +34,7 @@ struct Options {
   std::string output;       // hex2bin: OUT.bin
   uint32_t base = 0;        // hex2bin --base
   SimOptions sim;
+  std::vector<std::string> files;  // mp3info: FILE...
 };
 
 struct UsageError {

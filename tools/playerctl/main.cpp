@@ -57,6 +57,8 @@ int main(int argc, char** argv) {
       return RunHexToBin(options);
     case Command::kSimInit:
       return RunSimInit(options);
+    case Command::kMp3Info:
+      return RunMp3Info(options);
     case Command::kNone:
       break;
   }
