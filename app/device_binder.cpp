@@ -16,6 +16,7 @@ struct LibraryBinder::EntryPoints {
   uint32_t(VORPEX_CC* getWindowsError)() = nullptr;
   int32_t(VORPEX_CC* dispError)(int32_t, uint32_t) = nullptr;
   void(VORPEX_CC* installUi)(const VorpexUiHooks*) = nullptr;
+  uint32_t(VORPEX_CC* errorDetail)(char*, uint32_t) = nullptr;  // absent from other libraries
 };
 
 namespace {
@@ -77,6 +78,8 @@ std::optional<std::string> LibraryBinder::Bind() {
   Resolve(*chip, c, "VORPEX_DispError", entry->dispError, failure);
   if (hostUi_) Resolve(*chip, c, "VorpexHost_InstallUi", entry->installUi, failure);
   if (failure) return failure;
+  entry->errorDetail =
+      reinterpret_cast<decltype(entry->errorDetail)>(chip->Find("VorpexShared_ErrorDetail"));
 
   if (hostUi_) entry->installUi(&*hostUi_);
   deviceLibrary_ = std::move(device);
@@ -108,6 +111,13 @@ ChipError LibraryBinder::GetError() {
 
 void LibraryBinder::DispError(const ChipError& error) {
   entry_->dispError(error.code, error.windowsError);
+}
+
+std::string LibraryBinder::ErrorDetail() {
+  if (entry_->errorDetail == nullptr) return {};
+  char detail[1024] = {};
+  entry_->errorDetail(detail, sizeof detail);
+  return detail;
 }
 
 }  // namespace vorpex::app

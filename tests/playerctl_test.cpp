@@ -12,6 +12,14 @@
 #include <string>
 #include <vector>
 
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#endif
+
 #include "platform/child_process.h"
 #include "platform/environment.h"
 #include "platform/process.h"
@@ -208,9 +216,65 @@ TEST_F(Playerctl, BadFirmwareFilesReachNothing) {
   EXPECT_THAT(tooBig.err, HasSubstr("\n  library error 6, Windows error 1903: "));
   EXPECT_THAT(corrupt.out, Not(HasSubstr("upgraded")));
 
+  // Cut short at a line end: every record is good, the end-of-file record is missing.
+  const std::string cut = WriteFile("cut.hex", test::HexOf(0x2000, Pattern(600, 2)));
+  Outcome shortFile = Run({"--simulate", player, "upgrade", "codec", cut});
+  EXPECT_EQ(shortFile.status, 1);
+  EXPECT_THAT(shortFile.err, HasSubstr("\n  library error 6, Windows error 13: "));
+  EXPECT_THAT(shortFile.err, HasSubstr("\n  The firmware file " + cut +
+                                       " ends without its end-of-file record: it was cut short. "
+                                       "Nothing was sent to the player.\n"));
+
   EXPECT_TRUE(ReadBytes(player + "/boot.bin").empty());
   EXPECT_TRUE(ReadBytes(player + "/codec.bin").empty());
 }
+
+#ifndef _WIN32
+TEST_F(Playerctl, AnUpgradeUnderWayIsNeverCutInTwo) {
+  // Its reader goes away once the erase has begun (playerctl ... | head), then Ctrl-C, a
+  // request to terminate and a closed terminal arrive: the upgrade ends whole all the same.
+  const std::string player = NewPlayer();
+  const std::vector<uint8_t> codec = Pattern(20000, 4);
+  const std::string hex = WriteFile("codec.hex", test::HexOf(0x2000, codec) + test::kHexEnd);
+  const std::string program =
+      platform::ProgramFolder().value_or(".") + platform::PathSeparator() + PLAYERCTL_FILE_NAME;
+  int out[2];
+  ASSERT_EQ(::pipe(out), 0);
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    ::dup2(out[1], STDOUT_FILENO);
+    ::close(out[0]);
+    const int err = ::open(Path("stderr.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    ::dup2(err, STDERR_FILENO);
+    ::execl(program.c_str(), program.c_str(), "--simulate", player.c_str(), "upgrade", "codec",
+            hex.c_str(), static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  ::close(out[1]);
+  std::string seen;
+  char buffer[256];
+  for (ssize_t got; seen.find("Erasing") == std::string::npos &&
+                    (got = ::read(out[0], buffer, sizeof buffer)) > 0;) {
+    seen.append(buffer, static_cast<size_t>(got));
+  }
+  ::close(out[0]);
+  EXPECT_THAT(seen, HasSubstr("Codec Area Erasing..."));
+  for (int signal : {SIGINT, SIGTERM, SIGHUP}) ::kill(child, signal);
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+  EXPECT_EQ(WEXITSTATUS(status), 130);
+  const std::string err = ReadText(Path("stderr.txt"));
+  EXPECT_THAT(err, ::testing::MatchesRegex(
+                       "(\nplayerctl: the upgrade cannot be interrupted now; it ends in about "
+                       "[0-9]+ s\n){3}"))
+      << err;
+  std::vector<uint8_t> padded = codec;  // the last block's fill lands too
+  padded.resize(40 * 512, 0x00);
+  EXPECT_EQ(ReadBytes(player + "/codec.bin"), padded);
+}
+#endif
 
 TEST_F(Playerctl, WithoutAPlayerNothingAnswers) {
   // A folder that holds no simulated player is not quietly made one.
@@ -270,6 +334,12 @@ TEST_F(Playerctl, HexToBinWritesTheWholeImageOrNothing) {
   EXPECT_THAT(bad.err, StartsWith("playerctl: " + truncated + " is not a valid Intel HEX file"));
   EXPECT_EQ(ReadBytes(out), before);
   EXPECT_FALSE(fs::exists(out + ".partial"));
+
+  // The HEX file is never its own image, by whatever name.
+  Outcome same = Run({"hex2bin", hex, work_ + "/./" + fs::path(hex).filename().string()});
+  EXPECT_EQ(same.status, 1);
+  EXPECT_THAT(same.err, HasSubstr("is the HEX file itself"));
+  EXPECT_EQ(ReadText(hex).substr(0, 1), ":");
 
   Outcome missing = Run({"hex2bin", Path("none.hex"), Path("none.bin")});
   EXPECT_EQ(missing.status, 1);

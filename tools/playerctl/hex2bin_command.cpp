@@ -60,6 +60,14 @@ int RunHexToBin(const Options& options) {
     ReportError("no Intel HEX records in " + in + "; " + out + " was not written");
     return kExitFailed;
   }
+  // The image would replace the HEX file it is made from.
+  auto source = platform::File::Open(in, platform::Access::kRead, platform::Share::kReadWrite,
+                                     platform::Disposition::kOpenExisting);
+  if (source && source->SameFileAs(out)) {
+    ReportError(out + " is the HEX file itself; nothing was written");
+    return kExitFailed;
+  }
+  if (source) source->Close();
   // The image is made beside its final name and moved over it only when whole, so a file that
   // does not convert leaves an earlier OUT.bin as it was.
   const std::string partial = out + ".partial";

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/file.h"
+#include "platform/interrupt.h"
 #include "platform/process.h"
 #include "platform/terminal.h"
 #include "playersim.h"
@@ -37,6 +38,8 @@ bool SelectSimulatedPlayer(const Options& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // A reader that went away (playerctl ... | head) makes output fail, never an upgrade.
+  vorpex::platform::IgnoreBrokenPipe();
   std::vector<std::string_view> args(argv + 1, argv + argc);
   auto parsed = ParseArguments(args);
   if (auto* usage = std::get_if<UsageError>(&parsed)) {

@@ -53,6 +53,12 @@ TerminalUi::~TerminalUi() {
 }
 
 void TerminalUi::Install() {
+  VorpexUiHooks hooks = Hooks();
+  VorpexHost_InstallUi(&hooks);
+  installed_ = true;
+}
+
+VorpexUiHooks TerminalUi::Hooks() {
   VorpexUiHooks hooks{};
   hooks.size = sizeof hooks;
   hooks.context = this;
@@ -66,8 +72,7 @@ void TerminalUi::Install() {
   hooks.closeWindow = &CloseWindow;
   hooks.openFormat = &OpenFormat;
   hooks.openDelete = &OpenDelete;
-  VorpexHost_InstallUi(&hooks);
-  installed_ = true;
+  return hooks;
 }
 
 int32_t TerminalUi::MessageBox(void* context, const char* text, const char* caption, uint32_t) {

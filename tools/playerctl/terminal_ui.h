@@ -33,6 +33,8 @@ class TerminalUi {
 
   // Makes this the libraries' user interface until destroyed.
   void Install();
+  // The hooks Install installs, for a layer that watches them on their way.
+  VorpexUiHooks Hooks();
 
   // The text of the message box that `show` makes the library show, taken instead of printed
   // (empty when it shows none).
