@@ -31,8 +31,12 @@ constexpr std::string_view kProgramHelp =
     "options:\n"
     "  --simulate DIR   talk to the simulated player kept in DIR instead of a real one\n"
     "                   (VORPEX_SIMULATOR=DIR does the same)\n"
-    "  --quiet          no progress display and no messages but errors\n"
-    "  --help           this text; COMMAND --help explains a command\n"
+    "  -q, --quiet      no progress display and no messages but errors\n"
+    "  -h, --help       this text; COMMAND --help explains a command\n"
+    "  --version        the version of playerctl\n"
+    "  --               what follows is no option, even when it starts with -\n"
+    "\n"
+    "An option's value may follow it (--simulate DIR) or be joined to it (--simulate=DIR).\n"
     "\n"
     "exit status: 0 done, 1 the operation failed, 2 wrong command line, 130 a copy cancelled\n"
     "with Ctrl-C\n";
@@ -168,6 +172,11 @@ std::string_view HelpText(Command command) {
   return kProgramHelp;
 }
 
+std::string HelpCommand(Command command) {
+  std::string name(NameOf(command));
+  return "playerctl " + (name.empty() ? "" : name + " ") + "--help";
+}
+
 std::string_view UsageLine(Command command) {
   std::string_view help = HelpText(command);
   return help.substr(0, help.find('\n') + 1);
@@ -179,21 +188,37 @@ std::variant<Options, UsageError> ParseArguments(std::span<const std::string_vie
   auto fail = [&](std::string message) -> UsageError {
     return UsageError{options.command, std::move(message)};
   };
+  bool optionsEnded = false;  // after "--" every argument is a word, even "-x"
   for (size_t i = 0; i < args.size(); ++i) {
     std::string_view arg = args[i];
     // The command is known once its words are in; options after it may be its own.
     options.command = CommandOf(words);
+    // "--option=value" gives its value inline; "--option value" in the next argument.
+    std::optional<std::string_view> inlineValue;
+    if (!optionsEnded && arg.starts_with("--")) {
+      if (size_t equals = arg.find('='); equals != std::string_view::npos) {
+        inlineValue = arg.substr(equals + 1);
+        arg = arg.substr(0, equals);
+      }
+    }
+    bool valueTaken = false;
     auto value = [&]() -> std::optional<std::string_view> {
+      valueTaken = true;
+      if (inlineValue) return inlineValue;
       if (i + 1 >= args.size()) return std::nullopt;
       return args[++i];
     };
-    if (arg.size() < 2 || arg.substr(0, 2) != "--") {
+    if (optionsEnded || arg == "-" || !arg.starts_with("-")) {
       words.push_back(arg);
       continue;
     }
-    if (arg == "--help") {
+    if (arg == "--") {
+      optionsEnded = true;
+    } else if (arg == "--help" || arg == "-h") {
       options.help = true;
-    } else if (arg == "--quiet") {
+    } else if (arg == "--version") {
+      options.version = true;
+    } else if (arg == "--quiet" || arg == "-q") {
       options.quiet = true;
     } else if (arg == "--simulate") {
       auto dir = value();
@@ -238,9 +263,12 @@ std::variant<Options, UsageError> ParseArguments(std::span<const std::string_vie
     } else {
       return fail("unknown option " + std::string(arg));
     }
+    if (inlineValue && !valueTaken) {
+      return fail(std::string(arg) + " takes no value");
+    }
   }
   options.command = CommandOf(words);
-  if (options.help) return options;
+  if (options.help || options.version) return options;
 
   if (words.empty()) return fail("no command given");
   const std::string extra = "too many arguments for " + std::string(NameOf(options.command));
