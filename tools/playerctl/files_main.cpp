@@ -45,8 +45,12 @@ int RunFilesCommand(std::span<const std::string_view> args) {
   if (options.simulateFolder && options.simulatedDelayMs != 0) {
     PlayerSim_SetFault(PLAYERSIM_FAULT_SLOW_DEVICE, options.simulatedDelayMs);
   }
-  TerminalUi ui(stdout, platform::IsTerminal(platform::StandardStream::kOutput),
-                options.quiet || options.json);
+  using platform::StandardStream;
+  TerminalUiSetup setup;
+  setup.terminal = platform::IsTerminal(StandardStream::kOutput);
+  setup.quiet = options.quiet || options.json;
+  setup.columns = [] { return platform::CurrentTerminalColumns(StandardStream::kOutput, 80); };
+  TerminalUi ui(stdout, std::move(setup));
   ui.Install();
   VORPEX_SetError(VORPEX_OK);
   const RouteChoice choice = options.route == 1   ? RouteChoice::kChip
