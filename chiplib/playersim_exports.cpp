@@ -90,20 +90,13 @@ void VORPEX_CC PlayerSim_DefaultSettings(PlayerSimSettings* settings) {
 }
 
 int32_t VORPEX_CC PlayerSim_CreateStateDir(const char* dir, const PlayerSimSettings* settings) {
-  std::string& message = chip::GetState().simulator.message;
   if (dir == nullptr || settings == nullptr || !KnownSettingsSize(settings->size)) {
-    message = "no directory, or settings of another size";
+    chip::GetState().simulator.message = "no directory, or settings of another size";
     return 0;
   }
   try {
-    std::string error;
-    if (!sim::CreateStateDir(dir, FromC(*settings), error)) {
-      message = error;
-      return 0;
-    }
-    return 1;
+    return chip::CreateSimulatorStateDir(dir, FromC(*settings)) ? 1 : 0;
   } catch (...) {
-    message = "out of memory";
     return 0;
   }
 }

@@ -101,7 +101,9 @@ extern "C" {
 
 const VorpexVizu10Ops* VORPEX_CC PlayerSim_Vizu10(void) {
   try {
-    return chip::ActiveVizu10() != nullptr ? &kOps : nullptr;
+    // A simulated player that was asked for and cannot be used still takes the system driver's
+    // place: its table then fails every call, as a system without the driver does.
+    return chip::ChosenDriver() != chip::DriverChoice::kSystem ? &kOps : nullptr;
   } catch (...) {
     return nullptr;
   }
