@@ -14,6 +14,7 @@ inline constexpr uint32_t kErrorInvalidHandle = 6;
 inline constexpr uint32_t kErrorNotEnoughMemory = 8;
 inline constexpr uint32_t kErrorInvalidData = 13;
 inline constexpr uint32_t kErrorGenFailure = 31;  // a device that is no longer there
+inline constexpr uint32_t kErrorSharingViolation = 32;  // the file is in use by another process
 inline constexpr uint32_t kErrorFileExists = 80;
 inline constexpr uint32_t kErrorInvalidParameter = 87;
 inline constexpr uint32_t kErrorDiskFull = 112;
