@@ -85,7 +85,7 @@ class DeviceSession : public ::testing::Test {
   }
 };
 
-// Runs first in this program: no check has ever opened a session.
+// Runs alone, in a process of its own (tests/CMakeLists.txt): no check has ever opened a session.
 TEST_F(DeviceSession, DeviceInformationBeforeAnyCheckShowsErrorThree) {
   Attach();
   RecordingUi ui;
