@@ -7,6 +7,7 @@
 #include "chiplib/driver_select.h"
 #include "chiplib/error_state.h"
 #include "chiplib/state.h"
+#include "platform/error.h"
 
 namespace vorpex::chip {
 namespace {
@@ -82,16 +83,23 @@ ChipDevice* OpenDevice() {
   }
   device->driverHandle = *handle;
   auto fail = [&] {
-    SetError(kErrorDriverVersion);
+    // A player the system will not let this user open is told as such, not as an old driver.
+    if (platform::LastError() == platform::kErrorAccessDenied) {
+      SetWindowsError(platform::kErrorAccessDenied);
+    } else {
+      SetError(kErrorDriverVersion);
+    }
     driver.Close(*handle);
     *device = ChipDevice{};
     delete device;
     return nullptr;
   };
 
+  platform::SetLastError(0);
   const auto version = HeldRequest(*handle, wd::kCodeVersion, wd::kVersionSize, [](auto) {});
   if (wd::GetWord(version, wd::kVersionNumber) < wd::kMinimumDriverVersion) return fail();
 
+  platform::SetLastError(0);
   const auto registration =
       HeldRequest(*handle, wd::kCodeRegister, wd::kRegisterSize,
                   [&](std::span<uint8_t> r) { wd::PutWord(r, wd::kRegisterUniqueId, uniqueId); });

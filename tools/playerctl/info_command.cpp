@@ -21,10 +21,12 @@ struct OsVersionEntry {
 };
 
 std::optional<OsVersionEntry> BindGetOsVersion() {
+  const std::string name = platform::LibraryFileName("ORVANEUsbDll");
   std::optional<std::string> folder = platform::ProgramFolder();
-  if (!folder) return std::nullopt;
-  auto library = platform::DynamicLibrary::Load(*folder + platform::PathSeparator() +
-                                                platform::LibraryFileName("ORVANEUsbDll"));
+  std::optional<platform::DynamicLibrary> library;
+  if (folder) library = platform::DynamicLibrary::Load(*folder + platform::PathSeparator() + name);
+  // Installed, the library is where the system's loader finds it, not beside the program.
+  if (!library) library = platform::DynamicLibrary::Load(name);
   if (!library) return std::nullopt;
   void* address = library->Find(platform::ExportName("?get_osVersion@@YGXPAD@Z"));
   if (address == nullptr) return std::nullopt;
@@ -77,7 +79,7 @@ int RunInfo(const Options&, TerminalUi& ui) {
   if (Usb_Checking(0) != 1) {
     std::printf("player: does not answer\n");
     std::fflush(stdout);
-    ReportError("no player answers: is it plugged in, and its driver installed?");
+    ReportNoPlayer();
     return kExitFailed;
   }
   std::printf("player: answers\n");

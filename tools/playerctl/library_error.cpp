@@ -7,6 +7,10 @@
 namespace vorpex::playerctl {
 namespace {
 
+constexpr uint32_t kAccessDenied = 5;
+// Gives the logged-in user access to vendor 04e8, product 1003.
+constexpr const char* kUdevRule = "70-vorpex-player.rules";
+
 const char* PlainWords(int32_t code) {
   switch (code) {
     case VORPEX_ERR_DEVICEDRIVER_OPEN:
@@ -62,6 +66,21 @@ void ReportLibraryError(const std::string& what, const LibraryError& error) {
   } else if (error.code != VORPEX_OK) {
     std::fprintf(stderr, "  library error %d: %s\n", error.code, error.text.c_str());
   }
+}
+
+void ReportNoPlayer() {
+  if (VORPEX_GetError() == VORPEX_ERR_WINDOWS && VORPEX_GetWindowsError() == kAccessDenied) {
+    ReportError("the player is plugged in, but this user may not open it");
+#ifndef _WIN32
+    std::fprintf(stderr,
+                 "  the udev rule %s lets the logged-in user open it: install the package\n"
+                 "  (or copy the rule from packaging/ into /etc/udev/rules.d/), then unplug\n"
+                 "  the player and plug it in again\n",
+                 kUdevRule);
+#endif
+    return;
+  }
+  ReportError("no player answers: is it plugged in, and its driver installed?");
 }
 
 void ReportError(const std::string& text) {

@@ -17,7 +17,7 @@ int RunUpgrade(const Options& options, TerminalUi& ui) {
   }
   VORPEX_SetError(VORPEX_OK);
   if (Usb_Checking(0) != 1) {
-    ReportError("no player answers: is it plugged in, and its driver installed?");
+    ReportNoPlayer();
     return kExitFailed;
   }
   // The upgrade program passes the path as the fifth argument as well; the sixth counts.
