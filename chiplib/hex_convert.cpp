@@ -85,7 +85,15 @@ int32_t ConvertHexToBin(const char* sourcePath, const char* destinationPath, uin
       platform::File::Open(destinationPath, platform::Access::kWrite, platform::Share::kRead,
                            platform::Disposition::kCreateAlways);
   if (!destination) return 0;
-  bool ok = Convert(*source, *destination, base);
+  bool ok = false;
+  try {
+    ok = Convert(*source, *destination, base);
+  } catch (...) {
+    // Out of memory half-way: the export reports it, and no cut-off image stays behind.
+    destination->Close();
+    platform::RemoveFile(destinationPath);
+    throw;
+  }
   destination->Close();
   if (!ok) {
     // A corrupt or cut-off image must never reach the player: leave nothing behind.

@@ -6,6 +6,8 @@
 #include <optional>
 
 #include "chiplib/driver_select.h"
+#include "chiplib/error_state.h"
+#include "chiplib/export_barrier.h"
 #include "chiplib/state.h"
 #include "platform/clock.h"
 #include "platform/file.h"
@@ -72,88 +74,90 @@ uint32_t CopyOut(std::span<const uint8_t> from, uint8_t* buffer, uint32_t capaci
 extern "C" {
 
 void VORPEX_CC PlayerSim_DefaultSettings(PlayerSimSettings* settings) {
-  if (settings == nullptr) return;
-  const sim::PlayerSettings s;
-  *settings = PlayerSimSettings{};
-  settings->size = sizeof(PlayerSimSettings);
-  settings->capacityM = s.capacity[0];
-  settings->capacityS = s.capacity[1];
-  settings->driverVersion = s.driverVersion;
-  settings->playerPresent = s.present ? 1 : 0;
-  settings->refuseRegistration = s.refuseRegistration ? 1 : 0;
-  settings->endpointCount = s.endpointCount;
-  std::copy(s.deviceInfo.begin(), s.deviceInfo.end(), settings->deviceInfo);
-  settings->interfaceCount = s.interfaceCount;
-  settings->refuseOpenMask = s.refuseOpenMask;
-  settings->configurationLength = s.configurationLength;
-  std::copy(s.endpointAddresses.begin(), s.endpointAddresses.end(), settings->endpointAddresses);
+  RunExport(chip::SetError, [&] {
+    if (settings == nullptr) return;
+    const sim::PlayerSettings s;
+    *settings = PlayerSimSettings{};
+    settings->size = sizeof(PlayerSimSettings);
+    settings->capacityM = s.capacity[0];
+    settings->capacityS = s.capacity[1];
+    settings->driverVersion = s.driverVersion;
+    settings->playerPresent = s.present ? 1 : 0;
+    settings->refuseRegistration = s.refuseRegistration ? 1 : 0;
+    settings->endpointCount = s.endpointCount;
+    std::copy(s.deviceInfo.begin(), s.deviceInfo.end(), settings->deviceInfo);
+    settings->interfaceCount = s.interfaceCount;
+    settings->refuseOpenMask = s.refuseOpenMask;
+    settings->configurationLength = s.configurationLength;
+    std::copy(s.endpointAddresses.begin(), s.endpointAddresses.end(), settings->endpointAddresses);
+  });
 }
 
 int32_t VORPEX_CC PlayerSim_CreateStateDir(const char* dir, const PlayerSimSettings* settings) {
-  if (dir == nullptr || settings == nullptr || !KnownSettingsSize(settings->size)) {
-    chip::GetState().simulator.message = "no directory, or settings of another size";
-    return 0;
-  }
-  try {
+  return RunExport(chip::SetError, 0, [&]() -> int32_t {
+    if (dir == nullptr || settings == nullptr || !KnownSettingsSize(settings->size)) {
+      chip::GetState().simulator.message = "no directory, or settings of another size";
+      return 0;
+    }
     return chip::CreateSimulatorStateDir(dir, FromC(*settings)) ? 1 : 0;
-  } catch (...) {
-    return 0;
-  }
+  });
 }
 
 int32_t VORPEX_CC PlayerSim_Attach(const char* dir) {
-  if (dir == nullptr) return 0;
-  try {
+  return RunExport(chip::SetError, 0, [&]() -> int32_t {
+    if (dir == nullptr) return 0;
     return chip::AttachSimulator(dir) ? 1 : 0;
-  } catch (...) {
-    return 0;
-  }
+  });
 }
 
 void VORPEX_CC PlayerSim_Detach(void) {
-  chip::DetachSimulator();
+  RunExport(chip::SetError, [&] { chip::DetachSimulator(); });
 }
 
 int32_t VORPEX_CC PlayerSim_IsAttached(void) {
-  return Attached() != nullptr ? 1 : 0;
+  return RunExport(chip::SetError, 0, [&]() -> int32_t { return Attached() != nullptr ? 1 : 0; });
 }
 
 uint32_t VORPEX_CC PlayerSim_GetMessage(char* buffer, uint32_t size) {
-  const std::string* source = &chip::GetState().simulator.message;
-  if (source->empty() && Attached() != nullptr) source = &Attached()->lastSaveError();
-  const std::string& message = *source;
-  if (buffer != nullptr && size > 0) {
-    const size_t n = std::min<size_t>(size - 1, message.size());
-    std::memcpy(buffer, message.data(), n);
-    buffer[n] = '\0';
-  }
-  return static_cast<uint32_t>(message.size());
+  return RunExport(chip::SetError, 0, [&]() -> uint32_t {
+    const std::string* source = &chip::GetState().simulator.message;
+    if (source->empty() && Attached() != nullptr) source = &Attached()->lastSaveError();
+    const std::string& message = *source;
+    if (buffer != nullptr && size > 0) {
+      const size_t n = std::min<size_t>(size - 1, message.size());
+      std::memcpy(buffer, message.data(), n);
+      buffer[n] = '\0';
+    }
+    return static_cast<uint32_t>(message.size());
+  });
 }
 
 int32_t VORPEX_CC PlayerSim_SetFault(int32_t fault, uint32_t value) {
-  sim::Player* player = Attached();
-  if (player == nullptr) return 0;
-  const bool on = value != 0;
-  if (fault == PLAYERSIM_FAULT_UNPLUG) {
-    if (!on) player->faults.aimed.Clear(sim::AimKind::kUnplug);
-    player->SetUnplugged(on);
-  } else if (fault == PLAYERSIM_FAULT_MEMORY_FULL) {
-    player->model().memoryFull = on;
-  } else if (fault == PLAYERSIM_FAULT_SLOW_DEVICE) {
-    player->faults.slowMs = value;
-  } else if (const auto kind = OneShotKind(fault)) {
-    // The one-shot kinds strike at the next reply or transfer.
-    if (!on) {
-      player->model().replyFaults.Clear(*kind);
-      player->faults.aimed.Clear(*kind);
+  return RunExport(chip::SetError, 0, [&]() -> int32_t {
+    sim::Player* player = Attached();
+    if (player == nullptr) return 0;
+    const bool on = value != 0;
+    if (fault == PLAYERSIM_FAULT_UNPLUG) {
+      if (!on) player->faults.aimed.Clear(sim::AimKind::kUnplug);
+      player->SetUnplugged(on);
+    } else if (fault == PLAYERSIM_FAULT_MEMORY_FULL) {
+      player->model().memoryFull = on;
+    } else if (fault == PLAYERSIM_FAULT_SLOW_DEVICE) {
+      player->faults.slowMs = value;
+    } else if (const auto kind = OneShotKind(fault)) {
+      // The one-shot kinds strike at the next reply or transfer.
+      if (!on) {
+        player->model().replyFaults.Clear(*kind);
+        player->faults.aimed.Clear(*kind);
+      } else {
+        const bool reply = *kind == sim::AimKind::kRefuseReply || *kind == sim::AimKind::kDropReply;
+        player->Aim({*kind, reply ? sim::AimAt::kReply : sim::AimAt::kTransfer, 1});
+      }
     } else {
-      const bool reply = *kind == sim::AimKind::kRefuseReply || *kind == sim::AimKind::kDropReply;
-      player->Aim({*kind, reply ? sim::AimAt::kReply : sim::AimAt::kTransfer, 1});
+      return 0;
     }
-  } else {
-    return 0;
-  }
-  return 1;
+    return 1;
+  });
 }
 
 int32_t VORPEX_CC PlayerSim_AimFault(int32_t fault, int32_t target, uint32_t count, uint8_t letter,
@@ -188,41 +192,49 @@ int32_t VORPEX_CC PlayerSim_SetDirectoryHeader(int32_t memory, int32_t entries, 
 }
 
 void VORPEX_CC PlayerSim_ClearFaults(void) {
-  sim::Player* player = Attached();
-  if (player == nullptr) return;
-  player->faults = {};
-  player->model().replyFaults.Clear();
-  player->model().memoryFull = false;
-  player->model().headerOverrides = {};
+  RunExport(chip::SetError, [&] {
+    sim::Player* player = Attached();
+    if (player == nullptr) return;
+    player->faults = {};
+    player->model().replyFaults.Clear();
+    player->model().memoryFull = false;
+    player->model().headerOverrides = {};
+  });
 }
 
 uint32_t VORPEX_CC PlayerSim_LogCount(void) {
-  sim::Player* player = Attached();
-  return player == nullptr ? 0 : static_cast<uint32_t>(player->log().entries().size());
+  return RunExport(chip::SetError, 0, [&]() -> uint32_t {
+    sim::Player* player = Attached();
+    return player == nullptr ? 0 : static_cast<uint32_t>(player->log().entries().size());
+  });
 }
 
 int32_t VORPEX_CC PlayerSim_LogEntry(uint32_t index, PlayerSimLogEntry* entry, uint8_t* bytes,
                                      uint32_t capacity) {
-  sim::Player* player = Attached();
-  if (player == nullptr || entry == nullptr || entry->size != sizeof(PlayerSimLogEntry)) return 0;
-  const auto& entries = player->log().entries();
-  if (index >= entries.size()) return 0;
-  const sim::LogEntry& e = entries[index];
-  entry->kind = static_cast<int32_t>(e.kind);
-  entry->pipe = e.pipe;
-  entry->ok = e.ok ? 1 : 0;
-  entry->length = CopyOut(e.bytes, bytes, capacity);
-  return 1;
+  return RunExport(chip::SetError, 0, [&]() -> int32_t {
+    sim::Player* player = Attached();
+    if (player == nullptr || entry == nullptr || entry->size != sizeof(PlayerSimLogEntry)) return 0;
+    const auto& entries = player->log().entries();
+    if (index >= entries.size()) return 0;
+    const sim::LogEntry& e = entries[index];
+    entry->kind = static_cast<int32_t>(e.kind);
+    entry->pipe = e.pipe;
+    entry->ok = e.ok ? 1 : 0;
+    entry->length = CopyOut(e.bytes, bytes, capacity);
+    return 1;
+  });
 }
 
 void VORPEX_CC PlayerSim_ClearLog(void) {
-  if (sim::Player* player = Attached()) player->log().Clear();
+  RunExport(chip::SetError, [&] {
+    if (sim::Player* player = Attached()) player->log().Clear();
+  });
 }
 
 int32_t VORPEX_CC PlayerSim_WriteLog(const char* path) {
-  sim::Player* player = Attached();
-  if (player == nullptr || path == nullptr) return 0;
-  try {
+  return RunExport(chip::SetError, 0, [&]() -> int32_t {
+    sim::Player* player = Attached();
+    if (player == nullptr || path == nullptr) return 0;
     const std::string text = player->log().Text();
     auto file = platform::File::Open(path, platform::Access::kWrite, platform::Share::kNone,
                                      platform::Disposition::kCreateAlways);
@@ -230,64 +242,76 @@ int32_t VORPEX_CC PlayerSim_WriteLog(const char* path) {
                        std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()))
                ? 1
                : 0;
-  } catch (...) {
-    return 0;
-  }
+  });
 }
 
 uint32_t VORPEX_CC PlayerSim_Violations(void) {
-  sim::Player* player = Attached();
-  return player == nullptr ? 0 : player->violations();
+  return RunExport(chip::SetError, 0, [&]() -> uint32_t {
+    sim::Player* player = Attached();
+    return player == nullptr ? 0 : player->violations();
+  });
 }
 
 void VORPEX_CC PlayerSim_DriverUse(uint32_t* handles, uint32_t* devices) {
-  const auto& driver = chip::GetState().simulator.driver;
-  if (handles != nullptr) *handles = driver ? static_cast<uint32_t>(driver->OpenHandles()) : 0;
-  if (devices != nullptr)
-    *devices = driver ? static_cast<uint32_t>(driver->RegisteredDevices()) : 0;
+  RunExport(chip::SetError, [&] {
+    const auto& driver = chip::GetState().simulator.driver;
+    if (handles != nullptr) *handles = driver ? static_cast<uint32_t>(driver->OpenHandles()) : 0;
+    if (devices != nullptr)
+      *devices = driver ? static_cast<uint32_t>(driver->RegisteredDevices()) : 0;
+  });
 }
 
 uint32_t VORPEX_CC PlayerSim_Vizu10Handles(void) {
-  const auto& face = chip::GetState().simulator.vizu10;
-  return face ? static_cast<uint32_t>(face->OpenHandles()) : 0;
+  return RunExport(chip::SetError, 0, [&]() -> uint32_t {
+    const auto& face = chip::GetState().simulator.vizu10;
+    return face ? static_cast<uint32_t>(face->OpenHandles()) : 0;
+  });
 }
 
 void VORPEX_CC PlayerSim_UseVirtualTime(int32_t on) {
-  if (on) {
-    platform::UseVirtualClock(1000000, {2005, 3, 1, 7, 14, 30, 58, 0});
-  } else {
-    platform::UseRealClock();
-  }
+  RunExport(chip::SetError, [&] {
+    if (on) {
+      platform::UseVirtualClock(1000000, {2005, 3, 1, 7, 14, 30, 58, 0});
+    } else {
+      platform::UseRealClock();
+    }
+  });
 }
 
 uint64_t VORPEX_CC PlayerSim_ElapsedMs(void) {
-  return platform::VirtualElapsedMs();
+  return RunExport(chip::SetError, 0, [&]() -> uint64_t { return platform::VirtualElapsedMs(); });
 }
 
 uint64_t VORPEX_CC PlayerSim_BusyMicroseconds(void) {
-  const auto& driver = chip::GetState().simulator.driver;
-  return driver ? driver->BusyNanoseconds() / 1000 : 0;
+  return RunExport(chip::SetError, 0, [&]() -> uint64_t {
+    const auto& driver = chip::GetState().simulator.driver;
+    return driver ? driver->BusyNanoseconds() / 1000 : 0;
+  });
 }
 
 uint32_t VORPEX_CC PlayerSim_ReadArea(int32_t area, uint8_t* buffer, uint32_t capacity) {
-  sim::Player* player = Attached();
-  if (player == nullptr || (area != 0 && area != 1)) return 0;
-  const auto& data = player->model().data();
-  return CopyOut(area == 0 ? data.bootArea : data.codecArea, buffer, capacity);
+  return RunExport(chip::SetError, 0, [&]() -> uint32_t {
+    sim::Player* player = Attached();
+    if (player == nullptr || (area != 0 && area != 1)) return 0;
+    const auto& data = player->model().data();
+    return CopyOut(area == 0 ? data.bootArea : data.codecArea, buffer, capacity);
+  });
 }
 
 int32_t VORPEX_CC PlayerSim_UpgradeMode(void) {
-  sim::Player* player = Attached();
-  if (player == nullptr || !player->model().upgradeMode()) return -1;
-  return player->model().upgradeModeByte();
+  return RunExport(chip::SetError, -1, [&]() -> int32_t {
+    sim::Player* player = Attached();
+    if (player == nullptr || !player->model().upgradeMode()) return -1;
+    return player->model().upgradeModeByte();
+  });
 }
 
 int32_t VORPEX_CC PlayerSim_AddSlot(int32_t memory, const uint8_t* slot, const uint8_t* data,
                                     uint32_t size) {
-  sim::Player* player = Attached();
-  if (player == nullptr || (memory != 0 && memory != 1) || slot == nullptr) return 0;
-  if (data == nullptr && size != 0) return 0;
-  try {
+  return RunExport(chip::SetError, 0, [&]() -> int32_t {
+    sim::Player* player = Attached();
+    if (player == nullptr || (memory != 0 && memory != 1) || slot == nullptr) return 0;
+    if (data == nullptr && size != 0) return 0;
     sim::StoredSlot stored;
     std::copy_n(slot, protocol::kSlotSize, stored.raw.begin());
     const bool file = protocol::IsFileSlot(stored.raw);
@@ -295,19 +319,19 @@ int32_t VORPEX_CC PlayerSim_AddSlot(int32_t memory, const uint8_t* slot, const u
     if (!file && size != 0) return 0;
     if (data != nullptr) stored.data.assign(data, data + size);
     return player->AddSlot(memory, std::move(stored)) ? 1 : 0;
-  } catch (...) {
-    return 0;
-  }
+  });
 }
 
 uint32_t VORPEX_CC PlayerSim_ReadFile(int32_t memory, uint32_t index, uint8_t* buffer,
                                       uint32_t capacity) {
-  sim::Player* player = Attached();
-  if (player == nullptr || (memory != 0 && memory != 1)) return 0xFFFFFFFF;
-  const sim::Memory& m = player->model().data().memories[static_cast<size_t>(memory)];
-  const auto slot = m.SlotOfEntry(index);
-  if (!slot) return 0xFFFFFFFF;
-  return CopyOut(m.slots[*slot].data, buffer, capacity);
+  return RunExport(chip::SetError, 0xFFFFFFFF, [&]() -> uint32_t {
+    sim::Player* player = Attached();
+    if (player == nullptr || (memory != 0 && memory != 1)) return 0xFFFFFFFF;
+    const sim::Memory& m = player->model().data().memories[static_cast<size_t>(memory)];
+    const auto slot = m.SlotOfEntry(index);
+    if (!slot) return 0xFFFFFFFF;
+    return CopyOut(m.slots[*slot].data, buffer, capacity);
+  });
 }
 
 int32_t VORPEX_CC PlayerSim_ReadSlot(int32_t memory, uint32_t slot, uint8_t* raw) {

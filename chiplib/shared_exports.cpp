@@ -1,14 +1,18 @@
-// The progress window and strings lent to the device library.
+// The progress window, message boxes, strings and clock lent to the device library.
 #include <cstddef>
 #include <cstring>
 
+#include "chiplib/error_state.h"
+#include "chiplib/export_barrier.h"
 #include "chiplib/progress_window.h"
 #include "chiplib/state.h"
+#include "chiplib/ui_host.h"
 #include "platform/clock.h"
 #include "platform/module.h"
 #include "vorpex_shared.h"
 
 using namespace vorpex::chip;
+using vorpex::RunExport;
 
 static_assert(sizeof(VorpexProgressSetup) == sizeof(ProgressSetup));
 static_assert(offsetof(VorpexProgressSetup, title) == offsetof(ProgressSetup, title));
@@ -20,40 +24,55 @@ static_assert(offsetof(VorpexProgressSetup, flags) == offsetof(ProgressSetup, fl
 extern "C" {
 
 void* VORPEX_CC VorpexShared_OpenProgressWindow(void* owner, VorpexProgressSetup* setup) {
-  if (setup == nullptr) return nullptr;
-  return OpenProgressWindow(owner, reinterpret_cast<ProgressSetup*>(setup));
+  return RunExport(SetError, nullptr, [&]() -> void* {
+    if (setup == nullptr) return nullptr;
+    return OpenProgressWindow(owner, reinterpret_cast<ProgressSetup*>(setup));
+  });
 }
 
 void VORPEX_CC VorpexShared_SetProgressRange(void* window, uint32_t low, uint32_t high,
                                              const char* status) {
-  SetProgressRange(window, low, high, status);
+  RunExport(SetError, [&] { SetProgressRange(window, low, high, status); });
 }
 
 void VORPEX_CC VorpexShared_UpdateProgress(void* window, uint32_t position, uint32_t startTick) {
-  UpdateProgress(window, position, startTick);
+  RunExport(SetError, [&] { UpdateProgress(window, position, startTick); });
 }
 
-void VORPEX_CC VorpexShared_CloseProgressWindow(void* window) { CloseProgressWindow(window); }
+void VORPEX_CC VorpexShared_CloseProgressWindow(void* window) {
+  RunExport(SetError, [&] { CloseProgressWindow(window); });
+}
 
 uint32_t VORPEX_CC VorpexShared_LoadString(uint32_t id, char* buffer, uint32_t limit) {
-  if (buffer == nullptr || limit == 0) return 0;
-  auto text = vorpex::platform::LoadModuleString(GetState().module, id, limit);
-  if (!text) {
-    buffer[0] = '\0';
-    return 0;
-  }
-  std::memcpy(buffer, text->c_str(), text->size() + 1);
-  return static_cast<uint32_t>(text->size());
+  if (buffer != nullptr && limit != 0) buffer[0] = '\0';
+  return RunExport(SetError, 0, [&]() -> uint32_t {
+    if (buffer == nullptr || limit == 0) return 0;
+    auto text = vorpex::platform::LoadModuleString(GetState().module, id, limit);
+    if (!text) return 0;
+    std::memcpy(buffer, text->c_str(), text->size() + 1);
+    return static_cast<uint32_t>(text->size());
+  });
 }
 
-void VORPEX_CC VorpexShared_Sleep(uint32_t ms) { vorpex::platform::SleepMs(ms); }
-uint32_t VORPEX_CC VorpexShared_TickCount(void) { return vorpex::platform::TickCount(); }
+int32_t VORPEX_CC VorpexShared_MessageBox(const char* text, const char* caption, uint32_t flags) {
+  return RunExport(SetError, 0,
+                   [&] { return ShowMessageBox(text != nullptr ? text : "", caption, flags); });
+}
+
+void VORPEX_CC VorpexShared_Sleep(uint32_t ms) {
+  RunExport(SetError, [&] { vorpex::platform::SleepMs(ms); });
+}
+uint32_t VORPEX_CC VorpexShared_TickCount(void) {
+  return RunExport(SetError, 0, [] { return vorpex::platform::TickCount(); });
+}
 
 void VORPEX_CC VorpexShared_LocalTime(VorpexLocalTime* time) {
-  if (time == nullptr) return;
-  vorpex::platform::LocalTime now = vorpex::platform::CurrentLocalTime();
-  *time = VorpexLocalTime{now.year, now.month, now.dayOfWeek, now.day,
-                          now.hour, now.minute, now.second, now.milliseconds};
+  RunExport(SetError, [&] {
+    if (time == nullptr) return;
+    vorpex::platform::LocalTime now = vorpex::platform::CurrentLocalTime();
+    *time = VorpexLocalTime{now.year, now.month,  now.dayOfWeek, now.day,
+                            now.hour, now.minute, now.second,    now.milliseconds};
+  });
 }
 
 }  // extern "C"

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/module.h"
+#include "platform/transfer_buffer.h"
 #include "vorpex_host.h"
 
 namespace vorpex::sim {
@@ -68,6 +69,8 @@ struct State {
   uint32_t writeTimeoutMs = kDefaultWriteTimeoutMs;
   // Every command block is built here and every reply read into it; never cleared.
   std::array<uint8_t, 512> sharedBlock{};
+  // How a file copy allocates its chunk buffer (tests make it fail to reach the fallbacks).
+  platform::TransferBuffer::Allocator transferAllocator = platform::TransferBuffer::HeapAllocate;
   ProgressState progress;
   // The host's user interface, when one is installed (ui.size == 0 otherwise).
   VorpexUiHooks ui{};

@@ -1,9 +1,10 @@
 #include "chiplib/transport.h"
 
 #include <algorithm>
-#include <new>
+#include <memory>
 #include <vector>
 
+#include "VORPEXUSB.h"
 #include "chiplib/driver_select.h"
 #include "chiplib/error_state.h"
 #include "chiplib/state.h"
@@ -13,9 +14,6 @@ namespace vorpex::chip {
 namespace {
 
 namespace wd = protocol::windriver;
-
-constexpr int32_t kErrorDriverOpen = 1;
-constexpr int32_t kErrorDriverVersion = 2;
 
 // One request on a held handle, with a zeroed record of `size` bytes that `fill` fills in.
 template <typename Fill>
@@ -54,44 +52,86 @@ void Halt(const ChipDevice& device, uint32_t pipe) {
   Transfer(device, pipe | wd::kPipeIn, false, wd::kOptionHalt, {}, state.readTimeoutMs);
 }
 
+void Unregister(const ChipDevice& device) {
+  HeldRequest(device.driverHandle, wd::kCodeUnregister, wd::kRegisterSize,
+              [&](std::span<uint8_t> r) {
+                wd::PutWord(r, wd::kRegisterDeviceHandle, device.deviceHandle);
+              });
+}
+
+// A held driver handle, closed when the owner goes.
+struct HandleOwner {
+  platform::DriverHandle handle;
+  explicit HandleOwner(platform::DriverHandle held) : handle(held) {}
+  HandleOwner(const HandleOwner&) = delete;
+  HandleOwner& operator=(const HandleOwner&) = delete;
+  ~HandleOwner() { ActiveWinDriver().Close(handle); }
+};
+
+// A device record being opened: unless released, the owner unregisters the player (when it
+// was registered), closes the handle and frees the record.
+struct DeviceOwner {
+  std::unique_ptr<ChipDevice> device;
+
+  explicit DeviceOwner(platform::DriverHandle handle) {
+    try {
+      device = std::make_unique<ChipDevice>();
+    } catch (...) {
+      ActiveWinDriver().Close(handle);
+      throw;
+    }
+    device->driverHandle = handle;
+  }
+  DeviceOwner(const DeviceOwner&) = delete;
+  DeviceOwner& operator=(const DeviceOwner&) = delete;
+  ~DeviceOwner() {
+    if (!device) return;
+    try {
+      if (device->deviceHandle != 0) Unregister(*device);
+    } catch (...) {
+      // Already on a failure path; the handle is closed below all the same.
+    }
+    ActiveWinDriver().Close(device->driverHandle);
+  }
+  ChipDevice* Release() { return device.release(); }
+};
+
 }  // namespace
 
 ChipDevice* OpenDevice() {
   platform::WinDriverPort& driver = ActiveWinDriver();
-  auto handle = driver.Open();
-  if (!handle) {
-    SetError(kErrorDriverOpen);
-    return nullptr;
+  uint32_t uniqueId = 0;
+  {
+    const auto handle = driver.Open();
+    if (!handle) {
+      SetError(VORPEX_ERR_DEVICEDRIVER_OPEN);
+      return nullptr;
+    }
+    const HandleOwner owner{*handle};
+    const auto scan = HeldRequest(*handle, wd::kCodeScan, wd::kScanSize, [](std::span<uint8_t> r) {
+      wd::PutWord(r, wd::kScanVendor, wd::kPlayerVendor);
+      wd::PutWord(r, wd::kScanProduct, wd::kPlayerProduct);
+    });
+    if (wd::GetWord(scan, wd::kScanCount) == 0) return nullptr;  // no player: error untouched
+    uniqueId = wd::GetWord(scan, wd::kScanUniqueId);
   }
-  const auto scan = HeldRequest(*handle, wd::kCodeScan, wd::kScanSize, [](std::span<uint8_t> r) {
-    wd::PutWord(r, wd::kScanVendor, wd::kPlayerVendor);
-    wd::PutWord(r, wd::kScanProduct, wd::kPlayerProduct);
-  });
-  driver.Close(*handle);
-  if (wd::GetWord(scan, wd::kScanCount) == 0) return nullptr;  // no player: error untouched
-  const uint32_t uniqueId = wd::GetWord(scan, wd::kScanUniqueId);
 
-  handle = driver.Open();
+  const auto handle = driver.Open();
   if (!handle) {
-    SetError(kErrorDriverOpen);
+    SetError(VORPEX_ERR_DEVICEDRIVER_OPEN);
     return nullptr;
   }
-  auto* device = new (std::nothrow) ChipDevice{};
-  if (device == nullptr) {
-    driver.Close(*handle);
-    return nullptr;
-  }
-  device->driverHandle = *handle;
-  auto fail = [&] {
+  // Until the record is handed out, leaving this function (by a failure or an exception)
+  // releases the registration and the handle.
+  DeviceOwner owner{*handle};
+  ChipDevice& device = *owner.device;
+  auto fail = [] {
     // A player the system will not let this user open is told as such, not as an old driver.
     if (platform::LastError() == platform::kErrorAccessDenied) {
       SetWindowsError(platform::kErrorAccessDenied);
     } else {
-      SetError(kErrorDriverVersion);
+      SetError(VORPEX_ERR_DEVICEDRIVER_VERSION);
     }
-    driver.Close(*handle);
-    *device = ChipDevice{};
-    delete device;
     return nullptr;
   };
 
@@ -103,25 +143,23 @@ ChipDevice* OpenDevice() {
   const auto registration =
       HeldRequest(*handle, wd::kCodeRegister, wd::kRegisterSize,
                   [&](std::span<uint8_t> r) { wd::PutWord(r, wd::kRegisterUniqueId, uniqueId); });
-  device->deviceHandle = wd::GetWord(registration, wd::kRegisterDeviceHandle);
-  if (device->deviceHandle == 0) return fail();
+  device.deviceHandle = wd::GetWord(registration, wd::kRegisterDeviceHandle);
+  if (device.deviceHandle == 0) return fail();
   std::copy_n(registration.begin() + wd::kRegisterDeviceInfo, wd::kDeviceInfoSize,
-              device->deviceInfo.begin());
+              device.deviceInfo.begin());
 
-  Halt(*device, wd::kBulkOutPipe);
-  Halt(*device, wd::kBulkInPipe);
-  return device;
+  Halt(device, wd::kBulkOutPipe);
+  Halt(device, wd::kBulkInPipe);
+  return owner.Release();
 }
 
 void CloseDevice(ChipDevice* device) {
   if (device == nullptr) return;
-  HeldRequest(device->driverHandle, wd::kCodeUnregister, wd::kRegisterSize,
-              [&](std::span<uint8_t> r) {
-                wd::PutWord(r, wd::kRegisterDeviceHandle, device->deviceHandle);
-              });
-  ActiveWinDriver().Close(device->driverHandle);
+  // Freed and its handle closed even when the unregistration throws.
+  const std::unique_ptr<ChipDevice> owned(device);
+  const HandleOwner handle{device->driverHandle};
+  Unregister(*device);
   *device = ChipDevice{};
-  delete device;
 }
 
 int32_t TestDevice(ChipDevice* device) {

@@ -5,20 +5,19 @@
 #include <optional>
 #include <vector>
 
+#include "VORPEXUSB.h"
 #include "chiplib/resource_ids.h"
 #include "platform/clock.h"
 #include "platform/error.h"
 #include "platform/file.h"
 #include "protocol/command_block.h"
+#include "protocol/hex_image.h"
 
 namespace vorpex::upgrade {
 namespace {
 
-constexpr int32_t kErrorUsb = 4;
 constexpr size_t kReadAhead = 64 * 1024;
-constexpr int32_t kErrorInternal = 5;
 constexpr size_t kBlock = 512;
-constexpr uint32_t kErrorHandleEof = 38;  // reached the end of the file
 
 // Hands out the image block by block from reads of 64 KiB: the same bytes and the same
 // failures as reading each block by itself, without a system call per block.
@@ -85,22 +84,21 @@ class Upgrade {
   bool Exchange(platform::File& file, uint8_t mode, const char* statusText) {
     auto size = file.Size();
     if (!size) return FailWindows(platform::LastError());
-    if (*size > 0xFFFFFFFFull || (boot_ && *size > kMaxBootImage)) {
-      return FailWindows(kWindowsErrorBadImageSize);
+    if (*size == 0 || *size > protocol::kMaxFirmwareImage || (boot_ && *size > kMaxBootImage)) {
+      return FailWindows(platform::kErrorInvalidFormSize);
     }
-    uint64_t blocks = (*size + kBlock - 1) / kBlock;
-    if (blocks == 0 || blocks > kMaxBlocks) return FailWindows(kWindowsErrorBadImageSize);
     const uint32_t imageSize = static_cast<uint32_t>(*size);
+    const uint32_t blocks = static_cast<uint32_t>((imageSize + kBlock - 1) / kBlock);
     const uint8_t area = boot_ ? protocol::kAreaBoot : protocol::kAreaCodec;
 
     // Upgrade mode: whatever the player answers, the upgrade goes on.
     const std::array<uint8_t, 2> modePayload{protocol::kUpgradeModeFirstByte, mode};
     if (!link_.SendCommand(kSelectorUpgradeMode, protocol::kCmdUpgradeMode, modePayload)) {
-      return Fail(kErrorUsb);
+      return Fail(VORPEX_ERR_USB);
     }
     Pause();
     link_.AfterModePause();
-    if (!link_.ReadReply()) return Fail(kErrorUsb);
+    if (!link_.ReadReply()) return Fail(VORPEX_ERR_USB);
     Pause();
 
     std::string eraseText =
@@ -108,25 +106,25 @@ class Upgrade {
     link_.SetProgressRange(0, imageSize, eraseText.c_str());
     const std::array<uint8_t, 1> erasePayload{area};
     if (!link_.SendCommand(kSelectorUpgradeArea, protocol::kCmdEraseArea, erasePayload)) {
-      return Fail(kErrorUsb);
+      return Fail(VORPEX_ERR_USB);
     }
     Pause();
-    if (!link_.ReadReply()) return Fail(kErrorUsb);
+    if (!link_.ReadReply()) return Fail(VORPEX_ERR_USB);
     Pause();
-    if (!link_.ReplyOk()) return Fail(kErrorInternal);
+    if (!link_.ReplyOk()) return Fail(VORPEX_ERR_INTERNAL);
 
     link_.SetProgressRange(0, imageSize, statusText);
     link_.SetTimeouts(kUpgradeTimeoutMs, kUpgradeTimeoutMs);
     const std::array<uint8_t, 3> writePayload{area, static_cast<uint8_t>(blocks >> 8),
                                               static_cast<uint8_t>(blocks & 0xFF)};
     if (!link_.SendCommand(kSelectorUpgradeArea, protocol::kCmdWriteArea, writePayload)) {
-      return Fail(kErrorUsb);
+      return Fail(VORPEX_ERR_USB);
     }
     Pause();
     link_.SetTimeouts(kUpgradeTimeoutMs, kUpgradeTimeoutMs);
-    if (!link_.ReadReply()) return Fail(kErrorUsb);
+    if (!link_.ReadReply()) return Fail(VORPEX_ERR_USB);
     Pause();
-    if (!link_.ReplyOk()) return Fail(kErrorInternal);
+    if (!link_.ReplyOk()) return Fail(VORPEX_ERR_INTERNAL);
 
     BlockReader reader(file);
     for (uint32_t sent = 0; sent < imageSize;) {
@@ -136,16 +134,16 @@ class Upgrade {
       if (!reader.Next(block.first(want))) {
         // A file that shrank under us reads short without a system error; say so all the same.
         uint32_t error = platform::LastError();
-        return FailWindows(error == 0 ? kErrorHandleEof : error);
+        return FailWindows(error == 0 ? platform::kErrorHandleEof : error);
       }
       std::fill(block.begin() + static_cast<ptrdiff_t>(want), block.end(), 0);
-      if (!link_.SendBlock()) return Fail(kErrorUsb);
+      if (!link_.SendBlock()) return Fail(VORPEX_ERR_USB);
       sent += static_cast<uint32_t>(want);
       link_.UpdateProgress(sent, 0);
     }
 
-    if (!link_.ReadReply()) return Fail(kErrorUsb);
-    if (!link_.ReplyOk()) return Fail(kErrorInternal);
+    if (!link_.ReadReply()) return Fail(VORPEX_ERR_USB);
+    if (!link_.ReplyOk()) return Fail(VORPEX_ERR_INTERNAL);
     return true;
   }
 

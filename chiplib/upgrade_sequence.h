@@ -10,8 +10,6 @@ namespace vorpex::upgrade {
 inline constexpr uint32_t kUpgradeTimeoutMs = 5000000;
 inline constexpr uint32_t kPauseMs = 1000;
 inline constexpr uint64_t kMaxBootImage = 8192;
-inline constexpr uint64_t kMaxBlocks = 0xFFFF;
-inline constexpr uint32_t kWindowsErrorBadImageSize = 1903;
 
 inline constexpr int kSelectorUpgradeMode = -2;  // "G"
 inline constexpr int kSelectorUpgradeArea = -1;  // "C"

@@ -17,7 +17,9 @@ constexpr int32_t kAreaDeviceInfo = 2;
 constexpr uint32_t kSingleCommandReadTimeoutMs = 5000000;
 constexpr uint32_t kDefaultWriteTimeoutMs = 2000;
 
-std::span<uint8_t, 512> Shared() { return GetState().sharedBlock; }
+std::span<uint8_t, 512> Shared() {
+  return GetState().sharedBlock;
+}
 
 }  // namespace
 
@@ -33,8 +35,7 @@ int32_t SendCommand(int32_t area, int32_t command, const void* data, uint32_t n)
 
 int32_t SendUsb(const void* buffer, uint32_t count) {
   if (buffer == nullptr && count > 0) return 0;
-  return static_cast<int32_t>(
-      WritePipe(std::span(static_cast<const uint8_t*>(buffer), count)));
+  return static_cast<int32_t>(WritePipe(std::span(static_cast<const uint8_t*>(buffer), count)));
 }
 
 int32_t RecvUsb(void* buffer, uint32_t count) {
@@ -47,8 +48,12 @@ int32_t CancelTransfer() {
   return 0;
 }
 
-bool ReadReply() { return RecvUsb(Shared().data(), 512) > 0; }
-bool ReplyOk() { return protocol::IsReplyOk(Shared()); }
+bool ReadReply() {
+  return RecvUsb(Shared().data(), 512) > 0;
+}
+bool ReplyOk() {
+  return protocol::IsReplyOk(Shared());
+}
 
 int32_t GetDevInfo(uint8_t* info20) {
   if (GetState().session.sessionValue == 0) {
@@ -66,6 +71,9 @@ int32_t GetDevInfo(uint8_t* info20) {
 }
 
 int32_t WriteData(void* file, uint32_t readCount, uint32_t writeCount, int32_t closeFlag) {
+  // No file (a failed opening step): nothing is received, and nothing is closed, least of all
+  // standard input.
+  if (!platform::File::IsHandle(reinterpret_cast<intptr_t>(file))) return 1;
   platform::TransferBuffer buffer(Shared());
   platform::File out = platform::File::FromNative(reinterpret_cast<intptr_t>(file));
   // Never read more than the buffer holds, nor write more than was read into it.

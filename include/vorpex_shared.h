@@ -32,6 +32,10 @@ VORPEX_API void VORPEX_CC VorpexShared_CloseProgressWindow(void* window);
  * terminator); returns its length, 0 when there is no such string. */
 VORPEX_API uint32_t VORPEX_CC VorpexShared_LoadString(uint32_t id, char* buffer, uint32_t limit);
 
+/* A message box through the chip library's user interface (the host's, when one is installed),
+ * so that both libraries' boxes reach the same host; returns the button pressed. */
+VORPEX_API int32_t VORPEX_CC VorpexShared_MessageBox(const char* text, const char* caption,
+                                                     uint32_t flags);
 /* The chip library's clock (virtual while a simulated player runs on virtual time), so that the
  * device library's pauses and time stamps keep time with it. */
 typedef struct VorpexLocalTime {

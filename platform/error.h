@@ -15,12 +15,13 @@ inline constexpr uint32_t kErrorNotEnoughMemory = 8;
 inline constexpr uint32_t kErrorInvalidData = 13;
 inline constexpr uint32_t kErrorGenFailure = 31;  // a device that is no longer there
 inline constexpr uint32_t kErrorSharingViolation = 32;  // the file is in use by another process
+inline constexpr uint32_t kErrorHandleEof = 38;         // reached the end of the file
 inline constexpr uint32_t kErrorFileExists = 80;
 inline constexpr uint32_t kErrorInvalidParameter = 87;
 inline constexpr uint32_t kErrorDiskFull = 112;
 inline constexpr uint32_t kErrorBadFileType = 222;
-inline constexpr uint32_t kErrorInvalidFormSize =
-    1903;  // used for a firmware image of unusable size
+// A firmware image of unusable size.
+inline constexpr uint32_t kErrorInvalidFormSize = 1903;
 
 // The calling thread's last system error (GetLastError on Windows).
 uint32_t LastError();

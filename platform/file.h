@@ -31,6 +31,10 @@ class File {
   static std::optional<File> Open(const std::string& path, Access access, Share share,
                                   Disposition disposition);
 
+  // Whether a handle a caller passes can be an open file: 0 and -1 are the failure values of
+  // the functions that hand files out, on Windows (null, INVALID_HANDLE_VALUE) as on Linux,
+  // where Open never yields descriptor 0.
+  static constexpr bool IsHandle(intptr_t handle) { return handle != 0 && handle != -1; }
   // A file the caller opened by other means (a HANDLE on Windows, a descriptor on Linux); the
   // File owns it until Release hands it back.
   static File FromNative(intptr_t handle) { return File(handle); }

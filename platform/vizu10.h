@@ -7,11 +7,9 @@
 #include <string>
 #include <vector>
 
-namespace vorpex::platform {
+#include "platform/driver_handle.h"
 
-using DriverHandle = intptr_t;
-inline constexpr DriverHandle kInvalidDriverHandle = -1;  // INVALID_HANDLE_VALUE
-inline constexpr DriverHandle kNullDriverHandle = 0;
+namespace vorpex::platform {
 
 // The configuration request: the configuration descriptor set of the player, in and out of one
 // 256-byte buffer.
@@ -28,7 +26,8 @@ class Vizu10Port {
   // kInvalidDriverHandle on failure.
   virtual DriverHandle Open(const std::string& path) = 0;
   // The configuration request on a device file; false when the driver refused it.
-  virtual bool Configuration(DriverHandle device, std::span<uint8_t, kVizu10ConfigBufferSize> buffer) = 0;
+  virtual bool Configuration(DriverHandle device,
+                             std::span<uint8_t, kVizu10ConfigBufferSize> buffer) = 0;
   // One synchronous write or read; the byte count moved, or nullopt when the call failed.
   virtual std::optional<uint32_t> Write(DriverHandle pipe, std::span<const uint8_t> data) = 0;
   virtual std::optional<uint32_t> Read(DriverHandle pipe, std::span<uint8_t> buffer) = 0;

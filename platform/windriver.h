@@ -5,9 +5,9 @@
 #include <optional>
 #include <span>
 
-namespace vorpex::platform {
+#include "platform/driver_handle.h"
 
-using DriverHandle = uintptr_t;
+namespace vorpex::platform {
 
 class WinDriverPort {
  public:

@@ -1,36 +1,56 @@
-# Compares the names a Windows DLL exports with the list kept in the repository, one name a line
-# (blank lines and lines starting with # are skipped). Names are compared exactly as the linker
-# wrote them: decorated stdcall names (_Name@4) and C++ names stay as they are.
-# cmake -DOBJDUMP=... -DDLL=... -DEXPECTED=... -P check_exports.cmake
+# Compares the names a library exports with the list kept in the repository, one name a line
+# (blank lines and lines starting with # are skipped).
+# FORMAT pe: a Windows DLL's export table, compared exactly as the linker wrote it (decorated
+# stdcall names _Name@4 and C++ names stay as they are).
+# FORMAT elf: a Linux library's defined dynamic symbols, compared with the listed names spelt
+# as the Linux build exports them: _Name@4 and _Name as Name, ?name@@... as name.
+# cmake -DFORMAT=pe|elf -DOBJDUMP=... -DNM=... -DDLL=... -DEXPECTED=... -P check_exports.cmake
 cmake_minimum_required(VERSION 3.25)
-foreach(var OBJDUMP DLL EXPECTED)
+foreach(var FORMAT DLL EXPECTED)
   if(NOT DEFINED ${var})
     message(FATAL_ERROR "check_exports: ${var} is not set")
   endif()
 endforeach()
 
-execute_process(COMMAND ${OBJDUMP} -p ${DLL}
-  OUTPUT_VARIABLE dump RESULT_VARIABLE rc ERROR_VARIABLE err)
-if(NOT rc EQUAL 0)
-  message(FATAL_ERROR "${OBJDUMP} -p ${DLL} failed (${rc}): ${err}")
-endif()
-
-# The name table follows "[Ordinal/Name Pointer] Table", one "\t[  n] name" line per export.
-string(FIND "${dump}" "[Ordinal/Name Pointer] Table" at)
-if(at EQUAL -1)
-  message(FATAL_ERROR "${DLL} has no export name table")
-endif()
-string(SUBSTRING "${dump}" ${at} -1 table)
-string(REPLACE "\n" ";" lines "${table}")
-list(REMOVE_AT lines 0)
 set(actual "")
-foreach(line IN LISTS lines)
-  if(line MATCHES "^[ \t]*\\[ *[0-9]+\\] (.+)$")
-    list(APPEND actual "${CMAKE_MATCH_1}")
-  else()
-    break()
+if(FORMAT STREQUAL "pe")
+  execute_process(COMMAND ${OBJDUMP} -p ${DLL}
+    OUTPUT_VARIABLE dump RESULT_VARIABLE rc ERROR_VARIABLE err)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "${OBJDUMP} -p ${DLL} failed (${rc}): ${err}")
   endif()
-endforeach()
+
+  # The name table follows "[Ordinal/Name Pointer] Table", one "\t[  n] name" line per export.
+  string(FIND "${dump}" "[Ordinal/Name Pointer] Table" at)
+  if(at EQUAL -1)
+    message(FATAL_ERROR "${DLL} has no export name table")
+  endif()
+  string(SUBSTRING "${dump}" ${at} -1 table)
+  string(REPLACE "\n" ";" lines "${table}")
+  list(REMOVE_AT lines 0)
+  foreach(line IN LISTS lines)
+    if(line MATCHES "^[ \t]*\\[ *[0-9]+\\] (.+)$")
+      list(APPEND actual "${CMAKE_MATCH_1}")
+    else()
+      break()
+    endif()
+  endforeach()
+elseif(FORMAT STREQUAL "elf")
+  execute_process(COMMAND ${NM} -D --defined-only ${DLL}
+    OUTPUT_VARIABLE dump RESULT_VARIABLE rc ERROR_VARIABLE err)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "${NM} -D --defined-only ${DLL} failed (${rc}): ${err}")
+  endif()
+  # One "value type name" line per symbol.
+  string(REPLACE "\n" ";" lines "${dump}")
+  foreach(line IN LISTS lines)
+    if(line MATCHES "^[0-9a-fA-F]* *[A-Za-z] ([^ ]+)$")
+      list(APPEND actual "${CMAKE_MATCH_1}")
+    endif()
+  endforeach()
+else()
+  message(FATAL_ERROR "check_exports: FORMAT is pe or elf, not ${FORMAT}")
+endif()
 
 file(STRINGS ${EXPECTED} listed)
 set(expected "")
@@ -38,6 +58,13 @@ foreach(name IN LISTS listed)
   string(STRIP "${name}" name)
   if(name STREQUAL "" OR name MATCHES "^#")
     continue()
+  endif()
+  if(FORMAT STREQUAL "elf")
+    if(name MATCHES "^\\?([A-Za-z0-9_]+)@@")
+      set(name "${CMAKE_MATCH_1}")
+    else()
+      string(REGEX REPLACE "^_|@[0-9]+$" "" name "${name}")
+    endif()
   endif()
   list(APPEND expected "${name}")
 endforeach()

@@ -11,6 +11,7 @@
 #include "ORVANEUsbDll.h"
 #include "VORPEXUSB.h"
 #include "orvane_testing.h"
+#include "platform/file.h"
 #include "playersim.h"
 #include "support/recording_ui.h"
 #include "support/sim_player.h"
@@ -265,3 +266,39 @@ TEST_F(DeviceSession, WriteDataReceivesOneChunkIntoAFile) {
 }
 
 }  // namespace
+
+TEST_F(DeviceSession, WriteDataWithNoFileReceivesAndClosesNothing) {
+  Attach();
+  OrvaneTesting_SetOsVersion(5, 1, 2600, 2);
+  ASSERT_EQ(Usb_Checking(0), 1);
+  for (intptr_t none : {intptr_t{0}, intptr_t{-1}}) {
+    SCOPED_TRACE(none);
+    PlayerSim_ClearLog();
+    EXPECT_EQ(Usb_WriteData(nullptr, reinterpret_cast<void*>(none), 512, 512, 1), 1);
+    EXPECT_TRUE(WireLog().empty());  // the pipe is not read for a file that is not there
+#ifndef _WIN32
+    EXPECT_NE(::fcntl(0, F_GETFD), -1);  // standard input is still open
+#endif
+  }
+}
+
+#ifndef _WIN32
+// With standard input closed, a file the libraries open never gets descriptor 0, which
+// callers take for "no file".
+TEST(FileHandles, NeverZeroEvenWithStandardInputClosed) {
+  const int savedInput = ::dup(0);
+  ASSERT_GE(savedInput, 0);
+  ::close(0);
+  auto file = vorpex::platform::File::Open(std::string(VORPEX_TEST_TMP) + "/handle-zero.bin",
+                                           vorpex::platform::Access::kWrite,
+                                           vorpex::platform::Share::kNone,
+                                           vorpex::platform::Disposition::kCreateAlways);
+  const intptr_t handle = file ? file->Release() : -1;
+  const bool zeroFree = ::fcntl(0, F_GETFD) == -1;
+  ::dup2(savedInput, 0);
+  ::close(savedInput);
+  EXPECT_GT(handle, 0);
+  EXPECT_TRUE(zeroFree);
+  if (handle > 0) ::close(static_cast<int>(handle));
+}
+#endif

@@ -41,6 +41,14 @@ std::optional<File> File::Open(const std::string& path, Access access, Share sha
     case Disposition::kTruncateExisting: flags |= O_TRUNC; break;
   }
   int fd = ::open(path.c_str(), flags, 0644);
+  if (fd == 0) {
+    // Standard input was closed: 0 is never an open file's handle here, as callers take it
+    // (with -1) for "no file".
+    fd = ::fcntl(0, F_DUPFD_CLOEXEC, 1);
+    const int reason = errno;
+    ::close(0);
+    errno = reason;
+  }
   if (fd < 0) {
     posix::RecordPathErrno(path);
     return std::nullopt;
