@@ -62,6 +62,9 @@ struct State {
   // The error state: the code, and the Windows error code that goes with code 6.
   int32_t errorCode = 0;
   uint32_t windowsError = 0;
+  // The reason in plain words, when whoever recorded the error knew more than its code; any
+  // later error clears it.
+  std::string errorDetail;
   // The library's own module, recorded by the entry point.
   platform::ModuleHandle module = nullptr;
   // Transfer time-outs in milliseconds, shared by every device record.

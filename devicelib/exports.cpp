@@ -4,6 +4,7 @@
 #include "chiplib/export_barrier.h"
 #include "devicelib/catalogue.h"
 #include "devicelib/command_channel.h"
+#include "devicelib/mp3_header.h"
 #include "devicelib/session.h"
 #include "devicelib/state.h"
 #include "devicelib/storage.h"
@@ -152,6 +153,17 @@ int32_t ORVANE_CC Usb_DownloadFile(int32_t, int32_t, int32_t, int32_t, int32_t, 
   return 0;
 }
 // ---- end of storage, catalogue and transfers ----
+
+int32_t ORVANE_CC Usb_GetBitRateAndType(const uint8_t* data, uint32_t length, int32_t* bitRate,
+                                        int32_t* type) {
+  return RunExport(VORPEX_SetError, 0,
+                   [&] { return GetBitRateAndType(data, length, bitRate, type); });
+}
+// Callers of this one promise the whole scan window.
+int32_t ORVANE_CC get_bitRateAndType(const uint8_t* data, int32_t* bitRate, int32_t* type) {
+  return RunExport(VORPEX_SetError, 0,
+                   [&] { return GetBitRateAndType(data, ORVANE_MP3_SCAN_BYTES, bitRate, type); });
+}
 
 void OrvaneTesting_SetOsVersion(uint32_t major, uint32_t minor, uint32_t build,
                                 uint32_t platformId) {

@@ -1,8 +1,8 @@
 /* ORVANEUsbDll: the player device library.
  *
  * The session with the player over its device driver, the command channel, device
- * information, the player's two memory areas (0 "M", 1 "S"), their files, copies both ways, and
- * the firmware upgrade.
+ * information, the player's two memory areas (0 "M", 1 "S"), their files, copies both ways, MP3
+ * header reading and the firmware upgrade.
  *
  * Windows exports these as stdcall functions under decorated names: "_Usb_Checking@4",
  * "_Usb_UpgradeFirmware@24", ... and "?get_osVersion@@YGXPAD@Z". Callers that link the import
@@ -50,6 +50,8 @@
 #define Usb_UploadFile _Usb_UploadFile
 #define Usb_DownloadElseFile _Usb_DownloadElseFile
 #define Usb_DownloadFile _Usb_DownloadFile
+#define Usb_GetBitRateAndType _Usb_GetBitRateAndType
+#define get_bitRateAndType _get_bitRateAndType
 #else
 #define ORVANE_CC
 #define ORVANE_API __attribute__((visibility("default")))
@@ -202,6 +204,25 @@ ORVANE_API int32_t ORVANE_CC Usb_DownloadElseFile(void* owner, void* device, int
 ORVANE_API int32_t ORVANE_CC Usb_DownloadFile(int32_t a, int32_t b, int32_t c, int32_t d, int32_t e,
                                               int32_t f, int32_t g, int32_t h);
 /* ---- end of storage, catalogue and transfers ---- */
+/* MP3 header reading: whether the first bytes of an audio file are MPEG audio (MPEG-1, MPEG-2 or
+ * MPEG 2.5) Layer III or Layer II, and at which bit rate. A frame counts when the next one
+ * starts where its header says; frames may start in the first 16384 bytes. On 1, *type is
+ * ORVANE_MP3_LAYER3 or ORVANE_MP3_LAYER2 and *bitRate the bit rate in kbit/s; on 0, *bitRate is 0
+ * and *type is left as it was. Neither touches the player or any library state. */
+#define ORVANE_MP3_LAYER3 16
+#define ORVANE_MP3_LAYER2 64
+/* The bytes that Usb_GetBitRateAndType reads at most, and that get_bitRateAndType always reads. */
+#define ORVANE_MP3_SCAN_BYTES 19267
+
+/* Use this one in new code: it reads `data` only up to `length` bytes, and gives the same
+ * results as get_bitRateAndType on ORVANE_MP3_SCAN_BYTES bytes or more. A shorter buffer holds
+ * fewer places a frame may start. "_Usb_GetBitRateAndType@16" on Windows. */
+ORVANE_API int32_t ORVANE_CC Usb_GetBitRateAndType(const uint8_t* data, uint32_t length,
+                                                   int32_t* bitRate, int32_t* type);
+/* The older interface, without a length: `data` must hold ORVANE_MP3_SCAN_BYTES bytes, all of
+ * which may be read. "_get_bitRateAndType@12" on Windows. */
+ORVANE_API int32_t ORVANE_CC get_bitRateAndType(const uint8_t* data, int32_t* bitRate,
+                                                int32_t* type);
 
 #ifdef __cplusplus
 }

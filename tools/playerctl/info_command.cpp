@@ -71,8 +71,15 @@ int RunInfo(const Options&, TerminalUi& ui) {
   entry->function(reinterpret_cast<char*>(&version));
   const int32_t route = protocol::RouteForVersion(version.platformId, version.major, version.minor,
                                                   protocol::kRouteUnknown);
+#ifdef _WIN32
   std::printf("system version: %u.%u.%u, platform %u (%s)\n", version.major, version.minor,
               version.build, version.platformId, PlatformName(version.platformId));
+#else
+  // The libraries see the kernel's numbers dressed as a Windows version.
+  std::printf("system version: Linux %u.%u.%u, reported to the libraries as the %s (platform %u)\n",
+              version.major, version.minor, version.build, PlatformName(version.platformId),
+              version.platformId);
+#endif
   std::printf("driver route: %d (%s)\n", route, RouteName(route));
 
   VORPEX_SetError(VORPEX_OK);

@@ -46,6 +46,26 @@ const char* PlainWords(int32_t code) {
   }
 }
 
+// Error 6 carries the system's code: the ones people meet, said for what they mean here.
+const char* SystemWords(uint32_t windowsError) {
+  switch (windowsError) {
+    case 2:
+    case 3:
+      return "no such file or folder";
+    case 5:
+      return "access denied";
+    case 13:
+      return "not a valid Intel HEX file";
+    case 38:
+      return "the file ended early";
+    case 1903:
+      return "the image is empty, or too large for this area (the boot area takes at most 8192 "
+             "bytes from address 0, the codec starts at 0x2000)";
+    default:
+      return nullptr;
+  }
+}
+
 }  // namespace
 
 LibraryError ReadLibraryError(TerminalUi& ui) {
@@ -59,7 +79,9 @@ LibraryError ReadLibraryError(TerminalUi& ui) {
 }
 
 void ReportLibraryError(const std::string& what, const LibraryError& error) {
-  std::fprintf(stderr, "playerctl: %s: %s\n", what.c_str(), PlainWords(error.code));
+  const char* words = error.code == VORPEX_ERR_WINDOWS ? SystemWords(error.windowsError) : nullptr;
+  std::fprintf(stderr, "playerctl: %s: %s\n", what.c_str(),
+               words != nullptr ? words : PlainWords(error.code));
   if (error.code == VORPEX_ERR_WINDOWS) {
     std::fprintf(stderr, "  library error %d, Windows error %u: %s\n", error.code,
                  error.windowsError, error.text.c_str());
@@ -80,7 +102,13 @@ void ReportNoPlayer() {
 #endif
     return;
   }
+#ifdef _WIN32
   ReportError("no player answers: is it plugged in, and its driver installed?");
+#else
+  ReportError(
+      "no player answers: is it plugged in with a working USB cable, and may this user open "
+      "the device?");
+#endif
 }
 
 void ReportError(const std::string& text) {
