@@ -95,17 +95,11 @@ void VORPEX_CC PlayerSim_DefaultSettings(PlayerSimSettings* settings) {
 
 int32_t VORPEX_CC PlayerSim_CreateStateDir(const char* dir, const PlayerSimSettings* settings) {
   return RunExport(chip::SetError, 0, [&]() -> int32_t {
-    std::string& message = chip::GetState().simulator.message;
     if (dir == nullptr || settings == nullptr || !KnownSettingsSize(settings->size)) {
-      message = "no directory, or settings of another size";
+      chip::GetState().simulator.message = "no directory, or settings of another size";
       return 0;
     }
-    std::string error;
-    if (!sim::CreateStateDir(dir, FromC(*settings), error)) {
-      message = error;
-      return 0;
-    }
-    return 1;
+    return chip::CreateSimulatorStateDir(dir, FromC(*settings)) ? 1 : 0;
   });
 }
 

@@ -52,7 +52,10 @@ struct SimulatorState {
   // Where the next player's Vizu10 handles start, so no two players share a handle value.
   intptr_t nextVizu10Handles = 0x1000;
   bool environmentChecked = false;  // VORPEX_SIMULATOR is read once, at the first driver open
-  std::string message;              // why the last attach failed
+  // A simulated player was asked for (from code or by VORPEX_SIMULATOR) and cannot be used:
+  // both libraries then have no driver at all, never the system's.
+  bool requestFailed = false;
+  std::string message;  // why the last attach or creation failed
 };
 
 struct State {

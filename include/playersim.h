@@ -45,13 +45,17 @@ typedef struct PlayerSimSettings {
 /* Fills `settings` (its size field included) with the defaults. */
 VORPEX_API void VORPEX_CC PlayerSim_DefaultSettings(PlayerSimSettings* settings);
 /* Creates a fresh player with `settings` in `dir`; 1, or 0 when `dir` already holds a player or
- * cannot be written (PlayerSim_GetMessage says why). */
+ * cannot be written (PlayerSim_GetMessage says why). Neither changes which driver the libraries
+ * use. */
 VORPEX_API int32_t VORPEX_CC PlayerSim_CreateStateDir(const char* dir,
                                                       const PlayerSimSettings* settings);
 /* Makes the player of `dir` the device of both libraries (a fresh default one when `dir` holds
- * none). Open device records of an earlier player stop working. 1, or 0 with a message. */
+ * none). Open device records of an earlier player stop working. 1, or 0 with a message; after
+ * a 0 both libraries have no driver at all (they never fall back to the system's, which could
+ * hold a real player) until the next attach that works or PlayerSim_Detach. A directory that
+ * VORPEX_SIMULATOR names and that cannot be used does the same. */
 VORPEX_API int32_t VORPEX_CC PlayerSim_Attach(const char* dir);
-/* Back to the real drivers. */
+/* Back to the real drivers, also after a failed attach. */
 VORPEX_API void VORPEX_CC PlayerSim_Detach(void);
 VORPEX_API int32_t VORPEX_CC PlayerSim_IsAttached(void);
 /* Why the last attach, creation or save of the state directory failed ("" when none did);

@@ -4,17 +4,19 @@
 
 #include "platform/clock.h"
 #include "protocol/command_block.h"
-#include "sim/state_dir.h"
 
 namespace vorpex::sim {
 
 std::unique_ptr<Player> Player::Load(const std::string& dir, std::string& error) {
+  auto lock = StateDirLock::Take(dir, error);
+  if (!lock) return nullptr;
   auto data = LoadStateDir(dir, error);
   if (!data) return nullptr;
-  return std::make_unique<Player>(std::move(*data), dir);
+  return std::make_unique<Player>(std::move(*data), dir, std::move(lock));
 }
 
-Player::Player(PlayerData data, std::string dir) : model_(std::move(data)), dir_(std::move(dir)) {}
+Player::Player(PlayerData data, std::string dir, std::optional<StateDirLock> lock)
+    : model_(std::move(data)), dir_(std::move(dir)), lock_(std::move(lock)) {}
 
 void Player::Wait(uint32_t ms) {
   platform::SleepMs(platform::IsVirtualClock() ? ms : std::min(ms, kLongestRealWaitMs));

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "sim/player_model.h"
+#include "sim/state_dir.h"
 #include "sim/wire_log.h"
 
 namespace vorpex::sim {
@@ -26,11 +27,13 @@ inline constexpr uint32_t kLongestRealWaitMs = 10000;
 
 class Player {
  public:
-  // The player kept in `dir` (a fresh default one when `dir` holds none yet); nullptr with the
-  // reason in `error` when `dir` cannot be read or written.
+  // The player kept in `dir` (a fresh default one when `dir` holds none yet), holding the
+  // folder for this program until it is destroyed; nullptr with the reason in `error` when
+  // `dir` cannot be read or written, or another program holds it.
   static std::unique_ptr<Player> Load(const std::string& dir, std::string& error);
   // A player only in memory (tests of the model and faces).
-  explicit Player(PlayerData data, std::string dir = {});
+  explicit Player(PlayerData data, std::string dir = {},
+                  std::optional<StateDirLock> lock = std::nullopt);
 
   bool Present() const { return model_.data().settings.present && !faults.unplugged; }
   const PlayerSettings& settings() const { return model_.data().settings; }
@@ -79,6 +82,7 @@ class Player {
 
   PlayerModel model_;
   std::string dir_;
+  std::optional<StateDirLock> lock_;
   WireLog log_;
   uint32_t violations_ = 0;
   uint32_t unplugCount_ = 0;

@@ -19,7 +19,7 @@ constexpr uint32_t kTaskModalError = 0x2010;
 constexpr uint32_t kWarning = 0x30;
 
 TEST(ErrorState, StartsClearAndShowsNoError) {
-  // This test runs first in its process (the order of the file), before anything fails.
+  // Runs alone, in a process of its own (tests/CMakeLists.txt), before anything fails.
   RecordingUi ui;
   EXPECT_EQ(VORPEX_GetError(), 0);
   EXPECT_EQ(VORPEX_GetWindowsError(), 0u);

@@ -1,6 +1,7 @@
 // The simulated player's model, driven block by block, and its state directory.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <vector>
@@ -8,6 +9,7 @@
 #include "protocol/command_block.h"
 #include "protocol/dir_slot.h"
 #include "protocol/write_header.h"
+#include "sim/player.h"
 #include "sim/player_model.h"
 #include "sim/state_dir.h"
 
@@ -86,6 +88,16 @@ struct Host {
     return data;
   }
 };
+
+std::string ToHex(std::span<const uint8_t> bytes) {
+  std::string text;
+  for (uint8_t b : bytes) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    text += kDigits[b >> 4];
+    text += kDigits[b & 15];
+  }
+  return text;
+}
 
 Bytes Pattern(size_t n, uint8_t seed) {
   Bytes data(n);
@@ -466,6 +478,85 @@ TEST_F(StateDirTest, BrokenPlayerIsRefusedWithTheLine) {
   std::ofstream(dir_ + "/player.txt") << "something else\n";
   EXPECT_FALSE(vorpex::sim::LoadStateDir(dir_, error));
   EXPECT_NE(error.find("not a simulated player"), std::string::npos) << error;
+}
+
+TEST_F(StateDirTest, MalformedLinesAreRefusedWithFileAndLineNeverFollowed) {
+  std::string error;
+  ASSERT_TRUE(vorpex::sim::CreateStateDir(dir_, PlayerSettings{}, error)) << error;
+  std::ifstream in(dir_ + "/player.txt");
+  const std::string valid{std::istreambuf_iterator<char>(in), {}};
+  const size_t line = static_cast<size_t>(std::count(valid.begin(), valid.end(), '\n')) + 1;
+  std::filesystem::create_directories(dir_ + "/M");
+  std::ofstream(dir_ + "/M/7.bin") << "seven b";  // 7 bytes, as the slot says
+  // A file beside the folder, of the right size, that no slot may reach.
+  const std::string outside = std::filesystem::path(dir_).filename().string() + "-outside.bin";
+  std::ofstream(dir_ + "/../" + outside) << "seven b";
+  const std::string file = "slot M " + ToHex(RawSlot("F.BIN", kAttrArchive, Bytes(7)).raw) + " ";
+  const std::string volume = "slot M " + ToHex(RawSlot("V.", kAttrVolume).raw) + " ";
+  struct Case {
+    std::string lines;
+    const char* refusal;  // nullptr: the player loads
+    size_t at = 0;        // the refused line among those added
+  } cases[] = {
+      {" \t \n", nullptr},  // blanks only: a blank line
+      {file + "M/7.bin\n", nullptr},
+      {file + "../" + outside + "\n", "is named M/<number>.bin"},
+      {file + "M/../../" + outside + "\n", "is named M/<number>.bin"},
+      {file + "/etc/passwd\n", "is named M/<number>.bin"},
+      {file + "S/7.bin\n", "is named M/<number>.bin"},
+      {file + "M/7.bin\n" + file + "M/7.bin\n", "M/7.bin is named by two slots", 1},
+      {volume + "M/7.bin\n", "not a file names a data file"},
+      {file + "M/8.bin\n", "cannot read M/8.bin"},
+      {"slot M\n", "expected: slot"},
+      {"driver-version\n", "expected one number"},
+      {"memory X 1 F\n", "expected: memory"},
+      {"frobnicate 1\n", "unknown item frobnicate"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.lines);
+    std::ofstream(dir_ + "/player.txt", std::ios::binary) << valid << c.lines;
+    const bool loaded = vorpex::sim::LoadStateDir(dir_, error).has_value();
+    if (c.refusal == nullptr) {
+      EXPECT_TRUE(loaded) << error;
+      continue;
+    }
+    EXPECT_FALSE(loaded);
+    EXPECT_NE(error.find("player.txt line " + std::to_string(line + c.at) + ":"), std::string::npos)
+        << error;
+    EXPECT_NE(error.find(c.refusal), std::string::npos) << error;
+  }
+  EXPECT_TRUE(std::filesystem::exists(dir_ + "/../" + outside));
+  std::filesystem::remove(dir_ + "/../" + outside);
+}
+
+TEST_F(StateDirTest, ANextFileAlreadyInUseNeverOverwritesData) {
+  std::string error;
+  auto data = vorpex::sim::LoadStateDir(dir_, error);
+  ASSERT_TRUE(data) << error;
+  PlayerModel player(std::move(*data));
+  Host host{player};
+  host.Write('M', "ONE.BIN", Pattern(100, 1));
+  ASSERT_TRUE(vorpex::sim::SaveStateDir(dir_, player.data(), error)) << error;
+  player.data().nextDataFile = 1;  // as a hand-edited player.txt may say
+  host.Write('M', "TWO.BIN", Pattern(200, 2));
+  ASSERT_TRUE(vorpex::sim::SaveStateDir(dir_, player.data(), error)) << error;
+
+  auto again = vorpex::sim::LoadStateDir(dir_, error);
+  ASSERT_TRUE(again) << error;
+  PlayerModel reloaded(std::move(*again));
+  Host second{reloaded};
+  EXPECT_EQ(second.ReadFile('M', 0, 100), Pattern(100, 1));
+  EXPECT_EQ(second.ReadFile('M', 1, 200), Pattern(200, 2));
+}
+
+TEST_F(StateDirTest, OneProgramAtATimeHoldsTheFolder) {
+  std::string error;
+  auto first = vorpex::sim::Player::Load(dir_, error);
+  ASSERT_TRUE(first) << error;
+  EXPECT_FALSE(vorpex::sim::Player::Load(dir_, error));
+  EXPECT_NE(error.find("in use by another program"), std::string::npos) << error;
+  first.reset();
+  EXPECT_TRUE(vorpex::sim::Player::Load(dir_, error)) << error;
 }
 
 }  // namespace

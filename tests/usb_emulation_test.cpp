@@ -150,6 +150,21 @@ TEST_F(UsbPlayer, ARequestedSimulatorComesFirst) {
   PlayerSim_Detach();
 }
 
+TEST_F(UsbPlayer, ARequestedSimulatorThatCannotBeUsedIsNoDriverAtAll) {
+  const std::string dir = std::string(VORPEX_TEST_TMP) + "/usb-simulator-unusable";
+  std::filesystem::create_directories(dir);
+  std::ofstream(dir + "/player.txt") << "vorpex-player 1\npresent maybe\n";
+  ASSERT_EQ(PlayerSim_Attach(dir.c_str()), 0);
+  EXPECT_EQ(VORPEX_Open(), nullptr);
+  EXPECT_EQ(VORPEX_GetError(), VORPEX_ERR_DEVICEDRIVER_OPEN);
+  for (auto [major, minor, platform] : {std::tuple{5u, 1u, 2u}, std::tuple{4u, 10u, 1u}}) {
+    OrvaneTesting_SetOsVersion(major, minor, 2600, platform);
+    EXPECT_EQ(Usb_Checking(0), 0);
+  }
+  EXPECT_TRUE(bus_->player().log().entries().empty()) << "the player on the bus was touched";
+  PlayerSim_Detach();
+}
+
 TEST_F(UsbPlayer, CancelHaltsEveryPipeAndTheSessionGoesOn) {
   OrvaneTesting_SetOsVersion(5, 1, 2600, 2);
   ASSERT_EQ(Usb_Checking(0), 1);

@@ -478,6 +478,12 @@ TEST_F(Vizu10Face, UnusableLayoutsAreRefusedWithAReason) {
   EXPECT_EQ(PlayerSim_Attach(dir.c_str()), 0);
   PlayerSim_GetMessage(message, sizeof message);
   EXPECT_NE(std::string(message).find("endpoint-addresses"), std::string::npos) << message;
+  // A player asked for and not usable is no driver at all, never the system's.
+  ASSERT_NE(PlayerSim_Vizu10(), nullptr);
+  EXPECT_TRUE(Paths().empty());
+  EXPECT_EQ(Ops().open(kFirstPath), kInvalid);
+  EXPECT_EQ(Ops().open("\\\\.\\Vizu10-0"), kInvalid);
+  PlayerSim_Detach();
   EXPECT_EQ(PlayerSim_Vizu10(), nullptr);
 
   // Settings from a caller built before the Vizu10 fields: the defaults serve.
