@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -132,6 +133,62 @@ TEST_F(UsbPlayer, DeviceLibraryUpgradesTheCodecFromHex) {
       << "error " << VORPEX_GetError();
   ExpectUpgradeExchange(EmulatedExchange(bus_->player()), false, 0, hex.image);
   ExpectAreaStartsWith(bus_->player(), hex.image);
+  EXPECT_EQ(bus_->player().violations(), 0u);
+}
+
+std::string ReadWhole(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// A file to the player, found in its directory and back, byte for byte, through each library.
+TEST_F(UsbPlayer, FilesGoToThePlayerAndComeBackThroughBothLibraries) {
+  const std::vector<uint8_t> bytes = Pattern(16385, 23);
+  const std::string text(bytes.begin(), bytes.end());
+  for (const bool chip : {true, false}) {
+    SCOPED_TRACE(chip ? "chip library" : "device library");
+    const std::string name = chip ? "chipfile.dat" : "devfile.dat";
+    const std::string source = WriteFile(name, text);
+    const std::string back = source + ".back";
+    std::filesystem::remove(back);
+    uint32_t count = 0;
+    uint32_t size = 0;
+    if (chip) {
+      void* device = VORPEX_Open();
+      ASSERT_NE(device, nullptr) << "error " << VORPEX_GetError();
+      ASSERT_EQ(VORPEX_DownloadIndexFile(nullptr, device, 0, source.c_str()), 1)
+          << "error " << VORPEX_GetError();
+      MemoryInfo info{};
+      DirEntry entries[8] = {};
+      count = 8;
+      ASSERT_EQ(VORPEX_Refresh(device, 0, &info, entries, &count), 1);
+      ASSERT_GE(count, 1u);
+      size = entries[count - 1].size;
+      ASSERT_EQ(VORPEX_UploadIndexFile(nullptr, device, 0, static_cast<int32_t>(count - 1),
+                                       back.c_str(), nullptr, size),
+                1)
+          << "error " << VORPEX_GetError();
+      VORPEX_Close(device);
+    } else {
+      OrvaneTesting_SetOsVersion(5, 1, 2600, 2);
+      ASSERT_EQ(Usb_Checking(0), 1);
+      ASSERT_EQ(Usb_DownloadIndexFile(nullptr, nullptr, 0, source.c_str()), 1)
+          << "error " << VORPEX_GetError();
+      uint32_t info[5] = {};
+      std::vector<uint8_t> entries(8 * 32);
+      count = 8;
+      ASSERT_EQ(Usb_Refresh(nullptr, 0, info, entries.data(), &count), 1);
+      ASSERT_GE(count, 1u);
+      EXPECT_EQ(Usb_FileCount(reinterpret_cast<void*>(1), 0), count);
+      size = Usb_ListFileSize(0, 0, static_cast<int32_t>(count - 1));
+      ASSERT_EQ(Usb_UploadIndexFile(nullptr, nullptr, 0, static_cast<int32_t>(count - 1),
+                                    back.c_str(), nullptr, size),
+                1)
+          << "error " << VORPEX_GetError();
+    }
+    EXPECT_EQ(size, bytes.size());
+    EXPECT_TRUE(ReadWhole(back) == text) << back << " differs from what was sent";
+  }
   EXPECT_EQ(bus_->player().violations(), 0u);
 }
 
