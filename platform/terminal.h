@@ -1,4 +1,4 @@
-// Whether the program's standard output or error goes to a terminal (a console on Windows), and
+// Whether the program's standard input, output or error is a terminal (a console on Windows), and
 // how wide that terminal is.
 #pragma once
 #include <cstddef>
@@ -6,7 +6,7 @@
 
 namespace vorpex::platform {
 
-enum class StandardStream { kOutput, kError };
+enum class StandardStream { kInput, kOutput, kError };
 
 bool IsTerminal(StandardStream stream);
 

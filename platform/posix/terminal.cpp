@@ -10,6 +10,7 @@ namespace vorpex::platform {
 namespace {
 
 int Descriptor(StandardStream stream) {
+  if (stream == StandardStream::kInput) return STDIN_FILENO;
   return stream == StandardStream::kOutput ? STDOUT_FILENO : STDERR_FILENO;
 }
 

@@ -6,6 +6,7 @@ namespace vorpex::platform {
 namespace {
 
 HANDLE Handle(StandardStream stream) {
+  if (stream == StandardStream::kInput) return ::GetStdHandle(STD_INPUT_HANDLE);
   return ::GetStdHandle(stream == StandardStream::kOutput ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
 }
 

@@ -14,6 +14,16 @@ constexpr std::string_view kProgramHelp =
     "  upgrade boot FILE.hex    write the boot code from an Intel HEX file\n"
     "  upgrade codec FILE.hex   write the main firmware (codec) from an Intel HEX file\n"
     "  info                     whether a player answers, the driver route, device information\n"
+    "  ls [M|S]                 the files on the player\n"
+    "  df                       size, used and free space of each memory\n"
+    "  put FILE... [--to M|S]   copy files to the player\n"
+    "  get ENTRY... [-o DEST]   copy files from the player (ENTRY: M:3 or M:NAME.EXT)\n"
+    "  rm ENTRY...              delete files on the player\n"
+    "  mv ENTRY NEWNAME         rename a file on the player\n"
+    "  format M|S [--yes]       erase every file of a memory\n"
+    "                           (the file commands take --route chip|device: through the chip\n"
+    "                           library, the default when it finds the player, or the device\n"
+    "                           library, which has no rename and no progress on copies)\n"
     "  hex2bin IN.hex OUT.bin   convert an Intel HEX file into a binary image\n"
     "  sim init DIR             create a simulated player in DIR\n"
     "  mp3info FILE...          the MPEG audio layer and bit rate of each file\n"
@@ -28,7 +38,8 @@ constexpr std::string_view kProgramHelp =
     "\n"
     "An option's value may follow it (--simulate DIR) or be joined to it (--simulate=DIR).\n"
     "\n"
-    "exit status: 0 done, 1 the operation failed, 2 wrong command line\n";
+    "exit status: 0 done, 1 the operation failed, 2 wrong command line, 130 a copy cancelled\n"
+    "with Ctrl-C\n";
 
 constexpr std::string_view kUpgradeHelp =
     "usage: playerctl [--simulate DIR] [--quiet] upgrade boot|codec FILE.hex\n"

@@ -11,6 +11,7 @@
 #include "playersim.h"
 #include "tools/playerctl/arguments.h"
 #include "tools/playerctl/commands.h"
+#include "tools/playerctl/files_commands.h"
 #include "tools/playerctl/library_error.h"
 #include "tools/playerctl/terminal_ui.h"
 
@@ -41,6 +42,7 @@ int main(int argc, char** argv) {
   // A reader that went away (playerctl ... | head) makes output fail, never an upgrade.
   vorpex::platform::IgnoreBrokenPipe();
   std::vector<std::string_view> args(argv + 1, argv + argc);
+  if (FindFilesCommand(args)) return RunFilesCommand(args);
   auto parsed = ParseArguments(args);
   if (auto* usage = std::get_if<UsageError>(&parsed)) {
     std::fprintf(stderr, "playerctl: %s\n%.*s(%s tells more)\n", usage->message.c_str(),

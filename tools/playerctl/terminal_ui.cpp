@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 
+#include "tools/playerctl/interrupt.h"
 #include "tools/playerctl/progress_line.h"
 
 namespace vorpex::playerctl {
@@ -142,7 +143,8 @@ void TerminalUi::SetProgressSpeed(void* context, void* window, const char*) {
 uint32_t TerminalUi::Pump(void* context, void* window) {
   TerminalUi& ui = Self(context);
   if (window == &ui.progressWindow_) ui.Redraw(false);
-  return 0;  // a terminal offers no Cancel or pause button
+  // No Cancel or pause button on a terminal: Ctrl-C is the Cancel.
+  return Interrupted() ? VORPEX_UI_CANCEL : 0;
 }
 
 void TerminalUi::CloseWindow(void* context, void* window) {
