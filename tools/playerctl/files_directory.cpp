@@ -1,5 +1,6 @@
 #include "tools/playerctl/files_directory.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "VORPEXUSB.h"
@@ -88,13 +89,12 @@ std::optional<EntryWord> ParseEntryWord(std::string_view word) {
     }
   }
   if (word.empty()) return std::nullopt;
-  bool digits = word.size() <= 3;
-  int32_t number = 0;
-  for (char c : word) {
-    if (c < '0' || c > '9') digits = false;
-    number = number * 10 + (c - '0');
-  }
+  // An entry number has at most three digits; anything else is a name (which may be "1234").
+  const bool digits = word.size() <= 3 && std::all_of(word.begin(), word.end(),
+                                                      [](char c) { return c >= '0' && c <= '9'; });
   if (digits) {
+    int32_t number = 0;
+    for (char c : word) number = number * 10 + (c - '0');
     entry.index = number;
   } else {
     entry.name = std::string(word);
