@@ -17,7 +17,10 @@ struct OsVersion {
   std::string servicePack;  // at most 127 characters
 };
 
-// The running system's version; on Linux a record of the NT family with the kernel's numbers.
+// What Linux reports: NT family, version 10.0, build 0, the kernel in the service-pack text.
+inline constexpr uint32_t kLinuxNtMajor = 10;
+
+// The running system's version.
 OsVersion QueryOsVersion();
 
 }  // namespace vorpex::platform

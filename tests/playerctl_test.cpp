@@ -291,7 +291,7 @@ TEST_F(Playerctl, WithoutAPlayerNothingAnswers) {
   EXPECT_THAT(info.out, HasSubstr("driver route: 2000"));
 #ifndef _WIN32
   EXPECT_THAT(info.out, StartsWith("system version: Linux "));
-  EXPECT_THAT(info.out, HasSubstr(", reported to the libraries as the NT family (platform 2)\n"));
+  EXPECT_THAT(info.out, HasSubstr(", reported to the libraries as the NT family 10.0 (platform 2)\n"));
 #endif
   EXPECT_THAT(info.out, HasSubstr("player: does not answer\n"));
   EXPECT_THAT(info.out, Not(HasSubstr("device information")));

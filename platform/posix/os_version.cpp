@@ -2,22 +2,19 @@
 
 #include <sys/utsname.h>
 
-#include <cstdio>
-
 namespace vorpex::platform {
 
 OsVersion QueryOsVersion() {
-  // Linux reports itself as a member of the NT family, with the kernel's release numbers.
+  // Linux reports itself as a current member of the NT family, whatever the kernel's numbers
+  // (a kernel 3.x would otherwise read as NT 3, which the player's drivers never ran on); the
+  // kernel's name and release stand where a service pack would.
   OsVersion version;
   version.platformId = kPlatformNt;
+  version.major = kLinuxNtMajor;
+  version.minor = 0;
   utsname name{};
   if (uname(&name) == 0) {
-    unsigned major = 0, minor = 0, patch = 0;
-    std::sscanf(name.release, "%u.%u.%u", &major, &minor, &patch);
-    version.major = major;
-    version.minor = minor;
-    version.build = patch;
-    version.servicePack = std::string(name.sysname).substr(0, 127);
+    version.servicePack = (std::string(name.sysname) + " " + name.release).substr(0, 127);
   }
   return version;
 }

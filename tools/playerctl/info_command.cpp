@@ -3,6 +3,7 @@
 #include "ORVANEUsbDll.h"
 #include "VORPEXUSB.h"
 #include "platform/dynamic_library.h"
+#include "platform/os_version.h"
 #include "platform/process.h"
 #include "protocol/device_route.h"
 #include "tools/playerctl/commands.h"
@@ -75,10 +76,11 @@ int RunInfo(const Options&, TerminalUi& ui) {
   std::printf("system version: %u.%u.%u, platform %u (%s)\n", version.major, version.minor,
               version.build, version.platformId, PlatformName(version.platformId));
 #else
-  // The libraries see the kernel's numbers dressed as a Windows version.
-  std::printf("system version: Linux %u.%u.%u, reported to the libraries as the %s (platform %u)\n",
-              version.major, version.minor, version.build, PlatformName(version.platformId),
-              version.platformId);
+  // The libraries see Linux as a current member of the NT family; the kernel is named as such.
+  const std::string kernel = platform::QueryOsVersion().servicePack;
+  std::printf("system version: %s, reported to the libraries as the %s %u.%u (platform %u)\n",
+              kernel.empty() ? "Linux" : kernel.c_str(), PlatformName(version.platformId),
+              version.major, version.minor, version.platformId);
 #endif
   std::printf("driver route: %d (%s)\n", route, RouteName(route));
 
