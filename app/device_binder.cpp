@@ -16,6 +16,7 @@ struct LibraryBinder::EntryPoints {
   uint32_t(VORPEX_CC* getWindowsError)() = nullptr;
   int32_t(VORPEX_CC* dispError)(int32_t, uint32_t) = nullptr;
   void(VORPEX_CC* installUi)(const VorpexUiHooks*) = nullptr;
+  uint32_t(VORPEX_CC* errorDetail)(char*, uint32_t) = nullptr;  // absent from other libraries
 };
 
 namespace {
@@ -57,9 +58,11 @@ std::optional<std::string> LibraryBinder::Bind() {
   // The device library first: it brings the chip library in as its own dependency.
   std::optional<platform::DynamicLibrary> device =
       platform::DynamicLibrary::Load(deviceLibraryPath_);
-  if (!device) return "Cannot load " + deviceLibraryPath_;
+  if (!device)
+    return "Cannot load " + deviceLibraryPath_ + ": " + platform::DynamicLibrary::LoadError();
   std::optional<platform::DynamicLibrary> chip = platform::DynamicLibrary::Load(chipLibraryPath_);
-  if (!chip) return "Cannot load " + chipLibraryPath_;
+  if (!chip)
+    return "Cannot load " + chipLibraryPath_ + ": " + platform::DynamicLibrary::LoadError();
 
   auto entry = std::make_shared<EntryPoints>();
   std::optional<std::string> failure;
@@ -75,6 +78,8 @@ std::optional<std::string> LibraryBinder::Bind() {
   Resolve(*chip, c, "VORPEX_DispError", entry->dispError, failure);
   if (hostUi_) Resolve(*chip, c, "VorpexHost_InstallUi", entry->installUi, failure);
   if (failure) return failure;
+  entry->errorDetail =
+      reinterpret_cast<decltype(entry->errorDetail)>(chip->Find("VorpexShared_ErrorDetail"));
 
   if (hostUi_) entry->installUi(&*hostUi_);
   deviceLibrary_ = std::move(device);
@@ -106,6 +111,13 @@ ChipError LibraryBinder::GetError() {
 
 void LibraryBinder::DispError(const ChipError& error) {
   entry_->dispError(error.code, error.windowsError);
+}
+
+std::string LibraryBinder::ErrorDetail() {
+  if (entry_->errorDetail == nullptr) return {};
+  char detail[1024] = {};
+  entry_->errorDetail(detail, sizeof detail);
+  return detail;
 }
 
 }  // namespace vorpex::app

@@ -37,6 +37,8 @@ class DeviceBinder {
   virtual void ClearError() = 0;
   virtual ChipError GetError() = 0;
   virtual void DispError(const ChipError& error) = 0;
+  // The reason of the error in plain words, when the library knew more than its code.
+  virtual std::string ErrorDetail() { return {}; }
 };
 
 // The binder over the real libraries.
@@ -59,6 +61,7 @@ class LibraryBinder final : public DeviceBinder {
   void ClearError() override;
   ChipError GetError() override;
   void DispError(const ChipError& error) override;
+  std::string ErrorDetail() override;
 
  private:
   struct EntryPoints;

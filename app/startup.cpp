@@ -9,6 +9,14 @@ namespace vorpex::app {
 std::variant<StartOptions, std::string> ParseArguments(std::span<const std::string_view> args) {
   StartOptions options;
   for (size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--help" || args[i] == "-h") {
+      options.answer = kHelp;
+      return options;
+    }
+    if (args[i] == "--version") {
+      options.answer = std::string("Nebrisk ") + VORPEX_VERSION + "\n";
+      return options;
+    }
     if (args[i] == "--simulate") {
       if (i + 1 >= args.size() || args[i + 1].empty()) {
         return std::string("--simulate needs the folder of the simulated player\n") + kUsage;

@@ -14,9 +14,21 @@ namespace vorpex::app {
 struct StartOptions {
   // --simulate DIR: the simulated player's state folder.
   std::optional<std::string> simulateFolder;
+  // --help or --version: this text is all the program shows.
+  std::optional<std::string> answer;
 };
 
 inline constexpr const char* kUsage = "usage: Nebrisk [--simulate DIR]";
+inline constexpr const char* kHelp =
+    "usage: Nebrisk [--simulate DIR]\n"
+    "\n"
+    "Upgrades the boot code and the codec of the player from the upgrade package beside the\n"
+    "program (CodecFileInfo.ini and the BootCodec folder).\n"
+    "\n"
+    "  --simulate DIR   talk to the simulated player kept in DIR instead of a real one\n"
+    "                   (playerctl sim init DIR creates one)\n"
+    "  -h, --help       this text\n"
+    "  --version        the program's version\n";
 
 // The options, or the text that tells the user what is wrong with the command line.
 std::variant<StartOptions, std::string> ParseArguments(std::span<const std::string_view> args);

@@ -76,9 +76,12 @@ void UpgradePresenter::OnFwUpClick() {
 
 void UpgradePresenter::ReportUpgradeFailure() {
   // The device library left the reason in the chip library's error state; the chip library
-  // shows it as it shows all its errors. A failure that left no reason still gets a box.
+  // shows it as it shows all its errors, unless it knew the reason in plain words (a firmware
+  // file cut short or damaged). A failure that left no reason still gets a box.
   ChipError error = binder_.GetError();
-  if (error.code != 0) {
+  if (std::string detail = binder_.ErrorDetail(); !detail.empty()) {
+    view_.ShowMessage(detail, BoxTitle::kProgram);
+  } else if (error.code != 0) {
     binder_.DispError(error);
   } else {
     view_.ShowMessage(kUpgradeFailedBox, BoxTitle::kProgram);

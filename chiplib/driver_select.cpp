@@ -7,6 +7,7 @@
 #include "platform/environment.h"
 #include "platform/error.h"
 #include "sim/player.h"
+#include "sim/state_dir.h"
 #include "sim/vizu10_face.h"
 #include "sim/windriver_face.h"
 
@@ -25,6 +26,17 @@ void Forget(SimulatorState& simulator) {
   simulator.driver.reset();
   simulator.player.reset();
 }
+
+// The driver of a system without one: every open fails as if the driver were not installed.
+class MissingWinDriver final : public platform::WinDriverPort {
+ public:
+  std::optional<platform::DriverHandle> Open() override {
+    platform::SetLastError(platform::kErrorFileNotFound);
+    return std::nullopt;
+  }
+  void Request(platform::DriverHandle, uint32_t, std::span<uint8_t>, std::span<uint8_t>) override {}
+  void Close(platform::DriverHandle) override {}
+};
 
 void CheckEnvironment() {
   SimulatorState& simulator = GetState().simulator;
@@ -45,6 +57,7 @@ bool AttachSimulator(const std::string& dir) {
   SimulatorState& simulator = GetState().simulator;
   simulator.environmentChecked = true;
   Forget(simulator);
+  simulator.requestFailed = true;  // until the player is in place
   try {
     std::string error;
     auto player = sim::Player::Load(dir, error);
@@ -57,6 +70,7 @@ bool AttachSimulator(const std::string& dir) {
     simulator.nextVizu10Handles += kVizu10HandlesPerPlayer;
     simulator.player = std::move(player);
     simulator.message.clear();
+    simulator.requestFailed = false;
     return true;
   } catch (const std::bad_alloc&) {
     simulator.message = "out of memory";
@@ -69,6 +83,26 @@ void DetachSimulator() {
   SimulatorState& simulator = GetState().simulator;
   Forget(simulator);
   simulator.message.clear();
+  simulator.requestFailed = false;
+}
+
+bool CreateSimulatorStateDir(const std::string& dir, const sim::PlayerSettings& settings) {
+  std::string& message = GetState().simulator.message;
+  try {
+    std::string error;
+    if (sim::CreateStateDir(dir, settings, error)) return true;
+    message = error;
+  } catch (const std::bad_alloc&) {
+    message = "out of memory";
+  }
+  return false;
+}
+
+DriverChoice ChosenDriver() {
+  CheckEnvironment();
+  const SimulatorState& simulator = GetState().simulator;
+  if (simulator.player) return DriverChoice::kSimulated;
+  return simulator.requestFailed ? DriverChoice::kNone : DriverChoice::kSystem;
 }
 
 sim::Player* ActivePlayer() {
@@ -82,22 +116,15 @@ sim::SimVizu10* ActiveVizu10() {
 }
 
 platform::WinDriverPort& ActiveWinDriver() {
-  CheckEnvironment();
-  SimulatorState& simulator = GetState().simulator;
-  if (simulator.driver) return *simulator.driver;
-  // The simulator was asked for but could not be loaded: behave as if no driver were there.
-  if (simulator.environmentChecked && !simulator.message.empty()) {
-    static class Missing final : public platform::WinDriverPort {
-     public:
-      std::optional<platform::DriverHandle> Open() override {
-        platform::SetLastError(platform::kErrorFileNotFound);
-        return std::nullopt;
-      }
-      void Request(platform::DriverHandle, uint32_t, std::span<uint8_t>,
-                   std::span<uint8_t>) override {}
-      void Close(platform::DriverHandle) override {}
-    } missing;
-    return missing;
+  switch (ChosenDriver()) {
+    case DriverChoice::kSimulated:
+      return *GetState().simulator.driver;
+    case DriverChoice::kNone: {
+      static MissingWinDriver missing;
+      return missing;
+    }
+    case DriverChoice::kSystem:
+      break;
   }
   return platform::SystemWinDriver();
 }

@@ -19,6 +19,7 @@ int32_t GetError() {
 
 int32_t SetError(int32_t code) {
   GetState().errorCode = code;
+  GetState().errorDetail.clear();
   return code;
 }
 
@@ -30,6 +31,7 @@ uint32_t SetWindowsError(uint32_t windowsError) {
   if (windowsError == 0) windowsError = platform::LastError();
   GetState().errorCode = 6;
   GetState().windowsError = windowsError;
+  GetState().errorDetail.clear();
   return windowsError;
 }
 

@@ -6,6 +6,8 @@
 #include "chiplib/export_barrier.h"
 #include "chiplib/hex_convert.h"
 #include "chiplib/state.h"
+#include "chiplib/storage.h"
+#include "chiplib/transfers.h"
 #include "chiplib/transport.h"
 #include "chiplib/ui_host.h"
 #include "chiplib/upgrade.h"
@@ -119,6 +121,59 @@ int32_t VORPEX_CC VORPEX_RecvUSB(void* device, void* buffer, uint32_t size) {
 
 uint32_t VORPEX_CC VORPEX_SetTimeout(uint32_t readMs, uint32_t writeMs) {
   return RunExport(SetError, readMs, [&] { return SetTimeouts(readMs, writeMs); });
+}
+
+int32_t VORPEX_CC VORPEX_Format(void* owner, void* device, int32_t memory) {
+  return RunExport(SetError, 0, [&] { return Format(owner, AsDevice(device), memory); });
+}
+
+int32_t VORPEX_CC VORPEX_Refresh(void* device, int32_t memory, MemoryInfo* info, DirEntry* entries,
+                                 uint32_t* count) {
+  return RunExport(SetError, 0, [&] {
+    return Refresh(AsDevice(device), memory, reinterpret_cast<uint32_t*>(info),
+                   reinterpret_cast<uint8_t*>(entries), count);
+  });
+}
+
+int32_t VORPEX_CC VORPEX_Delete(void* owner, void* device, int32_t memory, int32_t index,
+                                const char* fileName) {
+  return RunExport(SetError, 0,
+                   [&] { return Delete(owner, AsDevice(device), memory, index, fileName); });
+}
+
+int32_t VORPEX_CC VORPEX_Rename(void* device, int32_t memory, int32_t index, const char* newName) {
+  return RunExport(SetError, 0, [&] { return Rename(AsDevice(device), memory, index, newName); });
+}
+
+int32_t VORPEX_CC VORPEX_Replace(void* device, int32_t memory, int32_t index, int32_t second) {
+  return RunExport(SetError, 0, [&] { return Replace(AsDevice(device), memory, index, second); });
+}
+
+int32_t VORPEX_CC VORPEX_Upload(void* owner, void* device, int32_t memory, int32_t index,
+                                const char* localPath, const char* displayName, uint32_t size) {
+  return RunExport(SetError, 0, [&] {
+    return Upload(owner, AsDevice(device), memory, index, localPath, displayName, size, true);
+  });
+}
+
+int32_t VORPEX_CC VORPEX_UploadIndexFile(void* owner, void* device, int32_t memory, int32_t index,
+                                         const char* localPath, const char* displayName,
+                                         uint32_t size) {
+  return RunExport(SetError, 0, [&] {
+    return Upload(owner, AsDevice(device), memory, index, localPath, displayName, size, false);
+  });
+}
+
+int32_t VORPEX_CC VORPEX_DownloadElseFile(void* owner, void* device, int32_t memory,
+                                          const char* localPath) {
+  return RunExport(SetError, 0,
+                   [&] { return Download(owner, AsDevice(device), memory, localPath, true); });
+}
+
+int32_t VORPEX_CC VORPEX_DownloadIndexFile(void* owner, void* device, int32_t memory,
+                                           const char* localPath) {
+  return RunExport(SetError, 0,
+                   [&] { return Download(owner, AsDevice(device), memory, localPath, false); });
 }
 
 void VORPEX_CC VorpexHost_InstallUi(const VorpexUiHooks* hooks) {

@@ -4,6 +4,9 @@
 #include <array>
 #include <vector>
 
+#include "chiplib/error_state.h"
+#include "chiplib/state.h"
+#include "platform/error.h"
 #include "platform/file.h"
 #include "protocol/hex_image.h"
 
@@ -60,34 +63,57 @@ class FileImageSink final : public protocol::ImageSink {
   std::vector<uint8_t> pending_;
 };
 
-bool Convert(platform::File& source, platform::File& destination, uint32_t base) {
+HexOutcome FromFailure(protocol::HexFailure failure) {
+  switch (failure) {
+    case protocol::HexFailure::kImageTooLarge: return HexOutcome::kTooLarge;
+    case protocol::HexFailure::kSinkFailed: return HexOutcome::kDestinationUnwritable;
+    default: return HexOutcome::kMalformed;
+  }
+}
+
+HexConversion Convert(platform::File& source, platform::File& destination, uint32_t base,
+                      bool requireEndOfFile) {
   FileImageSink sink(destination);
   protocol::HexImageBuilder builder(base, sink);
   std::vector<uint8_t> chunk(kReadChunk);
   while (!builder.done()) {
     auto got = source.Read(chunk);
-    if (!got) return false;
+    if (!got) return {HexOutcome::kSourceUnreadable, platform::LastError()};
     if (*got == 0) break;
-    if (!builder.Feed(std::span(reinterpret_cast<const char*>(chunk.data()), *got))) return false;
+    builder.Feed(std::span(reinterpret_cast<const char*>(chunk.data()), *got));
   }
-  return builder.Finish() && sink.Flush();
+  if (!builder.Finish()) {
+    HexOutcome outcome = FromFailure(builder.failure());
+    return {outcome, outcome == HexOutcome::kDestinationUnwritable ? platform::LastError() : 0};
+  }
+  if (!sink.Flush()) return {HexOutcome::kDestinationUnwritable, platform::LastError()};
+  if (requireEndOfFile && !builder.endOfFile()) return {HexOutcome::kCutShort, 0};
+  return {};
 }
 
 }  // namespace
 
-int32_t ConvertHexToBin(const char* sourcePath, const char* destinationPath, uint32_t base) {
-  if (sourcePath == nullptr || destinationPath == nullptr) return 0;
+HexConversion ConvertHex(const char* sourcePath, const char* destinationPath, uint32_t base,
+                         bool requireEndOfFile) {
+  if (sourcePath == nullptr) {
+    return {HexOutcome::kSourceUnreadable, platform::kErrorInvalidParameter};
+  }
+  if (destinationPath == nullptr) {
+    return {HexOutcome::kDestinationUnwritable, platform::kErrorInvalidParameter};
+  }
   auto source =
       platform::File::Open(sourcePath, platform::Access::kRead, platform::Share::kReadWrite,
                            platform::Disposition::kOpenExisting);
-  if (!source) return 0;
+  if (!source) return {HexOutcome::kSourceUnreadable, platform::LastError()};
+  // Opening the destination would empty the HEX file before a byte of it was read.
+  if (source->SameFileAs(destinationPath)) return {HexOutcome::kSameFile, 0};
   auto destination =
       platform::File::Open(destinationPath, platform::Access::kWrite, platform::Share::kRead,
                            platform::Disposition::kCreateAlways);
-  if (!destination) return 0;
-  bool ok = false;
+  if (!destination) return {HexOutcome::kDestinationUnwritable, platform::LastError()};
+  HexConversion result;
   try {
-    ok = Convert(*source, *destination, base);
+    result = Convert(*source, *destination, base, requireEndOfFile);
   } catch (...) {
     // Out of memory half-way: the export reports it, and no cut-off image stays behind.
     destination->Close();
@@ -95,12 +121,40 @@ int32_t ConvertHexToBin(const char* sourcePath, const char* destinationPath, uin
     throw;
   }
   destination->Close();
-  if (!ok) {
-    // A corrupt or cut-off image must never reach the player: leave nothing behind.
-    platform::RemoveFile(destinationPath);
-    return 0;
+  // A corrupt or cut-off image must never reach the player: leave nothing behind.
+  if (result.outcome != HexOutcome::kConverted) platform::RemoveFile(destinationPath);
+  return result;
+}
+
+int32_t ConvertHexToBin(const char* sourcePath, const char* destinationPath, uint32_t base) {
+  const HexConversion result = ConvertHex(sourcePath, destinationPath, base, false);
+  return result.outcome == HexOutcome::kConverted ? 1 : 0;
+}
+
+int32_t ConvertHexForUpgrade(const char* sourcePath, const char* destinationPath, uint32_t base) {
+  HexConversion result = ConvertHex(sourcePath, destinationPath, base, true);
+  if (result.outcome == HexOutcome::kConverted) return 1;
+  SetWindowsError(result.systemError != 0 ? result.systemError : platform::kErrorInvalidData);
+  GetState().errorDetail = HexOutcomeText(result.outcome, sourcePath != nullptr ? sourcePath : "");
+  return 0;
+}
+
+std::string HexOutcomeText(HexOutcome outcome, const std::string& sourcePath) {
+  const std::string file = "The firmware file " + sourcePath;
+  switch (outcome) {
+    case HexOutcome::kConverted: return "";
+    case HexOutcome::kSourceUnreadable: return file + " cannot be read.";
+    case HexOutcome::kDestinationUnwritable:
+      return "The firmware image made from " + sourcePath + " cannot be written.";
+    case HexOutcome::kSameFile: return file + " would be overwritten by its own image.";
+    case HexOutcome::kMalformed:
+      return file + " is damaged: a record is malformed, fails its checksum or follows a line "
+                    "that is not a record.";
+    case HexOutcome::kTooLarge: return file + " holds more than the player's 33,553,920 bytes.";
+    case HexOutcome::kCutShort:
+      return file + " ends without its end-of-file record: it was cut short.";
   }
-  return 1;
+  return "";
 }
 
 }  // namespace vorpex::chip

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
+#include <optional>
 
 #include "chiplib/driver_select.h"
 #include "chiplib/error_state.h"
@@ -47,6 +48,22 @@ sim::PlayerSettings FromC(const PlayerSimSettings& c) {
   return s;
 }
 
+// The aimable kinds among the one-shot faults.
+std::optional<sim::AimKind> OneShotKind(int32_t fault) {
+  switch (fault) {
+    case PLAYERSIM_FAULT_REFUSE_NEXT_REPLY:
+      return sim::AimKind::kRefuseReply;
+    case PLAYERSIM_FAULT_DROP_NEXT_REPLY:
+      return sim::AimKind::kDropReply;
+    case PLAYERSIM_FAULT_SHORT_TRANSFER:
+      return sim::AimKind::kShortTransfer;
+    case PLAYERSIM_FAULT_STALL_TRANSFER:
+      return sim::AimKind::kStallTransfer;
+    default:
+      return std::nullopt;
+  }
+}
+
 uint32_t CopyOut(std::span<const uint8_t> from, uint8_t* buffer, uint32_t capacity) {
   if (buffer != nullptr) std::copy_n(from.begin(), std::min<size_t>(capacity, from.size()), buffer);
   return static_cast<uint32_t>(from.size());
@@ -78,17 +95,11 @@ void VORPEX_CC PlayerSim_DefaultSettings(PlayerSimSettings* settings) {
 
 int32_t VORPEX_CC PlayerSim_CreateStateDir(const char* dir, const PlayerSimSettings* settings) {
   return RunExport(chip::SetError, 0, [&]() -> int32_t {
-    std::string& message = chip::GetState().simulator.message;
     if (dir == nullptr || settings == nullptr || !KnownSettingsSize(settings->size)) {
-      message = "no directory, or settings of another size";
+      chip::GetState().simulator.message = "no directory, or settings of another size";
       return 0;
     }
-    std::string error;
-    if (!sim::CreateStateDir(dir, FromC(*settings), error)) {
-      message = error;
-      return 0;
-    }
-    return 1;
+    return chip::CreateSimulatorStateDir(dir, FromC(*settings)) ? 1 : 0;
   });
 }
 
@@ -126,33 +137,58 @@ int32_t VORPEX_CC PlayerSim_SetFault(int32_t fault, uint32_t value) {
     sim::Player* player = Attached();
     if (player == nullptr) return 0;
     const bool on = value != 0;
-    switch (fault) {
-      case PLAYERSIM_FAULT_UNPLUG:
-        player->SetUnplugged(on);
-        break;
-      case PLAYERSIM_FAULT_REFUSE_NEXT_REPLY:
-        player->model().refuseNextReply = on;
-        break;
-      case PLAYERSIM_FAULT_DROP_NEXT_REPLY:
-        player->model().dropNextReply = on;
-        break;
-      case PLAYERSIM_FAULT_SHORT_TRANSFER:
-        player->faults.shortNext = on;
-        break;
-      case PLAYERSIM_FAULT_STALL_TRANSFER:
-        player->faults.stallNext = on;
-        break;
-      case PLAYERSIM_FAULT_MEMORY_FULL:
-        player->model().memoryFull = on;
-        break;
-      case PLAYERSIM_FAULT_SLOW_DEVICE:
-        player->faults.slowMs = value;
-        break;
-      default:
-        return 0;
+    if (fault == PLAYERSIM_FAULT_UNPLUG) {
+      if (!on) player->faults.aimed.Clear(sim::AimKind::kUnplug);
+      player->SetUnplugged(on);
+    } else if (fault == PLAYERSIM_FAULT_MEMORY_FULL) {
+      player->model().memoryFull = on;
+    } else if (fault == PLAYERSIM_FAULT_SLOW_DEVICE) {
+      player->faults.slowMs = value;
+    } else if (const auto kind = OneShotKind(fault)) {
+      // The one-shot kinds strike at the next reply or transfer.
+      if (!on) {
+        player->model().replyFaults.Clear(*kind);
+        player->faults.aimed.Clear(*kind);
+      } else {
+        const bool reply = *kind == sim::AimKind::kRefuseReply || *kind == sim::AimKind::kDropReply;
+        player->Aim({*kind, reply ? sim::AimAt::kReply : sim::AimAt::kTransfer, 1});
+      }
+    } else {
+      return 0;
     }
     return 1;
   });
+}
+
+int32_t VORPEX_CC PlayerSim_AimFault(int32_t fault, int32_t target, uint32_t count, uint8_t letter,
+                                     uint8_t code) {
+  sim::Player* player = Attached();
+  const auto kind = fault == PLAYERSIM_FAULT_UNPLUG ? sim::AimKind::kUnplug : OneShotKind(fault);
+  if (player == nullptr || !kind || target < PLAYERSIM_AT_REPLY || target > PLAYERSIM_AT_COMMAND) {
+    return 0;
+  }
+  static constexpr sim::AimAt kTargets[] = {sim::AimAt::kReply, sim::AimAt::kTransfer,
+                                            sim::AimAt::kTransferOut, sim::AimAt::kTransferIn,
+                                            sim::AimAt::kCommand};
+  try {
+    return player->Aim({*kind, kTargets[target - PLAYERSIM_AT_REPLY], count, letter, code}) ? 1 : 0;
+  } catch (...) {
+    return 0;
+  }
+}
+
+int32_t VORPEX_CC PlayerSim_SetDirectoryHeader(int32_t memory, int32_t entries, int32_t slots) {
+  sim::Player* player = Attached();
+  auto valid = [](int32_t n) { return n >= -1 && n <= 0xFFFF; };
+  if (player == nullptr || (memory != 0 && memory != 1) || !valid(entries) || !valid(slots)) {
+    return 0;
+  }
+  auto announced = [](int32_t n) {
+    return n < 0 ? std::nullopt : std::optional(static_cast<uint16_t>(n));
+  };
+  player->model().headerOverrides[static_cast<size_t>(memory)] = {announced(entries),
+                                                                  announced(slots)};
+  return 1;
 }
 
 void VORPEX_CC PlayerSim_ClearFaults(void) {
@@ -160,9 +196,9 @@ void VORPEX_CC PlayerSim_ClearFaults(void) {
     sim::Player* player = Attached();
     if (player == nullptr) return;
     player->faults = {};
-    player->model().refuseNextReply = false;
-    player->model().dropNextReply = false;
+    player->model().replyFaults.Clear();
     player->model().memoryFull = false;
+    player->model().headerOverrides = {};
   });
 }
 
@@ -296,6 +332,15 @@ uint32_t VORPEX_CC PlayerSim_ReadFile(int32_t memory, uint32_t index, uint8_t* b
     if (!slot) return 0xFFFFFFFF;
     return CopyOut(m.slots[*slot].data, buffer, capacity);
   });
+}
+
+int32_t VORPEX_CC PlayerSim_ReadSlot(int32_t memory, uint32_t slot, uint8_t* raw) {
+  sim::Player* player = Attached();
+  if (player == nullptr || (memory != 0 && memory != 1) || raw == nullptr) return 0;
+  const sim::Memory& m = player->model().data().memories[static_cast<size_t>(memory)];
+  if (slot >= m.slots.size()) return 0;
+  CopyOut(m.slots[slot].raw, raw, protocol::kSlotSize);
+  return 1;
 }
 
 }  // extern "C"

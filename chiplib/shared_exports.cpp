@@ -1,11 +1,15 @@
-// The progress window and strings lent to the device library.
+// The progress window, message boxes, strings, clock and firmware conversion lent to the device
+// library.
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
 
 #include "chiplib/error_state.h"
 #include "chiplib/export_barrier.h"
+#include "chiplib/hex_convert.h"
 #include "chiplib/progress_window.h"
 #include "chiplib/state.h"
+#include "chiplib/ui_host.h"
 #include "platform/clock.h"
 #include "platform/module.h"
 #include "vorpex_shared.h"
@@ -53,6 +57,11 @@ uint32_t VORPEX_CC VorpexShared_LoadString(uint32_t id, char* buffer, uint32_t l
   });
 }
 
+int32_t VORPEX_CC VorpexShared_MessageBox(const char* text, const char* caption, uint32_t flags) {
+  return RunExport(SetError, 0,
+                   [&] { return ShowMessageBox(text != nullptr ? text : "", caption, flags); });
+}
+
 void VORPEX_CC VorpexShared_Sleep(uint32_t ms) {
   RunExport(SetError, [&] { vorpex::platform::SleepMs(ms); });
 }
@@ -67,6 +76,21 @@ void VORPEX_CC VorpexShared_LocalTime(VorpexLocalTime* time) {
     *time = VorpexLocalTime{now.year, now.month,  now.dayOfWeek, now.day,
                             now.hour, now.minute, now.second,    now.milliseconds};
   });
+}
+
+int32_t VORPEX_CC VorpexShared_ConvertHexForUpgrade(const char* sourcePath,
+                                                    const char* destinationPath, uint32_t base) {
+  return RunExport(SetError, 0,
+                   [&] { return ConvertHexForUpgrade(sourcePath, destinationPath, base); });
+}
+
+uint32_t VORPEX_CC VorpexShared_ErrorDetail(char* buffer, uint32_t limit) {
+  if (buffer == nullptr || limit == 0) return 0;
+  const std::string& detail = GetState().errorDetail;
+  const size_t length = std::min<size_t>(detail.size(), limit - 1);
+  std::memcpy(buffer, detail.data(), length);
+  buffer[length] = '\0';
+  return static_cast<uint32_t>(length);
 }
 
 }  // extern "C"

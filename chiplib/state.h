@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/module.h"
+#include "platform/transfer_buffer.h"
 #include "vorpex_host.h"
 
 namespace vorpex::sim {
@@ -51,13 +52,19 @@ struct SimulatorState {
   // Where the next player's Vizu10 handles start, so no two players share a handle value.
   intptr_t nextVizu10Handles = 0x1000;
   bool environmentChecked = false;  // VORPEX_SIMULATOR is read once, at the first driver open
-  std::string message;              // why the last attach failed
+  // A simulated player was asked for (from code or by VORPEX_SIMULATOR) and cannot be used:
+  // both libraries then have no driver at all, never the system's.
+  bool requestFailed = false;
+  std::string message;  // why the last attach or creation failed
 };
 
 struct State {
   // The error state: the code, and the Windows error code that goes with code 6.
   int32_t errorCode = 0;
   uint32_t windowsError = 0;
+  // The reason in plain words, when whoever recorded the error knew more than its code; any
+  // later error clears it.
+  std::string errorDetail;
   // The library's own module, recorded by the entry point.
   platform::ModuleHandle module = nullptr;
   // Transfer time-outs in milliseconds, shared by every device record.
@@ -65,6 +72,8 @@ struct State {
   uint32_t writeTimeoutMs = kDefaultWriteTimeoutMs;
   // Every command block is built here and every reply read into it; never cleared.
   std::array<uint8_t, 512> sharedBlock{};
+  // How a file copy allocates its chunk buffer (tests make it fail to reach the fallbacks).
+  platform::TransferBuffer::Allocator transferAllocator = platform::TransferBuffer::HeapAllocate;
   ProgressState progress;
   // The host's user interface, when one is installed (ui.size == 0 otherwise).
   VorpexUiHooks ui{};

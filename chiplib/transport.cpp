@@ -8,6 +8,7 @@
 #include "chiplib/driver_select.h"
 #include "chiplib/error_state.h"
 #include "chiplib/state.h"
+#include "platform/error.h"
 
 namespace vorpex::chip {
 namespace {
@@ -124,21 +125,26 @@ ChipDevice* OpenDevice() {
   // releases the registration and the handle.
   DeviceOwner owner{*handle};
   ChipDevice& device = *owner.device;
-
-  const auto version = HeldRequest(*handle, wd::kCodeVersion, wd::kVersionSize, [](auto) {});
-  if (wd::GetWord(version, wd::kVersionNumber) < wd::kMinimumDriverVersion) {
-    SetError(VORPEX_ERR_DEVICEDRIVER_VERSION);
+  auto fail = [] {
+    // A player the system will not let this user open is told as such, not as an old driver.
+    if (platform::LastError() == platform::kErrorAccessDenied) {
+      SetWindowsError(platform::kErrorAccessDenied);
+    } else {
+      SetError(VORPEX_ERR_DEVICEDRIVER_VERSION);
+    }
     return nullptr;
-  }
+  };
 
+  platform::SetLastError(0);
+  const auto version = HeldRequest(*handle, wd::kCodeVersion, wd::kVersionSize, [](auto) {});
+  if (wd::GetWord(version, wd::kVersionNumber) < wd::kMinimumDriverVersion) return fail();
+
+  platform::SetLastError(0);
   const auto registration =
       HeldRequest(*handle, wd::kCodeRegister, wd::kRegisterSize,
                   [&](std::span<uint8_t> r) { wd::PutWord(r, wd::kRegisterUniqueId, uniqueId); });
   device.deviceHandle = wd::GetWord(registration, wd::kRegisterDeviceHandle);
-  if (device.deviceHandle == 0) {
-    SetError(VORPEX_ERR_DEVICEDRIVER_VERSION);
-    return nullptr;
-  }
+  if (device.deviceHandle == 0) return fail();
   std::copy_n(registration.begin() + wd::kRegisterDeviceInfo, wd::kDeviceInfoSize,
               device.deviceInfo.begin());
 

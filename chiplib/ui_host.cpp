@@ -6,6 +6,7 @@
 #include "chiplib/progress_window.h"
 #include "chiplib/resource_ids.h"
 #include "chiplib/system_windows.h"
+#include "platform/clock.h"
 #include "platform/ui.h"
 
 namespace vorpex::chip {
@@ -124,6 +125,16 @@ void UiPumpMessages(WindowHandle window) {
   uint32_t pressed = ui.pump != nullptr ? ui.pump(ui.context, window) : 0;
   if (pressed & VORPEX_UI_CANCEL) ProgressWindowCommand(IDC_PROGRESS_CANCEL);
   if (pressed & VORPEX_UI_PAUSE) ProgressWindowCommand(IDC_PROGRESS_PAUSE);
+}
+
+void UiWaitWhilePaused() {
+  // The host's pump must not block, so ask it again after a pause a person does not notice.
+  constexpr uint32_t kHostPollMs = 50;
+  if (!HostDrawsWindows()) {
+    platform::WaitForMessage();
+  } else {
+    platform::SleepMs(kHostPollMs);
+  }
 }
 
 }  // namespace vorpex::chip

@@ -34,5 +34,8 @@ platform::WindowHandle UiOpenDelete(platform::WindowHandle owner, const char* ca
                                     const char* indexText, const char* fileName);
 void UiCloseWindow(platform::WindowHandle window);
 void UiPumpMessages(platform::WindowHandle window);
+// Waits, without burning the processor, for something the paused progress window may react
+// to: the next message of the system's windows, or a short sleep between the host's pumps.
+void UiWaitWhilePaused();
 
 }  // namespace vorpex::chip

@@ -95,7 +95,9 @@ extern "C" {
 
 const VorpexVizu10Ops* VORPEX_CC PlayerSim_Vizu10(void) {
   return RunExport(chip::SetError, nullptr, []() -> const VorpexVizu10Ops* {
-    return chip::ActiveVizu10() != nullptr ? &kOps : nullptr;
+    // A simulated player that was asked for and cannot be used still takes the system driver's
+    // place: its table then fails every call, as a system without the driver does.
+    return chip::ChosenDriver() != chip::DriverChoice::kSystem ? &kOps : nullptr;
   });
 }
 

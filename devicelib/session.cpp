@@ -3,8 +3,10 @@
 #include <array>
 #include <cstring>
 
+#include "VORPEXUSB.h"
 #include "devicelib/driver.h"
 #include "devicelib/state.h"
+#include "platform/error.h"
 #include "platform/os_version.h"
 #include "protocol/device_route.h"
 
@@ -78,8 +80,10 @@ bool OpenPipes() {
   }
   // The files of a session that stopped answering are released before new ones replace them.
   ClosePipes();
+  uint32_t deviceError = 0;
   if (s.routeCode == protocol::kRouteInterfaceClass) {
     s.deviceHandle = OpenInterfaceFile(nullptr);
+    if (s.deviceHandle == kInvalidDriverHandle) deviceError = platform::LastError();
     s.pipeNames[1] = protocol::WritePipeName(QueryPipeSelector(), s.routeCode);
     s.cancelPipe = OpenInterfaceFile(s.pipeNames[0].c_str());
     s.readPipe = OpenInterfaceFile("PIPE02");
@@ -87,12 +91,15 @@ bool OpenPipes() {
   } else if (s.routeCode == protocol::kRouteFixedNames) {
     const std::string device = kFixedDevice;
     s.deviceHandle = Driver().Open(device);
+    if (s.deviceHandle == kInvalidDriverHandle) deviceError = platform::LastError();
     s.writePipe = Driver().Open(device + "\\" +
                                 protocol::WritePipeName(QueryPipeSelector(), s.routeCode));
     s.readPipe = Driver().Open(device + "\\PIPE02");
   }
   if (s.cancelPipe == kInvalidDriverHandle || s.readPipe == kInvalidDriverHandle ||
       s.writePipe == kInvalidDriverHandle) {
+    // A player the system will not let this user open is told as such.
+    if (deviceError == platform::kErrorAccessDenied) VORPEX_SetWindowsError(deviceError);
     return false;
   }
   s.pipesOpen = true;

@@ -7,6 +7,7 @@
 
 #include "platform/os_version.h"
 #include "platform/vizu10.h"
+#include "protocol/dir_slot.h"
 
 namespace vorpex::device {
 
@@ -19,14 +20,25 @@ struct DeviceSession {
   platform::DriverHandle cancelPipe = platform::kNullDriverHandle;
   platform::DriverHandle writePipe = platform::kNullDriverHandle;
   platform::DriverHandle readPipe = platform::kNullDriverHandle;
-  std::string devicePath;  // at most 259 characters
+  std::string devicePath;                                              // at most 259 characters
   std::array<std::string, 3> pipeNames{"PIPE00", "PIPE00", "PIPE02"};  // cancel, write, read
+};
+
+// The cached picture of one memory area; only a reload writes it.
+struct AreaCache {
+  // Up to 256 DirEntry records of 32 bytes, as the last successful reload left them.
+  std::array<uint8_t, 256 * protocol::kDirEntrySize> catalogue{};
+  // Files, 0, capacity, used, 0 (capacity and used in units of 16384 bytes).
+  protocol::MemoryInfo memoryInfo{};
+  // Records the last reload filled.
+  uint32_t areaCapacity = 0;
 };
 
 struct State {
   DeviceSession session;
   // Every command block is built here and every reply read into it; never cleared.
   std::array<uint8_t, 512> sharedBlock{};
+  std::array<AreaCache, 2> areas;  // memory areas 0 "M" and 1 "S"
   // The system version the route is taken from; tests may put another in its place.
   std::optional<platform::OsVersion> osVersionOverride;
 };

@@ -8,6 +8,7 @@
 #include "platform/error.h"
 #include "platform/file.h"
 #include "platform/temp.h"
+#include "vorpex_shared.h"
 
 namespace vorpex::device {
 namespace {
@@ -75,10 +76,10 @@ int32_t UpgradeFirmware(void* parentWindow, int32_t kind, int32_t mode, const ch
     return 0;
   }
   // A HEX file that does not convert (missing, corrupt, cut off, too large) must never reach
-  // the player: nothing is sent and no image is left behind.
-  if (loc_ConvertHexToBin(hexPath, image->c_str(), kind != 0 ? kBootBase : kCodecBase) != 1) {
+  // the player: nothing is sent, no image is left behind, and the conversion has recorded why.
+  if (VorpexShared_ConvertHexForUpgrade(hexPath, image->c_str(),
+                                        kind != 0 ? kBootBase : kCodecBase) != 1) {
     platform::RemoveFile(*image);
-    VORPEX_SetWindowsError(platform::kErrorInvalidData);
     return 0;
   }
   return UpgradeCodec(parentWindow, kind, mode, image->c_str(), hexPath);

@@ -1,7 +1,7 @@
 /* VORPEXUSB: the chip USB library of the player.
  *
- * Error state and messages, the Intel HEX conversion, the WinDriver transport, and (in later
- * versions of this header) storage, transfers and the firmware upgrade.
+ * Error state and messages, the Intel HEX conversion, the WinDriver transport, the player's
+ * storage, file transfers and the firmware upgrade.
  *
  * Every function returns its result as a 32-bit value and leaves the reason of a failure in
  * the process-wide error state (VORPEX_GetError, VORPEX_GetWindowsError). Nothing allocated by
@@ -105,6 +105,81 @@ VORPEX_API int32_t VORPEX_CC VORPEX_RecvUSB(void* device, void* buffer, uint32_t
 /* Sets the read and write time-outs in milliseconds (3000 and 2000 at load) for every later
  * transfer; returns `readMs`. */
 VORPEX_API uint32_t VORPEX_CC VORPEX_SetTimeout(uint32_t readMs, uint32_t writeMs);
+
+/* Storage. `memory` picks the player's memory: 0 "M" or 1 "S". `index` is an entry number as
+ * the directory read counts files, from 0; it must lie in 0 to 255. Each returns 1 on success
+ * and 0 on failure with the reason in the error state: 4 when the player cannot be reached or
+ * does not answer, 5 for a refusal or an index outside 0 to 255 (nothing is sent then). */
+
+/* A file of the player's directory, as VORPEX_Refresh fills it (32 bytes). */
+typedef struct DirEntry {
+  char name[8];      /* base name as stored, space-padded */
+  uint8_t zero8;     /* 0 */
+  char extension[3]; /* space-padded */
+  uint8_t unused12;  /* not written */
+  uint8_t zero13;    /* 0 */
+  uint8_t unused14[2];
+  uint32_t time;       /* last write, MS-DOS packed time */
+  uint32_t date;       /* last write, MS-DOS packed date */
+  uint32_t size;       /* bytes */
+  uint32_t attributes; /* FAT attribute byte */
+} DirEntry;
+
+/* A memory's figures, as VORPEX_Refresh fills them (five words). */
+typedef struct MemoryInfo {
+  uint32_t entries;  /* files, as the player counts them */
+  uint32_t zero1;    /* 0 */
+  uint32_t capacity; /* in units of 16384 bytes */
+  uint32_t used;     /* in units of 16384 bytes */
+  uint32_t zero4;    /* 0 */
+} MemoryInfo;
+
+/* Formats the memory, showing the format window owned by `owner` until the player answers.
+ * 10 when the player refuses; a success sets the error state to 0. */
+VORPEX_API int32_t VORPEX_CC VORPEX_Format(void* owner, void* device, int32_t memory);
+/* Reads the memory's directory. `info` (may be null) receives the figures; `count` (may be
+ * null) holds the capacity of `entries` in records on entry and receives the number of files;
+ * the first files, up to that capacity, are written to `entries` (none when `entries` or
+ * `count` is null). 0 without an error code when the directory cannot be read; `info` and
+ * `count` are then not written. */
+VORPEX_API int32_t VORPEX_CC VORPEX_Refresh(void* device, int32_t memory, MemoryInfo* info,
+                                            DirEntry* entries, uint32_t* count);
+/* Deletes entry `index`, showing the delete window owned by `owner` with `fileName`. */
+VORPEX_API int32_t VORPEX_CC VORPEX_Delete(void* owner, void* device, int32_t memory,
+                                           int32_t index, const char* fileName);
+/* Renames entry `index` to the short name of `newName` (error 13 when it has none). */
+VORPEX_API int32_t VORPEX_CC VORPEX_Rename(void* device, int32_t memory, int32_t index,
+                                           const char* newName);
+/* Sends the replace command for entry `index` with the low byte of `second`. */
+VORPEX_API int32_t VORPEX_CC VORPEX_Replace(void* device, int32_t memory, int32_t index,
+                                            int32_t second);
+
+/* File transfers. Each returns 1 on success and 0 on failure with the reason in the error
+ * state: 4 the player cannot be reached, stops answering or a chunk does not move whole;
+ * 5 the player refuses to send; 6 with the system's error a PC file that cannot be opened,
+ * created, read or written; 8 a PC file of 4 GiB or more; 9 the player has no room; 13 no
+ * short name; 14 the user pressed Cancel. Success leaves the error state as it was.
+ *
+ * Copies entry `index` (of `size` bytes, as the directory read reported) into the PC file
+ * `localPath`, showing the progress window "Uploading..." owned by `owner` with `displayName`
+ * (null: `localPath`) and a Cancel button. The data arrives in a new file beside `localPath`
+ * that replaces it only when complete: a failed or cancelled copy leaves an existing file of
+ * that name as it was. An index outside 0 to 255 returns 0 and records no code. */
+VORPEX_API int32_t VORPEX_CC VORPEX_Upload(void* owner, void* device, int32_t memory,
+                                           int32_t index, const char* localPath,
+                                           const char* displayName, uint32_t size);
+/* The same without a window; `owner` and `displayName` are ignored. */
+VORPEX_API int32_t VORPEX_CC VORPEX_UploadIndexFile(void* owner, void* device, int32_t memory,
+                                                    int32_t index, const char* localPath,
+                                                    const char* displayName, uint32_t size);
+/* Copies the PC file `localPath` to the player under its short name, dated with the PC's local
+ * time now, showing the progress window "Downloading" owned by `owner` and a Cancel button.
+ * A cancelled or failed copy sends the player the cancel request, so it keeps no partial file. */
+VORPEX_API int32_t VORPEX_CC VORPEX_DownloadElseFile(void* owner, void* device, int32_t memory,
+                                                     const char* localPath);
+/* The same without a window; `owner` is ignored. */
+VORPEX_API int32_t VORPEX_CC VORPEX_DownloadIndexFile(void* owner, void* device, int32_t memory,
+                                                      const char* localPath);
 
 #ifdef __cplusplus
 }

@@ -45,20 +45,25 @@ typedef struct PlayerSimSettings {
 /* Fills `settings` (its size field included) with the defaults. */
 VORPEX_API void VORPEX_CC PlayerSim_DefaultSettings(PlayerSimSettings* settings);
 /* Creates a fresh player with `settings` in `dir`; 1, or 0 when `dir` already holds a player or
- * cannot be written (PlayerSim_GetMessage says why). */
+ * cannot be written (PlayerSim_GetMessage says why). Neither changes which driver the libraries
+ * use. */
 VORPEX_API int32_t VORPEX_CC PlayerSim_CreateStateDir(const char* dir,
                                                       const PlayerSimSettings* settings);
 /* Makes the player of `dir` the device of both libraries (a fresh default one when `dir` holds
- * none). Open device records of an earlier player stop working. 1, or 0 with a message. */
+ * none). Open device records of an earlier player stop working. 1, or 0 with a message; after
+ * a 0 both libraries have no driver at all (they never fall back to the system's, which could
+ * hold a real player) until the next attach that works or PlayerSim_Detach. A directory that
+ * VORPEX_SIMULATOR names and that cannot be used does the same. */
 VORPEX_API int32_t VORPEX_CC PlayerSim_Attach(const char* dir);
-/* Back to the real drivers. */
+/* Back to the real drivers, also after a failed attach. */
 VORPEX_API void VORPEX_CC PlayerSim_Detach(void);
 VORPEX_API int32_t VORPEX_CC PlayerSim_IsAttached(void);
 /* Why the last attach, creation or save of the state directory failed ("" when none did);
  * copies at most size - 1 characters and a terminator, returns the full length. */
 VORPEX_API uint32_t VORPEX_CC PlayerSim_GetMessage(char* buffer, uint32_t size);
 
-/* Faults. `value` 0 clears a fault. One-shot faults clear themselves when they have struck. */
+/* Faults. `value` 0 clears a fault (aimed ones of its kind included). One-shot faults clear
+ * themselves when they have struck. */
 enum {
   PLAYERSIM_FAULT_UNPLUG = 1,            /* value 1: unplugged, every transfer fails at once */
   PLAYERSIM_FAULT_REFUSE_NEXT_REPLY = 2, /* one-shot: the next command is refused, no effect */
@@ -70,7 +75,49 @@ enum {
 };
 /* 1, or 0 when no player is attached or the fault is unknown. */
 VORPEX_API int32_t VORPEX_CC PlayerSim_SetFault(int32_t fault, uint32_t value);
+/* Clears every fault, aimed ones and directory header overrides included. */
 VORPEX_API void VORPEX_CC PlayerSim_ClearFaults(void);
+
+/* Aimed faults: a one-shot fault that strikes at one chosen exchange instead of the next one.
+ * Targets:
+ *   PLAYERSIM_AT_REPLY         the count-th reply block from now (1: the next). Reply blocks
+ *                              and directory blocks count, file data does not: the two OK
+ *                              replies of "R" are replies 1 and 2, the directory header and
+ *                              its blocks replies 1, 2, 3, ...
+ *   PLAYERSIM_AT_TRANSFER      the count-th bulk transfer from now, either direction
+ *   PLAYERSIM_AT_TRANSFER_OUT  the count-th bulk transfer from the host (commands and data)
+ *   PLAYERSIM_AT_TRANSFER_IN   the count-th bulk transfer to the host (replies and data)
+ *   PLAYERSIM_AT_COMMAND       the next command with `letter` and `code`: its first reply, or
+ *                              the transfer that carries it
+ * Kinds and where they strike:
+ *   REFUSE_NEXT_REPLY, DROP_NEXT_REPLY (replies and commands): the reply becomes a refusal
+ *     (status 1) or is lost; the command sends nothing after it (no further reply, directory
+ *     block or file data) and takes no effect if it was its first reply.
+ *   SHORT_TRANSFER, STALL_TRANSFER (transfers and commands): the transfer moves half its
+ *     512-byte units, or nothing and fails after its time-out.
+ *   UNPLUG (transfers and commands): the player is unplugged as the transfer begins, which
+ *     fails; it stays unplugged until PlayerSim_SetFault(PLAYERSIM_FAULT_UNPLUG, 0).
+ * `letter` and `code` are read for PLAYERSIM_AT_COMMAND only, `count` for the others. Several
+ * aimed faults can be armed at once; each counts from the moment it was armed. 1, or 0 when no
+ * player is attached or the kind cannot strike at the target (or `count` is 0). */
+enum {
+  PLAYERSIM_AT_REPLY = 1,
+  PLAYERSIM_AT_TRANSFER = 2,
+  PLAYERSIM_AT_TRANSFER_OUT = 3,
+  PLAYERSIM_AT_TRANSFER_IN = 4,
+  PLAYERSIM_AT_COMMAND = 5
+};
+VORPEX_API int32_t VORPEX_CC PlayerSim_AimFault(int32_t fault, int32_t target, uint32_t count,
+                                                uint8_t letter, uint8_t code);
+
+/* What the directory read of `memory` (0 M, 1 S) announces in its header instead of the
+ * counted figures: `entries` and `slots` from 0 to 65535, -1 for the counted figure. The
+ * directory blocks follow the announced counts (none when no entries are announced, else
+ * enough blocks for the announced slots: the stored slots in order, zero-filled beyond them).
+ * Kept until set again or PlayerSim_ClearFaults; 1, or 0 without a player or with a bad
+ * argument. */
+VORPEX_API int32_t VORPEX_CC PlayerSim_SetDirectoryHeader(int32_t memory, int32_t entries,
+                                                          int32_t slots);
 
 /* The wire log: every transfer in order, with its direction and bytes. */
 enum {
@@ -128,13 +175,18 @@ VORPEX_API uint32_t VORPEX_CC PlayerSim_ReadArea(int32_t area, uint8_t* buffer, 
 VORPEX_API int32_t VORPEX_CC PlayerSim_UpgradeMode(void);
 
 /* Memory contents: `memory` 0 for M, 1 for S. Appends a raw 32-byte directory slot and, for a
- * file slot, its `size` bytes of data (size must equal the slot's size field); 1 or 0. */
+ * file slot, its `size` bytes of data (size must equal the slot's size field); 1, or 0 when
+ * the memory has no room for it (4096 slots, 256 files, or the file's units beyond the
+ * capacity). */
 VORPEX_API int32_t VORPEX_CC PlayerSim_AddSlot(int32_t memory, const uint8_t* slot,
                                                const uint8_t* data, uint32_t size);
 /* The size of entry `index` (files counted as the directory read counts them), copying up to
  * `capacity` of its bytes; 0xFFFFFFFF when there is no such entry. */
 VORPEX_API uint32_t VORPEX_CC PlayerSim_ReadFile(int32_t memory, uint32_t index, uint8_t* buffer,
                                                  uint32_t capacity);
+/* Copies the 32 raw bytes of directory slot `slot` (counting every stored slot from 0, used or
+ * not) into `raw`; 1, or 0 when there is no such slot. */
+VORPEX_API int32_t VORPEX_CC PlayerSim_ReadSlot(int32_t memory, uint32_t slot, uint8_t* raw);
 
 #ifdef __cplusplus
 }

@@ -61,10 +61,13 @@ typedef struct VorpexVizu10Ops {
   void(VORPEX_CC* close)(intptr_t handle);
 } VorpexVizu10Ops;
 
-/* The simulated player's face as the device driver; null when no simulated player is selected
- * (attached from code, or named by VORPEX_SIMULATOR, read the same way the WinDriver side
- * reads it). The table stays valid for the life of the library; after PlayerSim_Detach its
- * calls fail (no paths, -1, 0). */
+/* The simulated player's face as the device driver; null when no simulated player was asked
+ * for (attached from code, or named by VORPEX_SIMULATOR, read the same way the WinDriver side
+ * reads it). When one was asked for and cannot be used (PlayerSim_GetMessage says why), the
+ * table is given all the same and fails every call, as a system without the driver does (no
+ * paths, -1 with the system's "file not found", 0): the device library must never fall back to
+ * a real driver, which could hold a real player. The table stays valid for the life of the
+ * library; after PlayerSim_Detach its calls fail (no paths, -1, 0). */
 VORPEX_API const VorpexVizu10Ops* VORPEX_CC PlayerSim_Vizu10(void);
 
 #ifdef __cplusplus

@@ -32,6 +32,10 @@ VORPEX_API void VORPEX_CC VorpexShared_CloseProgressWindow(void* window);
  * terminator); returns its length, 0 when there is no such string. */
 VORPEX_API uint32_t VORPEX_CC VorpexShared_LoadString(uint32_t id, char* buffer, uint32_t limit);
 
+/* A message box through the chip library's user interface (the host's, when one is installed),
+ * so that both libraries' boxes reach the same host; returns the button pressed. */
+VORPEX_API int32_t VORPEX_CC VorpexShared_MessageBox(const char* text, const char* caption,
+                                                     uint32_t flags);
 /* The chip library's clock (virtual while a simulated player runs on virtual time), so that the
  * device library's pauses and time stamps keep time with it. */
 typedef struct VorpexLocalTime {
@@ -40,6 +44,17 @@ typedef struct VorpexLocalTime {
 VORPEX_API void VORPEX_CC VorpexShared_Sleep(uint32_t ms);
 VORPEX_API uint32_t VORPEX_CC VorpexShared_TickCount(void);
 VORPEX_API void VORPEX_CC VorpexShared_LocalTime(VorpexLocalTime* time);
+
+/* The conversion of a firmware upgrade: as loc_ConvertHexToBin, but a file without its
+ * end-of-file record is refused as cut short, and a failure is recorded in the error state:
+ * code 6 with the system's code when a file could not be opened or written, with 13 when the
+ * HEX file is not whole and well-formed; no image is left behind. Returns 1 converted, 0 not. */
+VORPEX_API int32_t VORPEX_CC VorpexShared_ConvertHexForUpgrade(const char* sourcePath,
+                                                               const char* destinationPath,
+                                                               uint32_t base);
+/* The reason of the error recorded last, in plain words, when whoever recorded it knew more than
+ * its code (empty otherwise), into `buffer` as VorpexShared_LoadString does; returns its length. */
+VORPEX_API uint32_t VORPEX_CC VorpexShared_ErrorDetail(char* buffer, uint32_t limit);
 
 #ifdef __cplusplus
 }

@@ -41,5 +41,8 @@ void SetProgressBarPosition(WindowHandle window, uint16_t item, uint32_t positio
 // Runs the thread's message queue dry once; messages go through `window`'s dialog keyboard
 // handling first (Escape becomes command 2). Stops early at a quit message, which it takes.
 void PumpMessages(WindowHandle window);
+// Sleeps until a new message arrives for the thread (WaitMessage); at once where there are no
+// windows.
+void WaitForMessage();
 
 }  // namespace vorpex::platform

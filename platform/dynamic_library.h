@@ -17,6 +17,8 @@ class DynamicLibrary {
 
   // LoadLibraryA / dlopen; nullopt when the library or one it needs cannot be loaded.
   static std::optional<DynamicLibrary> Load(const std::string& path);
+  // Why the last Load on this thread failed, in the system's words.
+  static std::string LoadError();
 
   // The address of an export, or null. `name` as this build's libraries export it.
   void* Find(const std::string& name) const;

@@ -52,6 +52,9 @@ class File {
   bool Seek(uint64_t offset);
   std::optional<uint64_t> Size();
   void Close();
+  // True when `path` names this open file, by whatever name or link; false when it names
+  // another file or none.
+  bool SameFileAs(const std::string& path) const;
 
  private:
   explicit File(intptr_t handle) : handle_(handle) {}

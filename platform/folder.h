@@ -9,5 +9,7 @@ bool FolderExists(const std::string& path);
 bool MakeFolder(const std::string& path);
 // Moves `from` over `to` in one step, replacing `to` when it exists. LastError on failure.
 bool RenameOver(const std::string& from, const std::string& to);
+// The folder that holds `path` ("." for a bare name), by this system's path separators.
+std::string FolderOf(const std::string& path);
 
 }  // namespace vorpex::platform

@@ -82,6 +82,48 @@ void WriteDirEntry(std::span<const uint8_t, kSlotSize> slot, std::span<uint8_t, 
   PutLe32(entry, 28, fields.attributes);
 }
 
+MemoryInfo MakeMemoryInfo(const DirectoryHeader& header) {
+  return {header.entries, 0, header.capacity, header.used, 0};
+}
+
+void ReadDirectoryBlock(std::span<const uint8_t> block, uint32_t writeLimit,
+                        std::span<uint8_t> entries, uint32_t& files) {
+  for (size_t at = 0; at + kSlotSize <= block.size() && at < kSlotsPerBlock * kSlotSize;
+       at += kSlotSize) {
+    const std::span<const uint8_t, kSlotSize> slot(block.data() + at, kSlotSize);
+    if (!IsFileSlot(slot)) continue;
+    const size_t offset = static_cast<size_t>(files) * kDirEntrySize;
+    if (files < writeLimit && offset + kDirEntrySize <= entries.size()) {
+      WriteDirEntry(slot,
+                    std::span<uint8_t, kDirEntrySize>(entries.data() + offset, kDirEntrySize));
+    }
+    ++files;
+  }
+}
+
+bool ReadDirectory(const NextReply& nextReply, uint32_t* info, uint8_t* entries, uint32_t* count) {
+  const std::span<const uint8_t> headerReply = nextReply();
+  if (headerReply.empty()) return false;
+  const DirectoryHeader header = DecodeDirectoryHeader(headerReply);
+  uint32_t limit = 0;
+  if (count != nullptr && entries != nullptr) limit = std::min<uint32_t>(*count, header.entries);
+  const std::span<uint8_t> records(entries, entries == nullptr ? 0 : limit * kDirEntrySize);
+  uint32_t files = 0;
+  if (header.entries != 0) {
+    for (size_t b = 0; b < DirectoryBlockCount(header.slots); ++b) {
+      const std::span<const uint8_t> block = nextReply();
+      if (block.empty()) return false;
+      ReadDirectoryBlock(block, limit, records, files);
+    }
+  }
+  if (info != nullptr) {
+    const MemoryInfo words = MakeMemoryInfo(header);
+    std::copy(words.begin(), words.end(), info);
+  }
+  if (count != nullptr) *count = files;
+  return true;
+}
+
 std::optional<SplitName> SplitShortName(std::string_view shortName) {
   const size_t dot = shortName.rfind('.');
   if (dot == std::string_view::npos) return std::nullopt;

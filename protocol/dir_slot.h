@@ -4,6 +4,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -60,10 +61,32 @@ inline size_t DirectoryBlockCount(uint16_t slots) {
   return (slots + kSlotsPerBlock - 1) / kSlotsPerBlock;
 }
 
+// The five words of memory figures a directory read reports: entries, 0, capacity, used, 0
+// (capacity and used in units of kSpaceUnit).
+using MemoryInfo = std::array<uint32_t, 5>;
+MemoryInfo MakeMemoryInfo(const DirectoryHeader& header);
+
+inline constexpr size_t kDirEntrySize = 32;
+
 // Fills a 32-byte DirEntry record from a file slot: name at 0, 0 at 8, extension at 9, 0 at 13,
 // time, date, size and attributes as 32-bit words at 16, 20, 24, 28. Bytes 12, 14 and 15 are
 // not written.
 void WriteDirEntry(std::span<const uint8_t, kSlotSize> slot, std::span<uint8_t, 32> entry);
+
+// Walks the 16 slots of one directory block in order. Each file slot gets the running number
+// `files` (counted across blocks) and is then counted; its DirEntry goes to record `files` of
+// `entries` (32 bytes each) only while that number is below `writeLimit` and the record fits.
+void ReadDirectoryBlock(std::span<const uint8_t> block, uint32_t writeLimit,
+                        std::span<uint8_t> entries, uint32_t& files);
+
+// The replies of a directory read after its command: `nextReply` gives the next 512-byte reply
+// (the header, then the directory blocks), or an empty span when none came. Writes records as
+// ReadDirectoryBlock does for files numbered below the header's entry count and `*count` (none
+// when `count` or `entries` is null), then the five words to `info` and the files counted to
+// `*count` (each when not null). False, with `info` and `*count` untouched, when a reply is
+// missing.
+using NextReply = std::function<std::span<const uint8_t>()>;
+bool ReadDirectory(const NextReply& nextReply, uint32_t* info, uint8_t* entries, uint32_t* count);
 
 // An 8.3 short name ("BASE.EXT", the dot always present) split into space-padded slot fields;
 // nullopt when the base is empty or longer than 8 bytes, or the extension longer than 3.

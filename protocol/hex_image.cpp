@@ -36,6 +36,9 @@ bool HexImageBuilder::Finish() {
 
 bool HexImageBuilder::EndLine() {
   HexLine kind = ParseHexLine(line_, record_);
+  // Only the start of a line too long to hold was looked at: blanks there do not make the
+  // whole line blank.
+  if (lineTooLong_ && kind == HexLine::kBlank) kind = HexLine::kNotRecord;
   line_.clear();
   lineTooLong_ = false;
   switch (kind) {

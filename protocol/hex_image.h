@@ -43,6 +43,8 @@ class HexImageBuilder {
 
   HexFailure failure() const { return failure_; }
   bool done() const { return endOfFile_ || failure_ != HexFailure::kNone; }
+  // An end-of-file record was read: the text was not cut off at a line end.
+  bool endOfFile() const { return endOfFile_; }
   uint64_t imageSize() const { return currentEnd_ - base_; }
 
  private:

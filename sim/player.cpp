@@ -4,25 +4,26 @@
 
 #include "platform/clock.h"
 #include "protocol/command_block.h"
-#include "sim/state_dir.h"
 
 namespace vorpex::sim {
 
 std::unique_ptr<Player> Player::Load(const std::string& dir, std::string& error) {
+  auto lock = StateDirLock::Take(dir, error);
+  if (!lock) return nullptr;
   auto data = LoadStateDir(dir, error);
   if (!data) return nullptr;
-  return std::make_unique<Player>(std::move(*data), dir);
+  return std::make_unique<Player>(std::move(*data), dir, std::move(lock));
 }
 
-Player::Player(PlayerData data, std::string dir) : model_(std::move(data)), dir_(std::move(dir)) {}
+Player::Player(PlayerData data, std::string dir, std::optional<StateDirLock> lock)
+    : model_(std::move(data)), dir_(std::move(dir)), lock_(std::move(lock)) {}
 
 void Player::Wait(uint32_t ms) {
   platform::SleepMs(platform::IsVirtualClock() ? ms : std::min(ms, kLongestRealWaitMs));
 }
 
-bool Player::Pace(uint32_t timeoutMs) {
-  if (faults.stallNext) {
-    faults.stallNext = false;
+bool Player::Pace(uint32_t timeoutMs, bool stall) {
+  if (stall) {
     Wait(timeoutMs);
     return false;
   }
@@ -48,20 +49,41 @@ void Player::SaveIfChanged() {
   if (!SaveStateDir(dir_, model_.data(), error)) saveError_ = error;
 }
 
+bool Player::Aim(const AimedFault& fault) {
+  const bool replyKind = fault.kind == AimKind::kRefuseReply || fault.kind == AimKind::kDropReply;
+  if (fault.at != AimAt::kCommand && fault.count == 0) return false;
+  if (fault.at == AimAt::kReply && !replyKind) return false;
+  if (fault.at != AimAt::kReply && fault.at != AimAt::kCommand && replyKind) return false;
+  (replyKind ? model_.replyFaults : faults.aimed).Add(fault);
+  return true;
+}
+
+std::optional<AimKind> Player::StrikeTransfer(AimAt direction, std::span<const uint8_t> out) {
+  std::optional<CommandId> command;
+  if (direction == AimAt::kTransferOut && model_.phase() == Phase::kCommand) {
+    if (const auto parsed = protocol::ParseCommandBlock(out)) {
+      command = CommandId{parsed->letter, parsed->code};
+    }
+  }
+  const auto struck = faults.aimed.Strike(direction, command);
+  if (struck == AimKind::kUnplug) SetUnplugged(true);
+  return struck;
+}
+
 std::optional<uint32_t> Player::BulkOut(uint32_t pipe, std::span<const uint8_t> data,
                                         uint32_t timeoutMs) {
   std::vector<uint8_t> bytes(data.begin(), data.end());
+  const auto struck = Present() ? StrikeTransfer(AimAt::kTransferOut, data) : std::nullopt;
   if (!Present()) {
     log_.Add(LogKind::kOut, pipe, false, std::move(bytes), "no player");
     return std::nullopt;
   }
-  if (!Pace(timeoutMs)) {
+  if (!Pace(timeoutMs, struck == AimKind::kStallTransfer)) {
     log_.Add(LogKind::kOut, pipe, false, std::move(bytes), "time-out");
     return std::nullopt;
   }
   size_t moved = data.size();
-  if (faults.shortNext) {
-    faults.shortNext = false;
+  if (struck == AimKind::kShortTransfer) {
     moved = data.size() / protocol::kBlockSize / 2 * protocol::kBlockSize;
     bytes.resize(moved);
     if (moved == 0) {
@@ -81,18 +103,18 @@ std::optional<uint32_t> Player::BulkOut(uint32_t pipe, std::span<const uint8_t> 
 }
 
 std::optional<uint32_t> Player::BulkIn(uint32_t pipe, std::span<uint8_t> data, uint32_t timeoutMs) {
+  const auto struck = Present() ? StrikeTransfer(AimAt::kTransferIn, {}) : std::nullopt;
   if (!Present()) {
     log_.Add(LogKind::kIn, pipe, false, {}, "no player");
     return std::nullopt;
   }
-  if (!Pace(timeoutMs)) {
+  if (!Pace(timeoutMs, struck == AimKind::kStallTransfer)) {
     log_.Add(LogKind::kIn, pipe, false, {}, "time-out");
     return std::nullopt;
   }
   std::span<uint8_t> target = data;
-  const bool shortened = faults.shortNext;
+  const bool shortened = struck == AimKind::kShortTransfer;
   if (shortened) {
-    faults.shortNext = false;
     target = data.first(data.size() / protocol::kBlockSize / 2 * protocol::kBlockSize);
     if (target.empty()) {
       log_.Add(LogKind::kIn, pipe, true, {}, "short transfer");
@@ -136,7 +158,11 @@ std::optional<uint32_t> Player::Control(std::span<const uint8_t, 8> setup,
 bool Player::AddSlot(int memory, StoredSlot slot) {
   Memory& m = model_.data().memories[static_cast<size_t>(memory)];
   if (m.slots.size() >= kMaxSlots) return false;
-  if (protocol::IsFileSlot(slot.raw) && m.FileCount() >= kMaxFiles) return false;
+  if (protocol::IsFileSlot(slot.raw) &&
+      (m.FileCount() >= kMaxFiles ||
+       m.UsedUnits() + uint64_t{UnitsFor(protocol::DecodeSlot(slot.raw).size)} > m.capacity)) {
+    return false;
+  }
   m.slots.push_back(std::move(slot));
   model_.dirty = true;
   SaveIfChanged();

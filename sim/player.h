@@ -10,15 +10,16 @@
 #include <string>
 
 #include "sim/player_model.h"
+#include "sim/state_dir.h"
 #include "sim/wire_log.h"
 
 namespace vorpex::sim {
 
 struct Faults {
   bool unplugged = false;  // every transfer fails at once; a scan finds no player
-  bool shortNext = false;  // the next bulk transfer moves half its 512-byte units
-  bool stallNext = false;  // the next bulk transfer moves nothing and fails after its time-out
   uint32_t slowMs = 0;     // every bulk transfer takes this long (failing past its time-out)
+  // Short and stalled transfers and unplugs aimed at a bulk transfer (any target but kReply).
+  AimedFaults aimed;
 };
 
 // A real wait for a time-out never lasts longer than this (virtual time waits it all).
@@ -26,11 +27,13 @@ inline constexpr uint32_t kLongestRealWaitMs = 10000;
 
 class Player {
  public:
-  // The player kept in `dir` (a fresh default one when `dir` holds none yet); nullptr with the
-  // reason in `error` when `dir` cannot be read or written.
+  // The player kept in `dir` (a fresh default one when `dir` holds none yet), holding the
+  // folder for this program until it is destroyed; nullptr with the reason in `error` when
+  // `dir` cannot be read or written, or another program holds it.
   static std::unique_ptr<Player> Load(const std::string& dir, std::string& error);
   // A player only in memory (tests of the model and faces).
-  explicit Player(PlayerData data, std::string dir = {});
+  explicit Player(PlayerData data, std::string dir = {},
+                  std::optional<StateDirLock> lock = std::nullopt);
 
   bool Present() const { return model_.data().settings.present && !faults.unplugged; }
   const PlayerSettings& settings() const { return model_.data().settings; }
@@ -47,8 +50,13 @@ class Player {
   bool Abort(uint32_t pipe, std::vector<uint8_t> bytes);
 
   // Appends a raw directory slot (with its file's data) to memory 0 or 1 and saves; false when
-  // the memory has no room for another slot or file.
+  // the memory has no room for another slot, another file or the file's bytes.
   bool AddSlot(int memory, StoredSlot slot);
+
+  // Arms a fault aimed at one exchange: reply faults go to the model, the others stay here.
+  // False when the kind cannot strike at that target (a reply fault at a transfer, a transfer
+  // fault at a reply) or a counted target has a count of 0.
+  bool Aim(const AimedFault& fault);
 
   PlayerModel& model() { return model_; }
   WireLog& log() { return log_; }
@@ -67,11 +75,14 @@ class Player {
   // Waits `ms` (virtual time advances; real time is bounded by kLongestRealWaitMs).
   static void Wait(uint32_t ms);
   // Slow device and stall: true when the transfer may go ahead.
-  bool Pace(uint32_t timeoutMs);
+  bool Pace(uint32_t timeoutMs, bool stall);
+  // The aimed fault, if any, that strikes at this transfer; an unplug takes effect at once.
+  std::optional<AimKind> StrikeTransfer(AimAt direction, std::span<const uint8_t> out);
   void SaveIfChanged();
 
   PlayerModel model_;
   std::string dir_;
+  std::optional<StateDirLock> lock_;
   WireLog log_;
   uint32_t violations_ = 0;
   uint32_t unplugCount_ = 0;

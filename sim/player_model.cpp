@@ -1,6 +1,7 @@
 #include "sim/player_model.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "protocol/command_block.h"
 #include "protocol/write_header.h"
@@ -37,22 +38,9 @@ bool IsMemoryLetter(uint8_t letter) {
   return letter == kLetterMemoryM || letter == kLetterMemoryS;
 }
 
-// A single unit that is a well-formed command block with one of the player's letters. Data can
-// only look like this on purpose, so in a data phase it is taken for a host that lost track.
-bool LooksLikeCommand(std::span<const uint8_t> bytes) {
-  const auto command = ParseCommandBlock(bytes);
-  if (!command) return false;
-  const uint8_t l = command->letter;
-  return IsMemoryLetter(l) || l == kLetterDeviceInfo || l == kLetterUpgradeMode ||
-         l == kLetterUpgradeArea;
-}
-
 }  // namespace
 
 Outcome PlayerModel::Receive(std::span<const uint8_t> bytes) {
-  if (phase_ != Phase::kCommand && LooksLikeCommand(bytes)) {
-    return Violation("command block while data is due");
-  }
   switch (phase_) {
     case Phase::kCommand:
       return Command(bytes);
@@ -93,17 +81,17 @@ void PlayerModel::Cancel() {
 }
 
 bool PlayerModel::Answer(std::vector<uint8_t> reply) {
-  if (dropNextReply) {
-    dropNextReply = false;
-    return false;
+  const auto struck = replyFaults.Strike(AimAt::kReply, std::exchange(firstReplyOf_, std::nullopt));
+  if (!struck) {
+    output_.push_back(std::move(reply));
+    return true;
   }
-  if (refuseNextReply) {
-    refuseNextReply = false;
-    Refuse(kStatusBadArgument);
-    return false;
+  if (*struck == AimKind::kRefuseReply) {
+    std::vector<uint8_t> refusal(kBlockSize, 0);
+    BuildRefusal(Block(refusal.data(), kBlockSize), kStatusBadArgument);
+    output_.push_back(std::move(refusal));
   }
-  output_.push_back(std::move(reply));
-  return true;
+  return false;
 }
 
 bool PlayerModel::AnswerOk() {
@@ -113,7 +101,7 @@ bool PlayerModel::AnswerOk() {
 void PlayerModel::Refuse(uint8_t status) {
   std::vector<uint8_t> block(kBlockSize, 0);
   BuildRefusal(Block(block.data(), kBlockSize), status);
-  output_.push_back(std::move(block));
+  Answer(std::move(block));
 }
 
 Outcome PlayerModel::Command(std::span<const uint8_t> block) {
@@ -174,9 +162,10 @@ Outcome PlayerModel::Command(std::span<const uint8_t> block) {
   // Replies the host did not read are dropped now.
   output_.clear();
   frontOffset_ = 0;
+  firstReplyOf_ = CommandId{letter, code};
 
   if (IsMemoryLetter(letter)) {
-    return MemoryCommand(data_.memories[letter == kLetterMemoryM ? 0 : 1], code, payload);
+    return MemoryCommand(letter == kLetterMemoryM ? 0 : 1, code, payload);
   }
   if (letter == kLetterDeviceInfo) {
     std::vector<uint8_t> reply(kBlockSize, 0);
@@ -192,7 +181,8 @@ Outcome PlayerModel::Command(std::span<const uint8_t> block) {
   return UpgradeCommand(letter, code, payload);
 }
 
-Outcome PlayerModel::MemoryCommand(Memory& memory, uint8_t code, std::span<const uint8_t> payload) {
+Outcome PlayerModel::MemoryCommand(size_t index, uint8_t code, std::span<const uint8_t> payload) {
+  Memory& memory = data_.memories[index];
   switch (code) {
     case kCmdFormat:
     case kCmdMp3Format:
@@ -204,7 +194,7 @@ Outcome PlayerModel::MemoryCommand(Memory& memory, uint8_t code, std::span<const
       }
       break;
     case kCmdReadDirectory:
-      ReadDirectory(memory);
+      ReadDirectory(memory, headerOverrides[index]);
       break;
     case kCmdDelete: {
       const auto slot = memory.SlotOfEntry(payload[0]);
@@ -246,24 +236,24 @@ Outcome PlayerModel::MemoryCommand(Memory& memory, uint8_t code, std::span<const
   return {};
 }
 
-void PlayerModel::ReadDirectory(const Memory& memory) {
-  const size_t files = memory.FileCount();
+void PlayerModel::ReadDirectory(const Memory& memory, const HeaderOverride& announced) {
   // Trailing empty or deleted slots are not announced.
-  size_t slots = memory.slots.size();
-  while (slots > 0 && !IsFileSlot(memory.slots[slots - 1].raw)) --slots;
+  size_t stored = memory.slots.size();
+  while (stored > 0 && !IsFileSlot(memory.slots[stored - 1].raw)) --stored;
+  const uint16_t entries = announced.entries.value_or(static_cast<uint16_t>(memory.FileCount()));
+  const uint16_t slots = announced.slots.value_or(static_cast<uint16_t>(stored));
   std::vector<uint8_t> header = OkBlock();
-  EncodeDirectoryHeader(
-      header, {static_cast<uint16_t>(files), static_cast<uint16_t>(slots),
-               static_cast<uint16_t>(memory.capacity), static_cast<uint16_t>(memory.UsedUnits())});
+  EncodeDirectoryHeader(header, {entries, slots, static_cast<uint16_t>(memory.capacity),
+                                 static_cast<uint16_t>(memory.UsedUnits())});
   if (!Answer(std::move(header))) return;
-  if (files == 0) return;  // the host reads no directory blocks then
+  if (entries == 0) return;  // the host reads no directory blocks then
   for (size_t first = 0; first < slots; first += kSlotsPerBlock) {
     std::vector<uint8_t> block(kBlockSize, 0);
-    for (size_t i = 0; i < kSlotsPerBlock && first + i < slots; ++i) {
+    for (size_t i = 0; i < kSlotsPerBlock && first + i < std::min<size_t>(slots, stored); ++i) {
       const auto& raw = memory.slots[first + i].raw;
       std::copy(raw.begin(), raw.end(), block.begin() + static_cast<ptrdiff_t>(i * kSlotSize));
     }
-    output_.push_back(std::move(block));
+    if (!Answer(std::move(block))) return;
   }
 }
 

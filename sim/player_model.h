@@ -4,12 +4,20 @@
 //
 // Behaviour where the host cannot tell (kept stable, tests rely on it):
 // - Refusals are reply blocks 23 00 03 3A ss 2E with status ss: 1 no such entry or a bad
-//   argument, 2 no room (memory or directory full), 3 not in the right state for the command
-//   (an area write without upgrade mode or without an erase of that area first).
+//   argument (and a refusal a test aimed), 2 no room (memory or directory full), 3 not in the
+//   right state for the command (an area write without upgrade mode or without an erase of
+//   that area first).
 // - "P" with two payload bytes (replace) swaps the entries `index` and `second`; both must exist.
 //   With three or more bytes it renames entry `index` to the short name that follows.
 // - A new file takes the first free slot (never used, or deleted) and so the entry index of
 //   that place; the OK reply to "W" carries it at byte 6. Deleting marks the slot 0xE5.
+// - "W" with a short name that an entry already has is accepted: the directory is a flat list
+//   addressed by entry index, so the new file is a second entry of that name beside the first.
+//   Nothing is replaced and no room is wasted on a refusal the host would report as a full disk.
+// - The directory read answers with the header, then, unless it announces no entries, as many
+//   directory blocks as the announced slot count takes (trailing unused slots are not
+//   announced). A test can override the announced entry and slot counts; the blocks follow
+//   the announced count, holding the stored slots in order and zero-filled beyond them.
 // - The three formats ("F", "C" MP3, "V" voice) all empty the memory; the kind is remembered.
 // - The device-information reply is 23 00 16 3A, the 20 bytes of the settings, 2E.
 // - After the final reply of an area write the player leaves upgrade mode.
@@ -18,15 +26,21 @@
 //   code, a payload of the wrong length, a command while file data is still due in either
 //   direction, data that is not whole 512-byte units or more than announced, an IN read that is
 //   not whole 512-byte units. Reply blocks the host left unread are dropped at its next command.
-//   While data is due, a 512-byte unit that is a well-formed command block with one of the
-//   player's letters counts as a command, not data (so such a unit cannot be copied as data).
+//   While data is due, every 512-byte unit is data, whatever it looks like: strictness is about
+//   lengths and phases, never contents.
+// - Aimed faults strike at a reply block (reply blocks and directory blocks count, file data
+//   does not): a refused reply is sent as a refusal, a dropped one not at all, and either way
+//   the command sends nothing after it and takes no effect if it was its first reply.
 #pragma once
+#include <array>
 #include <cstdint>
 #include <deque>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
+#include "sim/aimed_faults.h"
 #include "sim/player_data.h"
 
 namespace vorpex::sim {
@@ -52,12 +66,16 @@ class PlayerModel {
   // received file or area is discarded.
   void Cancel();
 
-  // Faults the player itself shows. Refusing or dropping the next reply means the next command
-  // (or the final acknowledgement of an area write) takes no effect and is answered with a
-  // refusal, or not answered at all.
-  bool refuseNextReply = false;
-  bool dropNextReply = false;
+  // Faults the player itself shows: refused or dropped replies (kReply and kCommand targets
+  // only), and a memory that refuses every "W" for want of room.
+  AimedFaults replyFaults;
   bool memoryFull = false;
+  // What the directory read of memory 0 or 1 announces instead of the counted figures.
+  struct HeaderOverride {
+    std::optional<uint16_t> entries;
+    std::optional<uint16_t> slots;
+  };
+  std::array<HeaderOverride, 2> headerOverrides;
 
   Phase phase() const { return phase_; }
   bool upgradeMode() const { return upgradeMode_; }
@@ -71,12 +89,13 @@ class PlayerModel {
   Outcome Command(std::span<const uint8_t> block);
   Outcome ReceiveFileData(std::span<const uint8_t> bytes);
   Outcome ReceiveAreaData(std::span<const uint8_t> bytes);
-  Outcome MemoryCommand(Memory& memory, uint8_t code, std::span<const uint8_t> payload);
+  Outcome MemoryCommand(size_t index, uint8_t code, std::span<const uint8_t> payload);
   Outcome UpgradeCommand(uint8_t letter, uint8_t code, std::span<const uint8_t> payload);
-  void ReadDirectory(const Memory& memory);
+  void ReadDirectory(const Memory& memory, const HeaderOverride& announced);
   void WriteFile(Memory& memory, std::span<const uint8_t> payload);
   void RenameOrReplace(Memory& memory, std::span<const uint8_t> payload);
-  // Queues a reply unless a fault swallows it; false when the command must take no effect.
+  // Queues a reply unless an aimed fault strikes it; false when the command must send nothing
+  // more (and take no effect).
   bool Answer(std::vector<uint8_t> reply);
   bool AnswerOk();
   void Refuse(uint8_t status);
@@ -85,6 +104,7 @@ class PlayerModel {
   PlayerData data_;
   Phase phase_ = Phase::kCommand;
   std::deque<std::vector<uint8_t>> output_;
+  std::optional<CommandId> firstReplyOf_;  // the command whose first reply is due
   size_t frontOffset_ = 0;
   bool upgradeMode_ = false;
   uint8_t upgradeModeByte_ = 0;

@@ -3,6 +3,7 @@
 #include <set>
 #include <sstream>
 
+#include "platform/error.h"
 #include "platform/file.h"
 #include "platform/folder.h"
 
@@ -92,6 +93,22 @@ int MemoryIndex(const std::string& name) {
   return name == "M" ? 0 : name == "S" ? 1 : -1;
 }
 
+// The name of a data file of memory `m` as the folder keeps them: "M/<serial>.bin".
+std::string DataFileName(size_t m, uint32_t serial) {
+  return std::string(kMemoryNames[m]) + "/" + std::to_string(serial) + ".bin";
+}
+
+// Only names of that form are read (or ever removed): nothing outside the folder.
+bool IsDataFileName(const std::string& name, size_t m) {
+  const std::string head = std::string(kMemoryNames[m]) + "/";
+  const std::string tail = ".bin";
+  if (name.size() <= head.size() + tail.size() || !name.starts_with(head) ||
+      !name.ends_with(tail)) {
+    return false;
+  }
+  return ParseNumber(name.substr(head.size(), name.size() - head.size() - tail.size())).has_value();
+}
+
 std::string Describe(const PlayerData& data) {
   std::ostringstream text;
   const PlayerSettings& s = data.settings;
@@ -129,6 +146,7 @@ bool Parse(const std::string& dir, const std::string& text, PlayerData& data, st
   int number = 0;
   bool sawMagic = false;
   std::optional<size_t> addressCount;  // endpoint addresses given, when the item was there
+  std::set<std::string> dataFiles;     // named so far
   auto fail = [&](const std::string& why) {
     error = Join(dir, "player.txt") + " line " + std::to_string(number) + ": " + why;
     return false;
@@ -140,6 +158,7 @@ bool Parse(const std::string& dir, const std::string& text, PlayerData& data, st
     std::istringstream words(line);
     std::vector<std::string> w;
     for (std::string word; words >> word;) w.push_back(word);
+    if (w.empty()) continue;  // blanks only
     const std::string& key = w[0];
     if (!sawMagic) {
       if (key != "vorpex-player" || w.size() != 2 || w[1] != "1") {
@@ -193,14 +212,20 @@ bool Parse(const std::string& dir, const std::string& text, PlayerData& data, st
         return fail("expected: slot M|S <64 hex digits> <data file or ->");
       }
       if (data.memories[m].slots.size() >= kMaxSlots) return fail("too many slots");
+      const bool file = protocol::IsFileSlot(slot.raw);
       if (w[3] != "-") {
+        if (!IsDataFileName(w[3], static_cast<size_t>(m))) {
+          return fail("a data file of memory " + w[1] + " is named " + w[1] +
+                      "/<number>.bin, not " + w[3]);
+        }
+        if (!file) return fail("a slot that is not a file names a data file");
+        if (!dataFiles.insert(w[3]).second) return fail(w[3] + " is named by two slots");
         const auto bytes = ReadAll(Join(dir, w[3]));
         if (!bytes) return fail("cannot read " + w[3]);
         slot.data = *bytes;
         slot.dataFile = w[3];
       }
-      if (protocol::IsFileSlot(slot.raw) &&
-          protocol::DecodeSlot(slot.raw).size != slot.data.size()) {
+      if (file && protocol::DecodeSlot(slot.raw).size != slot.data.size()) {
         return fail("the slot's size differs from its data file");
       }
       data.memories[m].slots.push_back(std::move(slot));
@@ -279,14 +304,16 @@ bool SaveStateDir(const std::string& dir, PlayerData& data, std::string& error) 
   for (size_t m = 0; m < 2; ++m) {
     if (!platform::MakeFolder(Join(dir, kMemoryNames[m]))) return fail(Join(dir, kMemoryNames[m]));
   }
+  std::set<std::string> named = DataFiles(data);
   for (size_t m = 0; m < 2; ++m) {
     for (auto& slot : data.memories[m].slots) {
       if (!slot.dataFile.empty() || slot.data.empty()) continue;
-      const std::string name =
-          std::string(kMemoryNames[m]) + "/" + std::to_string(data.nextDataFile) + ".bin";
+      // A serial already in use (a hand-edited next-file) is passed over, never overwritten.
+      std::string name = DataFileName(m, data.nextDataFile++);
+      while (named.contains(name)) name = DataFileName(m, data.nextDataFile++);
       if (!WriteAtomically(Join(dir, name), slot.data)) return fail(Join(dir, name));
       slot.dataFile = name;
-      ++data.nextDataFile;
+      named.insert(name);
     }
   }
   if (data.areasChanged) {
@@ -320,6 +347,21 @@ bool CreateStateDir(const std::string& dir, const PlayerSettings& settings, std:
   }
   PlayerData fresh = PlayerData::Fresh(settings);
   return SaveStateDir(dir, fresh, error);
+}
+
+std::optional<StateDirLock> StateDirLock::Take(const std::string& dir, std::string& error) {
+  const std::string path = Join(dir, "player.lock");
+  if (!platform::MakeFolder(dir)) {
+    error = "cannot write " + dir;
+    return std::nullopt;
+  }
+  auto file = platform::File::Open(path, platform::Access::kReadWrite, platform::Share::kNone,
+                                   platform::Disposition::kOpenAlways);
+  if (file) return StateDirLock(std::move(*file));
+  error = platform::LastError() == platform::kErrorSharingViolation
+              ? dir + " is in use by another program (it holds " + path + ")"
+              : "cannot write " + path;
+  return std::nullopt;
 }
 
 }  // namespace vorpex::sim

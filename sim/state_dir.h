@@ -20,9 +20,13 @@
 //                Capacities count units of 16384 bytes. Items missing from an older
 //                player.txt take their defaults.
 //   M/, S/       the files' bytes, one file per stored file ("<serial>.bin"), named in
-//                player.txt beside the slot.
+//                player.txt beside the slot ("M/<serial>.bin" for a slot of M, "S/..." for
+//                S; no other name is read, and no file is named by two slots).
 //   boot.bin     the blocks last written to the boot area (block count times 512 bytes)
 //   codec.bin    the same for the codec area
+//   player.lock  held by the program that has the player attached (opened without sharing
+//                on Windows, flock on Linux), so that a second program is refused instead of
+//                the two removing each other's data files; it stays behind, empty, unheld.
 //
 // Every file is written beside its final name and then renamed over it, data files before
 // player.txt, so a crash leaves the previous player or the new one, never a broken one.
@@ -30,6 +34,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/file.h"
 #include "sim/player_data.h"
 
 namespace vorpex::sim {
@@ -45,5 +50,18 @@ bool SaveStateDir(const std::string& dir, PlayerData& data, std::string& error);
 
 // Creates a fresh player with `settings`; fails when `dir` already holds a player.
 bool CreateStateDir(const std::string& dir, const PlayerSettings& settings, std::string& error);
+
+// The state directory held for one program from attach to detach (player.lock). The folder is
+// created when missing.
+class StateDirLock {
+ public:
+  // Nullopt, with the reason in `error`, when another program holds the folder or the lock
+  // file cannot be made.
+  static std::optional<StateDirLock> Take(const std::string& dir, std::string& error);
+
+ private:
+  explicit StateDirLock(platform::File file) : file_(std::move(file)) {}
+  platform::File file_;
+};
 
 }  // namespace vorpex::sim

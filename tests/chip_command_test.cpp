@@ -2,11 +2,14 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <vector>
 
 #include "chiplib/command.h"
 #include "chiplib/driver_select.h"
 #include "chiplib/state.h"
+#include "chiplib/transfers.h"
 #include "sim/player.h"
 
 namespace {
@@ -102,6 +105,49 @@ TEST_F(ChipCommand, CancelRequestStopsAFileComingIn) {
   ASSERT_EQ(chip::ReadReply(device_), 512);
   EXPECT_TRUE(chip::IsReplyOk());
   EXPECT_EQ(player().violations(), 0u);
+}
+
+// Without memory for a chunk buffer the copies go on in smaller chunks, down to 512-byte
+// chunks in the shared block, and the data still arrives whole.
+TEST_F(ChipCommand, CopiesFallBackToSmallerBuffersAndFinallyTheSharedBlock) {
+  struct Case {
+    platform::TransferBuffer::Allocator allocate;
+    size_t chunk;
+  };
+  const std::vector<Case> cases = {
+      {[](size_t size) { return size > 4096 ? nullptr : new (std::nothrow) uint8_t[size]; }, 4096},
+      {[](size_t) -> uint8_t* { return nullptr; }, 512},
+  };
+  const std::string path = std::string(VORPEX_TEST_TMP) + "/chip-fallback.bin";
+  std::vector<uint8_t> data(10000);
+  for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<uint8_t>(i * 7 + i / 256);
+  for (const Case& c : cases) {
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(data.data()),
+               static_cast<std::streamsize>(data.size()));
+    chip::GetState().transferAllocator = c.allocate;
+    player().log().Clear();
+    ASSERT_EQ(chip::Download(nullptr, device_, 0, path.c_str(), false), 1);
+    std::vector<size_t> lengths;
+    for (const auto& e : player().log().entries()) {
+      if (e.kind == sim::LogKind::kOut) lengths.push_back(e.bytes.size());
+    }
+    std::vector<size_t> expected(1, 512);  // the "W" block
+    expected.insert(expected.end(), data.size() / c.chunk, c.chunk);
+    expected.push_back((data.size() % c.chunk + 511) / 512 * 512);
+    EXPECT_EQ(lengths, expected) << c.chunk;
+
+    std::filesystem::remove(path);
+    ASSERT_EQ(chip::Upload(nullptr, device_, 0, 0, path.c_str(), nullptr,
+                           static_cast<uint32_t>(data.size()), false),
+              1);
+    std::ifstream in(path, std::ios::binary);
+    EXPECT_EQ(std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {}), data) << c.chunk;
+    uint8_t entry = 0;
+    ASSERT_EQ(chip::SendCommand(device_, 0, 'E', std::span(&entry, 1)), 512);
+    ASSERT_EQ(chip::ReadReply(device_), 512);
+  }
+  chip::GetState().transferAllocator = platform::TransferBuffer::HeapAllocate;
 }
 
 }  // namespace

@@ -20,7 +20,8 @@ constexpr uint32_t kUpgradeTimeout = 5000000;
 std::string WriteImage(const std::string& name, const std::vector<uint8_t>& bytes) {
   std::string path = std::string(VORPEX_TEST_TMP) + "/" + name;
   std::ofstream(path, std::ios::binary)
-      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+      .write(reinterpret_cast<const char*>(bytes.data()),
+             static_cast<std::streamsize>(bytes.size()));
   return path;
 }
 
@@ -180,6 +181,17 @@ TEST_F(ChipUpgrade, EachFailureStageGivesItsCodeAndClosesTheWindow) {
   ASSERT_EQ(ui.windows.size(), 3u);
   for (const auto& w : ui.windows) EXPECT_FALSE(w->open);
   EXPECT_EQ(Area(1).size(), 0u);
+}
+
+TEST_F(ChipUpgrade, EachFailureAfterTheEraseGivesItsCode) {
+  for (const LateFault& f : kLateFaults) {
+    RecordingUi ui;
+    ArmLateFault(ui, f, "late.hex");
+    PlayerSim_ClearLog();
+    VORPEX_SetError(0);
+    ExpectLateFailure(f, Upgrade(0, Pattern(kLateFaultImage, 7), "late.hex"), ui);
+    PlayerSim_ClearFaults();
+  }
 }
 
 #ifndef _WIN32

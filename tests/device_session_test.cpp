@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -85,7 +86,7 @@ class DeviceSession : public ::testing::Test {
   }
 };
 
-// Runs first in this program: no check has ever opened a session.
+// Runs alone, in a process of its own (tests/CMakeLists.txt): no check has ever opened a session.
 TEST_F(DeviceSession, DeviceInformationBeforeAnyCheckShowsErrorThree) {
   Attach();
   RecordingUi ui;
@@ -143,6 +144,25 @@ TEST_F(DeviceSession, InterfaceClassOnTheNtFamilyPicksTheWritePipeByTotalLength)
     Usb_Close(0);
     PlayerSim_Detach();
   }
+}
+
+TEST_F(DeviceSession, AnUnusableSimulatedPlayerIsNoDriverOnEveryRoute) {
+  const std::string dir = FreshStateDir("device-unusable");
+  std::filesystem::create_directories(dir);
+  std::ofstream(dir + "/player.txt") << "vorpex-player 1\npresent maybe\n";
+  ASSERT_EQ(PlayerSim_Attach(dir.c_str()), 0);
+  for (auto [major, minor, platform, route] :
+       {std::tuple{4u, 10u, 1u, 98}, std::tuple{5u, 1u, 2u, 2000}}) {
+    OrvaneTesting_SetOsVersion(major, minor, 0, platform);
+    EXPECT_EQ(Usb_Checking(0), 0);
+    EXPECT_EQ(OrvaneTesting_RouteCode(), route);
+  }
+  VORPEX_SetError(0);
+  EXPECT_EQ(VORPEX_Open(), nullptr);
+  EXPECT_EQ(VORPEX_GetError(), VORPEX_ERR_DEVICEDRIVER_OPEN);
+  char message[200] = {};
+  PlayerSim_GetMessage(message, sizeof message);
+  EXPECT_NE(std::string(message).find("player.txt line 2"), std::string::npos) << message;
 }
 
 TEST_F(DeviceSession, LiveSessionIsKeptAndAClosedOneReopened) {

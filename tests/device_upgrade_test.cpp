@@ -1,7 +1,10 @@
 // _Usb_UpgradeFirmware from a HEX file to the simulated player's firmware areas, on virtual time.
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,6 +17,11 @@
 #include "support/recording_ui.h"
 #include "support/sim_player.h"
 #include "support/upgrade_wire.h"
+#include "vorpex_shared.h"
+
+#ifndef _WIN32
+#include <sys/resource.h>
+#endif
 
 namespace {
 
@@ -145,5 +153,102 @@ TEST_F(DeviceUpgrade, WithoutATemporaryFileNothingIsConvertedOrSent) {
 #endif
   EXPECT_TRUE(Exchange().empty());
 }
+
+TEST_F(DeviceUpgrade, EachFailureAfterTheEraseGivesItsCode) {
+  std::string hex = WriteHex("late.hex", HexOf(0x2000, Pattern(kLateFaultImage, 19)) + kHexEnd);
+  for (const LateFault& f : kLateFaults) {
+    RecordingUi ui;
+    ArmLateFault(ui, f, hex);
+    PlayerSim_ClearLog();
+    VORPEX_SetError(0);
+    ExpectLateFailure(f, Upgrade(0, hex), ui);
+    PlayerSim_ClearFaults();
+  }
+}
+
+// A temporary folder of the test's own, so that what the upgrade leaves there can be counted.
+class DeviceUpgradeTemp : public DeviceUpgrade {
+ protected:
+  void SetUp() override {
+    DeviceUpgrade::SetUp();
+    folder_ = std::string(VORPEX_TEST_TMP) + "/upgrade-temp";
+    std::filesystem::remove_all(folder_);
+    std::filesystem::create_directories(folder_);
+    saved_ = vorpex::platform::EnvironmentVariable("TMP");
+    ASSERT_TRUE(vorpex::platform::SetEnvironment("TMP", folder_));
+  }
+  void TearDown() override {
+    vorpex::platform::SetEnvironment("TMP", saved_.value_or(""));
+    DeviceUpgrade::TearDown();
+  }
+  size_t TempFiles() {
+    return static_cast<size_t>(std::distance(std::filesystem::directory_iterator(folder_),
+                                             std::filesystem::directory_iterator()));
+  }
+  std::string folder_;
+  std::optional<std::string> saved_;
+};
+
+TEST_F(DeviceUpgradeTemp, HexThatDoesNotConvertRecordsWhyAndSendsNothing) {
+  const std::string image = HexOf(0x2000, Pattern(600, 20));
+  struct Case {
+    const char* what;
+    std::string text;  // empty: no HEX file at all
+    uint32_t windowsError;
+  } cases[] = {
+      {"missing file", "", 2},
+      {"no end-of-file record", image, 13},
+      {"cut inside a record", image + kHexEnd.substr(0, 5), 13},
+      {"a record behind more blanks than a line holds",
+       image + std::string(521, ' ') + HexOf(0x2400, {1}) + kHexEnd, 13},
+  };
+  for (const Case& c : cases) {
+    RecordingUi ui;
+    PlayerSim_ClearLog();
+    VORPEX_SetError(0);
+    std::string hex = std::string(VORPEX_TEST_TMP) + "/not-there.hex";
+    if (!c.text.empty()) hex = WriteHex("refused.hex", c.text);
+    EXPECT_EQ(Upgrade(0, hex), 0) << c.what;
+    EXPECT_EQ(VORPEX_GetError(), VORPEX_ERR_WINDOWS) << c.what;
+    EXPECT_EQ(VORPEX_GetWindowsError(), c.windowsError) << c.what;
+    char detail[512] = {};
+    EXPECT_NE(VorpexShared_ErrorDetail(detail, sizeof detail), 0u) << c.what;
+    EXPECT_NE(std::string(detail).find(hex), std::string::npos) << detail;
+    EXPECT_TRUE(ui.windows.empty()) << c.what;
+    EXPECT_TRUE(Exchange().empty()) << c.what;
+    EXPECT_EQ(TempFiles(), 0u) << c.what << ": the refused image was left behind";
+  }
+}
+
+TEST_F(DeviceUpgradeTemp, CodecDataWhollyBelowItsBaseIsAnEmptyImage) {
+  RecordingUi ui;
+  EXPECT_EQ(Upgrade(0, WriteHex("low.hex", HexOf(0x1000, Pattern(512, 21)) + kHexEnd)), 0);
+  EXPECT_EQ(VORPEX_GetError(), VORPEX_ERR_WINDOWS);
+  EXPECT_EQ(VORPEX_GetWindowsError(), 1903u);
+  EXPECT_EQ(ui.windows.size(), 1u);
+  EXPECT_TRUE(Exchange().empty());
+  EXPECT_EQ(TempFiles(), 1u);  // the empty image stays, as every converted one does
+}
+
+#ifndef _WIN32
+TEST_F(DeviceUpgradeTemp, UnwritableTemporaryFileRecordsTheSystemsCode) {
+  // Files may not grow beyond 1 KiB: the temporary file is made, its image cannot be written.
+  std::string hex = WriteHex("big.hex", HexOf(0x2000, Pattern(4096, 22)) + kHexEnd);
+  struct rlimit saved {};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+  struct rlimit small = saved;
+  small.rlim_cur = 1024;
+  auto previous = std::signal(SIGXFSZ, SIG_IGN);
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  int32_t result = Upgrade(0, hex);
+  setrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, previous);
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(VORPEX_GetError(), VORPEX_ERR_WINDOWS);
+  EXPECT_EQ(VORPEX_GetWindowsError(), 112u);  // the disk is full
+  EXPECT_TRUE(Exchange().empty());
+  EXPECT_EQ(TempFiles(), 0u);
+}
+#endif
 
 }  // namespace

@@ -79,6 +79,61 @@ TEST(ConvertHexToBin, DamagedFilesLeaveNoImageBehind) {
   }
 }
 
+TEST(ConvertHexToBin, RecordsOutOfOrderAndOverlappingLandAtTheirOffsets) {
+  // Through the file's write window: a jump back, a jump far ahead (past the window), a record
+  // that overwrites the fill behind it, and a later record over an earlier one; base 0x2000.
+  std::string in = OutPath("order.hex"), out = OutPath("order.out");
+  WriteText(in,
+            ":0220100011229B\n"  // 0x2010: 11 22
+            ":02200000334467\n"  // 0x2000: 33 44, back before it
+            ":01100000559A\n"    // below the base: no trace
+            ":022010007788CF\n"  // 0x2010 again: the later bytes stay
+            ":02000004000AF0\n"  // extension 0x000A0000
+            ":01000000AA55\n"    // 0xA0000: AA, far beyond the write window
+            ":020000040000FA\n"
+            ":01200800993E\n"  // 0x2008: into the fill written before
+            ":00000001FF\n");
+  ASSERT_EQ(loc_ConvertHexToBin(in.c_str(), out.c_str(), 0x2000), 1);
+  std::vector<char> want(0xA0000 - 0x2000 + 1, 0);
+  want[0] = 0x33;
+  want[1] = 0x44;
+  want[8] = static_cast<char>(0x99);
+  want[0x10] = 0x77;
+  want[0x11] = static_cast<char>(0x88);
+  want[0xA0000 - 0x2000] = static_cast<char>(0xAA);
+  auto got = ReadAll(out);
+  EXPECT_EQ(got.size(), want.size());
+  EXPECT_TRUE(got == want);
+}
+
+TEST(ConvertHexToBin, CutShortFileConvertsAndTheSourceIsNeverItsOwnDestination) {
+  // Without an end-of-file record the records read so far make the image.
+  std::string in = OutPath("noend.hex"), out = OutPath("noend.out");
+  WriteText(in, ":0100000055AA\n");
+  ASSERT_EQ(loc_ConvertHexToBin(in.c_str(), out.c_str(), 0), 1);
+  EXPECT_EQ(ReadAll(out), std::vector<char>{0x55});
+
+  // The same file under another spelling of its path is refused before it is emptied.
+  EXPECT_EQ(loc_ConvertHexToBin(in.c_str(), (VORPEX_TEST_TMP "/./noend.hex"), 0), 0);
+  EXPECT_EQ(ReadAll(in).size(), 14u);
+}
+
+#ifndef _WIN32
+TEST(ConvertHexToBin, DestinationHeldByAnotherIsLeftAsItWas) {
+  std::string in = OutPath("held.hex"), out = OutPath("held.out");
+  WriteText(in, ":0100000055AA\n:00000001FF\n");
+  WriteText(out, "an image in use");
+  auto holder = vorpex::platform::File::Open(out, vorpex::platform::Access::kRead,
+                                             vorpex::platform::Share::kNone,
+                                             vorpex::platform::Disposition::kOpenExisting);
+  ASSERT_TRUE(holder);
+  EXPECT_EQ(loc_ConvertHexToBin(in.c_str(), out.c_str(), 0), 0);
+  holder->Close();
+  auto left = ReadAll(out);
+  EXPECT_EQ(std::string(left.begin(), left.end()), "an image in use");
+}
+#endif
+
 TEST(ConvertHexToBin, EmptyOrForeignTextGivesAnEmptyImage) {
   std::string in = OutPath("empty.hex"), out = OutPath("empty.out");
   WriteText(in, "");

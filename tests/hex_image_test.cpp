@@ -162,9 +162,13 @@ TEST(HexImage, BlankLinesAreSkippedAndStrayLinesEndTheData) {
   ASSERT_TRUE(r.ok);
   EXPECT_EQ(r.image, (std::vector<uint8_t>{1}));
 
-  r = Convert(Rec(0, 0, {1}) + "\n; built by hand\n" + Rec(1, 0, {2}) + "\n");
-  EXPECT_FALSE(r.ok);
-  EXPECT_EQ(r.failure, HexFailure::kRecordAfterStrayLine);
+  // A line too long to hold is a stray line too, even when it starts with blanks.
+  for (const std::string& stray :
+       {std::string("; built by hand"), std::string(521, ' ') + Rec(1, 0, {9})}) {
+    r = Convert(Rec(0, 0, {1}) + "\n" + stray + "\n" + Rec(1, 0, {2}) + "\n");
+    EXPECT_FALSE(r.ok) << stray.size();
+    EXPECT_EQ(r.failure, HexFailure::kRecordAfterStrayLine) << stray.size();
+  }
 }
 
 TEST(HexImage, DamagedRecordsFail) {

@@ -12,6 +12,14 @@
 #include <string>
 #include <vector>
 
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#endif
+
 #include "platform/child_process.h"
 #include "platform/environment.h"
 #include "platform/process.h"
@@ -108,8 +116,9 @@ TEST_F(Playerctl, SimInitMakesAPlayerThatInfoDescribes) {
   Outcome info = Run({"--simulate", player, "info"});
   EXPECT_EQ(info.status, 0) << info.err;
   EXPECT_THAT(info.err, IsEmpty());
-  EXPECT_THAT(info.out, HasSubstr("platform 2 (NT family)\ndriver route: 2000 (device interface "
-                                  "class)\nplayer: answers\n"));
+  EXPECT_THAT(info.out, HasSubstr("NT family"));
+  EXPECT_THAT(info.out,
+              HasSubstr("\ndriver route: 2000 (device interface class)\nplayer: answers\n"));
   EXPECT_THAT(info.out, HasSubstr("device information: 54 45 53 54 20 50 4C 41 59 45 52 20 32 2E "
                                   "30 30 20 20 20 20\n"));
   EXPECT_THAT(info.out, HasSubstr("\"TEST PLAYER 2.00    \"\n"));
@@ -141,10 +150,19 @@ TEST_F(Playerctl, UpgradesLandInTheFirmwareAreas) {
   EXPECT_THAT(upgraded.err, IsEmpty());
   EXPECT_EQ(ReadBytes(player + "/boot.bin"), boot);
 
-  // Not a terminal: the window's title with each status, then a line at each tenth of the way.
+  // Not a terminal: the window's title with each status and how long it waited for the player,
+  // then a line at each tenth of the way and one at the end.
   std::vector<std::string> lines = Lines(upgraded.out);
-  ASSERT_FALSE(lines.empty());
-  EXPECT_THAT(lines, ::testing::Contains("Boot Code Upgrade: " + bootHex));
+  ASSERT_GE(lines.size(), 3u);
+  // Two pauses of a second each: "2.0 s", a little more on a busy machine.
+  const std::string heads[] = {"Boot Code Upgrade: ", "Boot Code Upgrade: Boot Area Erasing...  ",
+                               "Boot Code Upgrade: " + bootHex + "  "};
+  for (size_t i = 0; i < 3; ++i) {
+    EXPECT_THAT(lines[i], StartsWith(heads[i] + "waited for the player 2."));
+    EXPECT_THAT(lines[i], ::testing::EndsWith(" s"));
+  }
+  EXPECT_THAT(lines[lines.size() - 2], StartsWith("Boot Code Upgrade: 100 %  4.0 KB  "));
+  EXPECT_THAT(lines[lines.size() - 2], ::testing::EndsWith(" in all"));
   std::vector<int> percents;
   for (const std::string& line : lines) {
     int percent = -1;
@@ -175,6 +193,9 @@ TEST_F(Playerctl, BadFirmwareFilesReachNothing) {
   Outcome absent = Run({"--simulate", player, "upgrade", "boot", missing});
   EXPECT_EQ(absent.status, 1);
   EXPECT_THAT(absent.err, StartsWith("playerctl: cannot read " + missing + ": "));
+  Outcome folder = Run({"--simulate", player, "upgrade", "boot", player});
+  EXPECT_EQ(folder.status, 1);
+  EXPECT_EQ(folder.err, "playerctl: cannot read " + player + ": is a folder\n");
 
   // A record whose checksum does not match: the library refuses it before the player hears
   // anything, and says why.
@@ -183,18 +204,95 @@ TEST_F(Playerctl, BadFirmwareFilesReachNothing) {
   Outcome corrupt = Run({"--simulate", player, "upgrade", "codec", bad});
   EXPECT_EQ(corrupt.status, 1);
   EXPECT_THAT(corrupt.err, StartsWith("playerctl: the codec upgrade from " + bad + " failed: "));
+  EXPECT_THAT(corrupt.err, StartsWith("playerctl: the codec upgrade from " + bad +
+                                      " failed: not a valid Intel HEX file\n"));
   EXPECT_THAT(corrupt.err, HasSubstr("\n  library error 6, Windows error 13: "));
+  // More than the boot area takes.
+  const std::string big = WriteFile("big.hex", test::HexOf(0, Pattern(8704, 2)) + test::kHexEnd);
+  Outcome tooBig = Run({"--simulate", player, "upgrade", "boot", big});
+  EXPECT_EQ(tooBig.status, 1);
+  EXPECT_THAT(tooBig.err, HasSubstr(" failed: the image is empty, or too large for this area (the "
+                                    "boot area takes at most 8192 bytes from address 0"));
+  EXPECT_THAT(tooBig.err, HasSubstr("\n  library error 6, Windows error 1903: "));
   EXPECT_THAT(corrupt.out, Not(HasSubstr("upgraded")));
+
+  // Cut short at a line end: every record is good, the end-of-file record is missing.
+  const std::string cut = WriteFile("cut.hex", test::HexOf(0x2000, Pattern(600, 2)));
+  Outcome shortFile = Run({"--simulate", player, "upgrade", "codec", cut});
+  EXPECT_EQ(shortFile.status, 1);
+  EXPECT_THAT(shortFile.err, HasSubstr("\n  library error 6, Windows error 13: "));
+  EXPECT_THAT(shortFile.err, HasSubstr("\n  The firmware file " + cut +
+                                       " ends without its end-of-file record: it was cut short. "
+                                       "Nothing was sent to the player.\n"));
 
   EXPECT_TRUE(ReadBytes(player + "/boot.bin").empty());
   EXPECT_TRUE(ReadBytes(player + "/codec.bin").empty());
 }
 
+#ifndef _WIN32
+TEST_F(Playerctl, AnUpgradeUnderWayIsNeverCutInTwo) {
+  // Its reader goes away once the erase has begun (playerctl ... | head), then Ctrl-C, a
+  // request to terminate and a closed terminal arrive: the upgrade ends whole all the same.
+  const std::string player = NewPlayer();
+  const std::vector<uint8_t> codec = Pattern(20000, 4);
+  const std::string hex = WriteFile("codec.hex", test::HexOf(0x2000, codec) + test::kHexEnd);
+  const std::string program =
+      platform::ProgramFolder().value_or(".") + platform::PathSeparator() + PLAYERCTL_FILE_NAME;
+  int out[2];
+  ASSERT_EQ(::pipe(out), 0);
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    ::dup2(out[1], STDOUT_FILENO);
+    ::close(out[0]);
+    const int err = ::open(Path("stderr.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    ::dup2(err, STDERR_FILENO);
+    ::execl(program.c_str(), program.c_str(), "--simulate", player.c_str(), "upgrade", "codec",
+            hex.c_str(), static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  ::close(out[1]);
+  std::string seen;
+  char buffer[256];
+  for (ssize_t got; seen.find("Erasing") == std::string::npos &&
+                    (got = ::read(out[0], buffer, sizeof buffer)) > 0;) {
+    seen.append(buffer, static_cast<size_t>(got));
+  }
+  ::close(out[0]);
+  EXPECT_THAT(seen, HasSubstr("Codec Area Erasing..."));
+  for (int signal : {SIGINT, SIGTERM, SIGHUP}) ::kill(child, signal);
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+  EXPECT_EQ(WEXITSTATUS(status), 130);
+  const std::string err = ReadText(Path("stderr.txt"));
+  EXPECT_THAT(err, ::testing::MatchesRegex(
+                       "(\nplayerctl: the upgrade cannot be interrupted now; it ends in about "
+                       "[0-9]+ s\n){3}"))
+      << err;
+  std::vector<uint8_t> padded = codec;  // the last block's fill lands too
+  padded.resize(40 * 512, 0x00);
+  EXPECT_EQ(ReadBytes(player + "/codec.bin"), padded);
+}
+#endif
+
 TEST_F(Playerctl, WithoutAPlayerNothingAnswers) {
+  // A folder that holds no simulated player is not quietly made one.
+  const std::string nothing = Path("nothing");
+  Outcome none = Run({"--simulate", nothing, "info"});
+  EXPECT_EQ(none.status, 1);
+  EXPECT_EQ(none.err, "playerctl: no simulated player in " + nothing +
+                          "; create one with playerctl sim init " + nothing + "\n");
+  EXPECT_FALSE(fs::exists(nothing));
+
   const std::string player = NewPlayer({"--absent"});
   Outcome info = Run({"--simulate", player, "info"});
   EXPECT_EQ(info.status, 1);
   EXPECT_THAT(info.out, HasSubstr("driver route: 2000"));
+#ifndef _WIN32
+  EXPECT_THAT(info.out, StartsWith("system version: Linux "));
+  EXPECT_THAT(info.out, HasSubstr(", reported to the libraries as the NT family 10.0 (platform 2)\n"));
+#endif
   EXPECT_THAT(info.out, HasSubstr("player: does not answer\n"));
   EXPECT_THAT(info.out, Not(HasSubstr("device information")));
   EXPECT_THAT(info.err, StartsWith("playerctl: no player answers"));
@@ -203,6 +301,11 @@ TEST_F(Playerctl, WithoutAPlayerNothingAnswers) {
   Outcome upgrade = Run({"--simulate", player, "upgrade", "boot", hex});
   EXPECT_EQ(upgrade.status, 1);
   EXPECT_THAT(upgrade.err, StartsWith("playerctl: no player answers"));
+#ifdef _WIN32
+  EXPECT_THAT(upgrade.err, HasSubstr("driver installed"));
+#else
+  EXPECT_THAT(upgrade.err, HasSubstr("USB cable, and may this user open the device"));
+#endif
   EXPECT_TRUE(ReadBytes(player + "/boot.bin").empty());
 }
 
@@ -232,10 +335,43 @@ TEST_F(Playerctl, HexToBinWritesTheWholeImageOrNothing) {
   EXPECT_EQ(ReadBytes(out), before);
   EXPECT_FALSE(fs::exists(out + ".partial"));
 
+  // The HEX file is never its own image, by whatever name.
+  Outcome same = Run({"hex2bin", hex, work_ + "/./" + fs::path(hex).filename().string()});
+  EXPECT_EQ(same.status, 1);
+  EXPECT_THAT(same.err, HasSubstr("is the HEX file itself"));
+  EXPECT_EQ(ReadText(hex).substr(0, 1), ":");
+
   Outcome missing = Run({"hex2bin", Path("none.hex"), Path("none.bin")});
   EXPECT_EQ(missing.status, 1);
   EXPECT_THAT(missing.err, StartsWith("playerctl: cannot read " + Path("none.hex") + ": "));
   EXPECT_FALSE(fs::exists(Path("none.bin")));
+
+  // Files with nothing to convert fail; odd but usable ones convert with a warning.
+  struct Odd {
+    std::string name, text;
+    std::vector<std::string> options;
+    int status;
+    std::string err;
+  };
+  const Odd odds[] = {
+      {"text.hex", "hello\n", {}, 1, "playerctl: no Intel HEX records in "},
+      {"empty.hex", "", {}, 1, "playerctl: no Intel HEX records in "},
+      {"open.hex", test::HexOf(0, data), {}, 0, "has no end-of-file record; converted"},
+      {"low.hex",
+       test::HexOf(0, data) + test::kHexEnd,
+       {"--base", "0x1000"},
+       0,
+       "lies at or above the base address; "},
+  };
+  for (const Odd& odd : odds) {
+    std::vector<std::string> args{"hex2bin", WriteFile(odd.name, odd.text), Path("odd.bin")};
+    args.insert(args.end(), odd.options.begin(), odd.options.end());
+    Outcome outcome = Run(args);
+    EXPECT_EQ(outcome.status, odd.status) << odd.name << outcome.err;
+    EXPECT_THAT(outcome.err, HasSubstr(odd.err)) << odd.name;
+    EXPECT_EQ(fs::exists(Path("odd.bin")), odd.status == 0) << odd.name;
+    fs::remove(Path("odd.bin"));
+  }
 
   const std::string nowhere = Path("no-folder/out.bin");
   Outcome unwritable = Run({"hex2bin", hex, nowhere});
@@ -263,23 +399,32 @@ TEST_F(Playerctl, WrongCommandLinesExitWithTwo) {
       {{"sim", "start"}, "sim init is the only sim command"},
       {{"info", "--base", "1"}, "unknown option --base"},
       {{"--simulate"}, "--simulate needs the folder"},
+      {{"--simulate="}, "--simulate needs the folder"},
+      {{"-x", "info"}, "unknown option -x"},
+      {{"--quiet=yes", "info"}, "--quiet takes no value"},
+      {{"--", "--help"}, "unknown command \"--help\""},
   };
   for (const Case& c : cases) {
     Outcome wrong = Run(c.args);
     EXPECT_EQ(wrong.status, 2) << c.complaint;
     EXPECT_THAT(wrong.err, StartsWith("playerctl: " + c.complaint));
     EXPECT_THAT(wrong.err, HasSubstr("\nusage: playerctl"));
+    // The hint names the help of the command that was meant.
+    const bool upgrade = !c.args.empty() && c.args[0] == "upgrade";
+    EXPECT_THAT(wrong.err, HasSubstr(upgrade ? "(playerctl upgrade --help tells more)"
+                                             : "--help tells more)"));
     EXPECT_THAT(wrong.out, IsEmpty());
   }
   EXPECT_FALSE(fs::exists("dir"));
 }
 
 TEST_F(Playerctl, EveryCommandExplainsItself) {
+  // -h and --help anywhere on the line.
   const std::vector<std::vector<std::string>> helps = {{"--help"},
-                                                       {"upgrade", "--help"},
+                                                       {"upgrade", "boot", "x.hex", "-h"},
                                                        {"info", "--help"},
-                                                       {"hex2bin", "--help"},
-                                                       {"sim", "init", "--help"}};
+                                                       {"-h", "hex2bin"},
+                                                       {"sim", "init", "--help", "dir"}};
   const std::string usages[] = {"COMMAND ...", "upgrade boot|codec FILE.hex", "info",
                                 "hex2bin IN.hex OUT.bin [--base N]", "sim init DIR [options]"};
   for (size_t i = 0; i < helps.size(); ++i) {
@@ -289,20 +434,47 @@ TEST_F(Playerctl, EveryCommandExplainsItself) {
     EXPECT_THAT(Lines(help.out).at(0), HasSubstr(usages[i]));
     EXPECT_THAT(help.err, IsEmpty());
   }
+  Outcome version = Run({"info", "--version"});
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out, "playerctl " VORPEX_VERSION "\n");
 }
 
-// The bar drawn on a terminal.
-TEST(ProgressLine, ShowsBarPercentSpeedAndTimeLeft) {
-  playerctl::ProgressState state;
-  state.title = "Codec Upgrade";
-  state.percentText = "50 %";
-  state.high = 4096;
-  state.position = 2048;
-  EXPECT_EQ(playerctl::ProgressLine(state, 10), "Codec Upgrade [#####-----] 50 %");
-  state.speedText = "1.50 MB/s";
-  state.secondsLeft = 75;
-  EXPECT_EQ(playerctl::ProgressLine(state, 10),
-            "Codec Upgrade [#####-----] 50 %  1.50 MB/s  1:15 left");
+// Options written the other ways people write them: joined values, -q, and "--".
+TEST_F(Playerctl, OptionsTakeTheirCommonForms) {
+  const std::string player = NewPlayer();
+  const std::string hex = WriteFile("boot.hex", test::HexOf(0, Pattern(512, 5)) + test::kHexEnd);
+  Outcome joined = Run({"--simulate=" + player, "-q", "upgrade", "boot", "--", hex});
+  EXPECT_EQ(joined.status, 0) << joined.err;
+  EXPECT_EQ(joined.out, "");
+  EXPECT_EQ(ReadBytes(player + "/boot.bin"), Pattern(512, 5));
+}
+
+// The bar line in the room a terminal gives it: the figures that fit, the bar filling the rest.
+TEST(ProgressLine, BarLineFitsItsWidth) {
+  playerctl::BarState running{50, 4 << 20, 8 << 20, 3.1 * 1024 * 1024, 3, std::nullopt};
+  playerctl::BarState ended{100, 8 << 20, 8 << 20, 3.1 * 1024 * 1024, std::nullopt, 9};
+  playerctl::BarState boot{12, 512, 4096, 0, std::nullopt, std::nullopt};
+  struct Case {
+    const playerctl::BarState& state;
+    size_t width;
+    std::string line;
+  } cases[] = {
+      {running, 60, "[##-]  50 %  4.0 / 8.0 MB  3.10 MB/s  0:03 left"},
+      {running, 39, "[######------]  50 %  4.0 / 8.0 MB"},
+      {running, 20, "[#######-------]  50 %"},
+      {ended, 39, "[##########]  100 %  8.0 MB  0:09 in all"},
+      {boot, 30, "[##---------------]  12 %  0.5 / 4.0 KB"},
+  };
+  for (const Case& c : cases) {
+    std::string line = playerctl::BarLine(c.state, c.width);
+    EXPECT_LE(line.size(), c.width) << line;
+    // The bar's length depends on the width; what follows it is the point.
+    EXPECT_EQ(line.substr(line.find(']')), c.line.substr(c.line.find(']'))) << c.width;
+  }
+  EXPECT_EQ(playerctl::BarLine(running, 60).size(), 60u);  // wider bar, not a shorter line
+  EXPECT_EQ(playerctl::FitText("/a/long/folder/SampleBoot.hex", 20), "/a/long/f...Boot.hex");
+  EXPECT_EQ(playerctl::ClockText(3725), "1:02:05");
+  EXPECT_EQ(playerctl::RateText(850 * 1024), "850 KB/s");
 }
 
 TEST(ProgressLine, PercentAndTimeLeftStayInBounds) {
@@ -323,48 +495,158 @@ std::string Drawn(std::FILE* file) {
   return text;
 }
 
-void ShowHalfAnUpgrade() {
+// What a terminal `width` columns wide shows after `drawn`: carriage returns go back to the
+// start of the line, a character past the last column wraps to the next line.
+struct Screen {
+  std::vector<std::string> lines{""};
+  bool wrapped = false;
+};
+Screen Show(const std::string& drawn, size_t width) {
+  Screen screen;
+  size_t column = 0;
+  for (char c : drawn) {
+    if (c == '\r') {
+      column = 0;
+    } else if (c == '\n') {
+      screen.lines.emplace_back();
+      column = 0;
+    } else {
+      if (column == width) {
+        screen.wrapped = true;
+        screen.lines.emplace_back();
+        column = 0;
+      }
+      std::string& line = screen.lines.back();
+      if (line.size() <= column) line.resize(column + 1, ' ');
+      line[column++] = c;
+    }
+  }
+  for (std::string& line : screen.lines) line.erase(line.find_last_not_of(' ') + 1);
+  return screen;
+}
+
+// The upgrade's steps as the library takes them: the window, two pauses, the erase status, two
+// pauses, the file's status, two pauses, then `size` bytes in blocks of 512 at `bytesPerSecond`
+// on playerctl's clock.
+void ShowAnUpgrade(double& clock, uint32_t size, double bytesPerSecond) {
   PlayerSim_UseVirtualTime(1);
-  VorpexProgressSetup setup{3016, -1, "codec.hex", 4096, 0};  // "Codec Upgrade"
+  VorpexProgressSetup setup{3016, -1, "", size, 0};  // "Codec Upgrade"
   void* window = VorpexShared_OpenProgressWindow(nullptr, &setup);
-  VorpexShared_SetProgressRange(window, 0, 4096, "codec.hex");
+  clock += 2;
+  VorpexShared_SetProgressRange(window, 0, size, "Codec Area Erasing...");
+  clock += 2;
+  VorpexShared_SetProgressRange(window, 0, size, "codec.hex");
+  clock += 2;
   const uint32_t start = VorpexShared_TickCount();
-  VorpexShared_Sleep(1000);
-  VorpexShared_UpdateProgress(window, 2048, start);
+  for (uint32_t sent = 512; sent <= size; sent += 512) {
+    clock += 512 / bytesPerSecond;
+    VorpexShared_UpdateProgress(window, sent, start);
+  }
   VorpexShared_CloseProgressWindow(window);
   PlayerSim_UseVirtualTime(0);
 }
 
-TEST(TerminalUi, RedrawsOneBarLineOnATerminal) {
-  std::FILE* out = std::fopen(VORPEX_TEST_TMP "/terminal-ui.txt", "w+b");
-  ASSERT_NE(out, nullptr);
-  {
-    playerctl::TerminalUi ui(out, true, false);
-    ui.Install();
-    ShowHalfAnUpgrade();
+TEST(TerminalUi, OneUpgradeOnATerminalAndIntoAPipe) {
+  struct Case {
+    bool terminal;
+    size_t columns;
+    std::vector<std::string> screen;
+  } cases[] = {
+      {true,
+       120,
+       {"Codec Upgrade: waited for the player 2.0 s",
+        "Codec Upgrade: Codec Area Erasing...  waited for the player 2.0 s",
+        "Codec Upgrade: codec.hex  waited for the player 2.0 s",
+        "]  100 %  8.0 MB  2.00 MB/s  0:10 in all", ""}},
+      {true,
+       40,
+       {"Codec Upgrade: waited 2.0 s", "Codec Area Erasing...  waited 2.0 s",
+        "codec.hex  waited 2.0 s", "]  100 %  8.0 MB  0:10 in all", ""}},
+      {false,
+       0,
+       {"Codec Upgrade: waited for the player 2.0 s",
+        "Codec Upgrade: Codec Area Erasing...  waited for the player 2.0 s",
+        "Codec Upgrade: codec.hex  waited for the player 2.0 s",
+        "Codec Upgrade: 10 %  0.8 / 8.0 MB", "Codec Upgrade: 20 %  1.6 / 8.0 MB",
+        "Codec Upgrade: 30 %  2.4 / 8.0 MB", "Codec Upgrade: 40 %  3.2 / 8.0 MB",
+        "Codec Upgrade: 50 %  4.0 / 8.0 MB", "Codec Upgrade: 60 %  4.8 / 8.0 MB",
+        "Codec Upgrade: 70 %  5.6 / 8.0 MB", "Codec Upgrade: 80 %  6.4 / 8.0 MB",
+        "Codec Upgrade: 90 %  7.2 / 8.0 MB", "Codec Upgrade: 100 %  8.0 MB  2.00 MB/s  0:10 in all",
+        ""}},
+  };
+  for (const Case& c : cases) {
+    std::FILE* out = std::fopen(VORPEX_TEST_TMP "/terminal-ui.txt", "w+b");
+    ASSERT_NE(out, nullptr);
+    double clock = 0;
+    size_t redraws = 0;
+    {
+      playerctl::TerminalUi ui(
+          out, {c.terminal, false, [&] { return c.columns; }, [&] { return clock; }});
+      ui.Install();
+      ShowAnUpgrade(clock, 8 << 20, 2 << 20);
+      redraws = ui.Redraws();
+    }
+    const std::string drawn = Drawn(out);
+    std::fclose(out);
+    Screen screen = Show(drawn, c.terminal ? c.columns : 100000);
+    EXPECT_FALSE(screen.wrapped) << c.columns;
+    ASSERT_EQ(screen.lines.size(), c.screen.size()) << drawn;
+    for (size_t i = 0; i < c.screen.size(); ++i) {
+      const std::string& want = c.screen[i];
+      if (want.starts_with("]")) {
+        // The final bar: full, as wide as the terminal allows.
+        EXPECT_EQ(screen.lines[i].size(), c.columns - 1);
+        EXPECT_THAT(screen.lines[i], StartsWith("[####"));
+        EXPECT_THAT(screen.lines[i], testing::EndsWith(want));
+      } else {
+        EXPECT_EQ(screen.lines[i], want);
+      }
+    }
+    if (c.terminal) {
+      // Four seconds of transfer: about ten redraws a second, not one per block.
+      EXPECT_LE(redraws, 50u);
+      EXPECT_GE(redraws, 30u);
+      EXPECT_LE(drawn.size(), redraws * c.columns + 400);
+      EXPECT_THAT(drawn,
+                  HasSubstr(c.columns > 80 ? "  waiting for the player..." : "  waiting..."));
+      if (c.columns > 80) {
+        EXPECT_THAT(drawn, HasSubstr("  0:02 left"));
+      }
+    }
   }
-  const std::string drawn = Drawn(out);
-  std::fclose(out);
-  EXPECT_THAT(drawn, StartsWith("Codec Upgrade: codec.hex\n\rCodec Upgrade ["));
-  // Drawn again in place, the last time half full with the library's percent and speed texts.
-  EXPECT_THAT(drawn, HasSubstr("\rCodec Upgrade [###############---------------] 50 %  "));
-  EXPECT_THAT(drawn, HasSubstr("KB/s"));
-  EXPECT_EQ(drawn.back(), '\n');  // closing the window ends the bar's line
-  EXPECT_EQ(std::count(drawn.begin(), drawn.end(), '\n'), 2);
 }
 
 TEST(TerminalUi, QuietShowsNothingAndMessagesCanBeTaken) {
   std::FILE* out = std::fopen(VORPEX_TEST_TMP "/terminal-ui.txt", "w+b");
   ASSERT_NE(out, nullptr);
   {
-    playerctl::TerminalUi ui(out, false, true);
+    double clock = 0;
+    playerctl::TerminalUi ui(out, {true, true, [] { return size_t{80}; }, [&] { return clock; }});
     ui.Install();
-    ShowHalfAnUpgrade();
+    ShowAnUpgrade(clock, 4096, 1024);
     EXPECT_EQ(ui.CaptureMessage([] { VORPEX_DispError(VORPEX_ERR_USB, 0); }), "VORPEXUSB_ERR_USB");
     EXPECT_EQ(ui.CaptureMessage([] {}), "");
   }
   EXPECT_EQ(Drawn(out), "");
   std::fclose(out);
+}
+
+TEST_F(Playerctl, Mp3InfoTellsEachFilesLayerAndBitRate) {
+  const std::string fixtures = VORPEX_MP3_FIXTURES;
+  const std::string l3 = fixtures + "/m25-12000-64.mp3";
+  const std::string l2 = fixtures + "/l2-48000-192.mp2";
+  const std::string text = WriteFile("notes.txt", std::string(30000, 'x'));
+  const std::string missing = Path("missing.mp3");
+
+  Outcome good = Run({"mp3info", l3, l2});
+  EXPECT_EQ(good.status, 0) << good.err;
+  EXPECT_EQ(good.out, l3 + ": Layer III, 64 kbit/s\n" + l2 + ": Layer II, 192 kbit/s\n");
+
+  Outcome mixed = Run({"mp3info", text, l3, missing});
+  EXPECT_EQ(mixed.status, 1);
+  EXPECT_EQ(mixed.out, l3 + ": Layer III, 64 kbit/s\n");
+  EXPECT_THAT(mixed.err, HasSubstr(text + ": no MPEG audio frame found\n"));
+  EXPECT_THAT(mixed.err, HasSubstr("cannot read " + missing));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The simulated player's model, driven block by block, and its state directory.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <vector>
@@ -8,12 +9,15 @@
 #include "protocol/command_block.h"
 #include "protocol/dir_slot.h"
 #include "protocol/write_header.h"
+#include "sim/player.h"
 #include "sim/player_model.h"
 #include "sim/state_dir.h"
 
 namespace {
 
 using namespace vorpex::protocol;
+using vorpex::sim::AimAt;
+using vorpex::sim::AimKind;
 using vorpex::sim::Phase;
 using vorpex::sim::PlayerData;
 using vorpex::sim::PlayerModel;
@@ -85,6 +89,16 @@ struct Host {
   }
 };
 
+std::string ToHex(std::span<const uint8_t> bytes) {
+  std::string text;
+  for (uint8_t b : bytes) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    text += kDigits[b >> 4];
+    text += kDigits[b & 15];
+  }
+  return text;
+}
+
 Bytes Pattern(size_t n, uint8_t seed) {
   Bytes data(n);
   for (size_t i = 0; i < n; ++i) data[i] = static_cast<uint8_t>(seed + i * 7);
@@ -151,6 +165,12 @@ TEST(SimModel, CopyToAndFromThePlayer) {
   EXPECT_EQ(host.ReadFile('M', 1, 16385), Pattern(16385, 4));
   EXPECT_EQ(host.ReadFile('M', 2, 0), Bytes{});
   EXPECT_EQ(player.phase(), Phase::kCommand);
+
+  // A second file of a name already present is a second entry of that name.
+  EXPECT_EQ(host.Write('M', "A.MP3", Pattern(20, 6)), 3);
+  EXPECT_EQ(host.ReadFile('M', 3, 20), Pattern(20, 6));
+  ASSERT_TRUE(host.Send('M', kCmdDelete, {3}));
+  ASSERT_TRUE(host.ReadOk());
 
   // A deleted slot is reused, and the new file takes the index of that place.
   ASSERT_TRUE(host.Send('M', kCmdDelete, {0}));
@@ -300,10 +320,9 @@ TEST(SimModel, StrictAboutEveryBreachOfTheProtocol) {
   EXPECT_FALSE(player.HasOutput());           // none of these was answered
   EXPECT_EQ(host.Directory('M').size(), 1u);  // nor changed anything
 
-  // In the middle of a file coming in: no commands, only whole units, never more than due.
+  // In the middle of a file coming in: only whole units, never more than due.
   ASSERT_TRUE(host.Send('M', kCmdWriteFile, EncodeWriteHeader({"NEW.BIN", 0, 0, 1000})));
   ASSERT_TRUE(host.ReadOk());
-  EXPECT_FALSE(host.Send('M', kCmdReadDirectory));
   EXPECT_FALSE(host.SendData(Bytes(1000, 1)));
   EXPECT_FALSE(host.SendData(Bytes(1536, 1)));
   EXPECT_TRUE(host.SendData(Bytes(512, 1)));
@@ -318,6 +337,46 @@ TEST(SimModel, StrictAboutEveryBreachOfTheProtocol) {
   EXPECT_FALSE(host.SendData(Bytes(512, 0)));
   EXPECT_EQ(host.Read(1024).size(), 1024u);
   EXPECT_EQ(player.phase(), Phase::kCommand);
+}
+
+TEST(SimModel, InADataPhaseEveryUnitIsData) {
+  // Units shaped exactly like commands of the player, as a file or an image may hold them.
+  std::vector<Bytes> units;
+  for (auto [letter, code] : {std::pair<uint8_t, uint8_t>{'M', kCmdReadDirectory},
+                              {'S', kCmdFormat},
+                              {'Y', kCmdDeviceInfo},
+                              {'C', kCmdEraseArea}}) {
+    Bytes unit(512, 0);
+    BuildCommandBlock(std::span<uint8_t, 512>(unit.data(), 512), letter, code,
+                      letter == 'C' ? Bytes{kAreaCodec} : Bytes{});
+    units.push_back(unit);
+  }
+  Bytes image;
+  for (const Bytes& unit : units) image.insert(image.end(), unit.begin(), unit.end());
+
+  for (bool area : {false, true}) {
+    SCOPED_TRACE(area ? "codec area" : "file");
+    PlayerModel player(Fresh());
+    Host host{player};
+    if (area) {
+      host.Send('G', kCmdUpgradeMode, {0x10, 0});
+      host.ReadOk();
+      host.Send('C', kCmdEraseArea, {kAreaCodec});
+      host.ReadOk();
+      ASSERT_TRUE(host.Send('C', kCmdWriteArea, {kAreaCodec, 0, 4}));
+    } else {
+      ASSERT_TRUE(host.Send('M', kCmdWriteFile, EncodeWriteHeader({"CMDS.BIN", 0, 0, 2048})));
+    }
+    ASSERT_TRUE(host.ReadOk());
+    for (const Bytes& unit : units) EXPECT_TRUE(host.SendData(unit));
+    EXPECT_EQ(player.phase(), Phase::kCommand);
+    if (area) {
+      EXPECT_TRUE(host.ReadOk());
+      EXPECT_EQ(player.data().codecArea, image);
+    } else {
+      EXPECT_EQ(host.ReadFile('M', 0, 2048), image);
+    }
+  }
 }
 
 TEST(SimModel, CancelEndsEitherDataPhaseAndFaultsStopACommand) {
@@ -336,14 +395,14 @@ TEST(SimModel, CancelEndsEitherDataPhaseAndFaultsStopACommand) {
   EXPECT_FALSE(player.HasOutput());
   EXPECT_TRUE(host.Send('M', kCmdReadDirectory));
 
-  player.refuseNextReply = true;
+  player.replyFaults.Add({AimKind::kRefuseReply, AimAt::kReply});
   ASSERT_TRUE(host.Send('M', kCmdDelete, {0}));
   EXPECT_EQ(host.ReadStatus(), 1);
-  player.dropNextReply = true;
+  player.replyFaults.Add({AimKind::kDropReply, AimAt::kReply});
   ASSERT_TRUE(host.Send('M', kCmdDelete, {0}));
   EXPECT_FALSE(player.HasOutput());
   EXPECT_EQ(host.Directory('M').size(), 1u);  // neither delete took effect
-  player.dropNextReply = true;
+  player.replyFaults.Add({AimKind::kDropReply, AimAt::kReply});
   ASSERT_TRUE(host.Send('M', kCmdWriteFile, EncodeWriteHeader({"B.BIN", 0, 0, 512})));
   EXPECT_EQ(player.phase(), Phase::kCommand);  // a lost "W" expects no data
 }
@@ -419,6 +478,85 @@ TEST_F(StateDirTest, BrokenPlayerIsRefusedWithTheLine) {
   std::ofstream(dir_ + "/player.txt") << "something else\n";
   EXPECT_FALSE(vorpex::sim::LoadStateDir(dir_, error));
   EXPECT_NE(error.find("not a simulated player"), std::string::npos) << error;
+}
+
+TEST_F(StateDirTest, MalformedLinesAreRefusedWithFileAndLineNeverFollowed) {
+  std::string error;
+  ASSERT_TRUE(vorpex::sim::CreateStateDir(dir_, PlayerSettings{}, error)) << error;
+  std::ifstream in(dir_ + "/player.txt");
+  const std::string valid{std::istreambuf_iterator<char>(in), {}};
+  const size_t line = static_cast<size_t>(std::count(valid.begin(), valid.end(), '\n')) + 1;
+  std::filesystem::create_directories(dir_ + "/M");
+  std::ofstream(dir_ + "/M/7.bin") << "seven b";  // 7 bytes, as the slot says
+  // A file beside the folder, of the right size, that no slot may reach.
+  const std::string outside = std::filesystem::path(dir_).filename().string() + "-outside.bin";
+  std::ofstream(dir_ + "/../" + outside) << "seven b";
+  const std::string file = "slot M " + ToHex(RawSlot("F.BIN", kAttrArchive, Bytes(7)).raw) + " ";
+  const std::string volume = "slot M " + ToHex(RawSlot("V.", kAttrVolume).raw) + " ";
+  struct Case {
+    std::string lines;
+    const char* refusal;  // nullptr: the player loads
+    size_t at = 0;        // the refused line among those added
+  } cases[] = {
+      {" \t \n", nullptr},  // blanks only: a blank line
+      {file + "M/7.bin\n", nullptr},
+      {file + "../" + outside + "\n", "is named M/<number>.bin"},
+      {file + "M/../../" + outside + "\n", "is named M/<number>.bin"},
+      {file + "/etc/passwd\n", "is named M/<number>.bin"},
+      {file + "S/7.bin\n", "is named M/<number>.bin"},
+      {file + "M/7.bin\n" + file + "M/7.bin\n", "M/7.bin is named by two slots", 1},
+      {volume + "M/7.bin\n", "not a file names a data file"},
+      {file + "M/8.bin\n", "cannot read M/8.bin"},
+      {"slot M\n", "expected: slot"},
+      {"driver-version\n", "expected one number"},
+      {"memory X 1 F\n", "expected: memory"},
+      {"frobnicate 1\n", "unknown item frobnicate"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.lines);
+    std::ofstream(dir_ + "/player.txt", std::ios::binary) << valid << c.lines;
+    const bool loaded = vorpex::sim::LoadStateDir(dir_, error).has_value();
+    if (c.refusal == nullptr) {
+      EXPECT_TRUE(loaded) << error;
+      continue;
+    }
+    EXPECT_FALSE(loaded);
+    EXPECT_NE(error.find("player.txt line " + std::to_string(line + c.at) + ":"), std::string::npos)
+        << error;
+    EXPECT_NE(error.find(c.refusal), std::string::npos) << error;
+  }
+  EXPECT_TRUE(std::filesystem::exists(dir_ + "/../" + outside));
+  std::filesystem::remove(dir_ + "/../" + outside);
+}
+
+TEST_F(StateDirTest, ANextFileAlreadyInUseNeverOverwritesData) {
+  std::string error;
+  auto data = vorpex::sim::LoadStateDir(dir_, error);
+  ASSERT_TRUE(data) << error;
+  PlayerModel player(std::move(*data));
+  Host host{player};
+  host.Write('M', "ONE.BIN", Pattern(100, 1));
+  ASSERT_TRUE(vorpex::sim::SaveStateDir(dir_, player.data(), error)) << error;
+  player.data().nextDataFile = 1;  // as a hand-edited player.txt may say
+  host.Write('M', "TWO.BIN", Pattern(200, 2));
+  ASSERT_TRUE(vorpex::sim::SaveStateDir(dir_, player.data(), error)) << error;
+
+  auto again = vorpex::sim::LoadStateDir(dir_, error);
+  ASSERT_TRUE(again) << error;
+  PlayerModel reloaded(std::move(*again));
+  Host second{reloaded};
+  EXPECT_EQ(second.ReadFile('M', 0, 100), Pattern(100, 1));
+  EXPECT_EQ(second.ReadFile('M', 1, 200), Pattern(200, 2));
+}
+
+TEST_F(StateDirTest, OneProgramAtATimeHoldsTheFolder) {
+  std::string error;
+  auto first = vorpex::sim::Player::Load(dir_, error);
+  ASSERT_TRUE(first) << error;
+  EXPECT_FALSE(vorpex::sim::Player::Load(dir_, error));
+  EXPECT_NE(error.find("in use by another program"), std::string::npos) << error;
+  first.reset();
+  EXPECT_TRUE(vorpex::sim::Player::Load(dir_, error)) << error;
 }
 
 }  // namespace

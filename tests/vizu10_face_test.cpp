@@ -335,13 +335,13 @@ TEST_F(Vizu10Face, AbortMessageEndsTheDataPhaseOfACopy) {
                         EncodeWriteHeader({"SONG.MP3", 0x3267, 0x73DD, 2048})));
   ASSERT_TRUE(IsReplyOk(s.Read()));
   ASSERT_TRUE(s.Write(1, Bytes(kBlockSize, 0x11)));
-  // Mid-copy, a command block counts as a host that lost track...
-  EXPECT_FALSE(s.Command(1, kLetterDeviceInfo, kCmdDeviceInfo));
+  // Mid-copy, a unit shaped like a command is data like any other...
+  EXPECT_TRUE(s.Command(1, kLetterDeviceInfo, kCmdDeviceInfo));
   // ...an 8-byte message on PIPE00 that is not the abort changes nothing...
   EXPECT_FALSE(s.Write(0, {2, 0, 0, 0, 0, 0, 0, 0}));
   EXPECT_FALSE(s.Write(0, Bytes(kBlockSize, 0x11)));
   const uint32_t violations = PlayerSim_Violations();
-  EXPECT_EQ(violations, 3u);
+  EXPECT_EQ(violations, 2u);
   // ...and the abort message ends the copy: the next command is taken, nothing was stored.
   EXPECT_TRUE(s.Write(0, AbortMessage()));
   EXPECT_TRUE(s.Command(1, kLetterDeviceInfo, kCmdDeviceInfo));
@@ -478,6 +478,12 @@ TEST_F(Vizu10Face, UnusableLayoutsAreRefusedWithAReason) {
   EXPECT_EQ(PlayerSim_Attach(dir.c_str()), 0);
   PlayerSim_GetMessage(message, sizeof message);
   EXPECT_NE(std::string(message).find("endpoint-addresses"), std::string::npos) << message;
+  // A player asked for and not usable is no driver at all, never the system's.
+  ASSERT_NE(PlayerSim_Vizu10(), nullptr);
+  EXPECT_TRUE(Paths().empty());
+  EXPECT_EQ(Ops().open(kFirstPath), kInvalid);
+  EXPECT_EQ(Ops().open("\\\\.\\Vizu10-0"), kInvalid);
+  PlayerSim_Detach();
   EXPECT_EQ(PlayerSim_Vizu10(), nullptr);
 
   // Settings from a caller built before the Vizu10 fields: the defaults serve.

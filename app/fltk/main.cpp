@@ -20,6 +20,10 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "%s\n", error->c_str());
     return 2;
   }
+  if (const auto& answer = std::get<StartOptions>(parsed).answer) {
+    std::fputs(answer->c_str(), stdout);
+    return 0;
+  }
   auto prepared = PrepareProgram(std::get<StartOptions>(parsed));
   if (auto* error = std::get_if<std::string>(&prepared)) {
     std::fprintf(stderr, "%s\n", error->c_str());

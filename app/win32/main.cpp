@@ -18,6 +18,10 @@ int main(int argc, char** argv) {
     ::MessageBoxA(nullptr, error->c_str(), kProgramTitle, MB_OK | MB_ICONERROR);
     return 2;
   }
+  if (const auto& answer = std::get<StartOptions>(parsed).answer) {
+    ::MessageBoxA(nullptr, answer->c_str(), kProgramTitle, MB_OK | MB_ICONINFORMATION);
+    return 0;
+  }
   auto prepared = PrepareProgram(std::get<StartOptions>(parsed));
   if (auto* error = std::get_if<std::string>(&prepared)) {
     ::MessageBoxA(nullptr, error->c_str(), kProgramTitle, MB_OK | MB_ICONERROR);

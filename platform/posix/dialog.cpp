@@ -21,5 +21,6 @@ void SetDialogItemText(WindowHandle, uint16_t, const char*) {}
 void SetProgressBarRange(WindowHandle, uint16_t, uint32_t, uint32_t) {}
 void SetProgressBarPosition(WindowHandle, uint16_t, uint32_t) {}
 void PumpMessages(WindowHandle) {}
+void WaitForMessage() {}
 
 }  // namespace vorpex::platform

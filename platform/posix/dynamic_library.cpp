@@ -21,10 +21,22 @@ DynamicLibrary::~DynamicLibrary() {
   if (handle_ != nullptr) ::dlclose(handle_);
 }
 
+namespace {
+thread_local std::string loadError;
+}  // namespace
+
 std::optional<DynamicLibrary> DynamicLibrary::Load(const std::string& path) {
   void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (handle == nullptr) return std::nullopt;
+  if (handle == nullptr) {
+    const char* reason = ::dlerror();
+    loadError = reason != nullptr ? reason : "unknown reason";
+    return std::nullopt;
+  }
   return DynamicLibrary(handle);
+}
+
+std::string DynamicLibrary::LoadError() {
+  return loadError;
 }
 
 void* DynamicLibrary::Find(const std::string& name) const {

@@ -35,10 +35,10 @@ std::optional<File> File::Open(const std::string& path, Access access, Share sha
   }
   switch (disposition) {
     case Disposition::kOpenExisting: break;
-    case Disposition::kCreateAlways: flags |= O_CREAT | O_TRUNC; break;
+    case Disposition::kCreateAlways: flags |= O_CREAT; break;
     case Disposition::kCreateNew: flags |= O_CREAT | O_EXCL; break;
     case Disposition::kOpenAlways: flags |= O_CREAT; break;
-    case Disposition::kTruncateExisting: flags |= O_TRUNC; break;
+    case Disposition::kTruncateExisting: break;
   }
   int fd = ::open(path.c_str(), flags, 0644);
   if (fd == 0) {
@@ -68,10 +68,26 @@ std::optional<File> File::Open(const std::string& path, Access access, Share sha
       return std::nullopt;
     }
   }
+  // Emptied only once the lock is held: a file another process holds stays as it was.
+  const bool truncate =
+      disposition == Disposition::kCreateAlways || disposition == Disposition::kTruncateExisting;
+  if (truncate && ::ftruncate(fd, 0) != 0) {
+    posix::RecordErrno();
+    ::close(fd);
+    return std::nullopt;
+  }
   return File(fd);
 }
 
 bool File::IsOpen() const { return handle_ >= 0; }
+
+bool File::SameFileAs(const std::string& path) const {
+  struct stat mine {};
+  struct stat other {};
+  if (handle_ < 0 || ::fstat(static_cast<int>(handle_), &mine) != 0) return false;
+  if (::stat(path.c_str(), &other) != 0) return false;
+  return mine.st_dev == other.st_dev && mine.st_ino == other.st_ino;
+}
 
 std::optional<size_t> File::Read(std::span<uint8_t> buffer) {
   size_t done = 0;

@@ -26,4 +26,10 @@ bool RenameOver(const std::string& from, const std::string& to) {
   return false;
 }
 
+std::string FolderOf(const std::string& path) {
+  const size_t end = path.find_last_of('/');
+  if (end == std::string::npos) return ".";
+  return end == 0 ? "/" : path.substr(0, end);
+}
+
 }  // namespace vorpex::platform

@@ -90,4 +90,8 @@ void PumpMessages(WindowHandle window) {
   }
 }
 
+void WaitForMessage() {
+  ::WaitMessage();
+}
+
 }  // namespace vorpex::platform

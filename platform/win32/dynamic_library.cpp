@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "platform/error.h"
+
 namespace vorpex::platform {
 
 DynamicLibrary::DynamicLibrary(DynamicLibrary&& other) noexcept : handle_(other.handle_) {
@@ -21,10 +23,24 @@ DynamicLibrary::~DynamicLibrary() {
   if (handle_ != nullptr) ::FreeLibrary(static_cast<HMODULE>(handle_));
 }
 
+namespace {
+thread_local DWORD loadError = 0;
+}  // namespace
+
 std::optional<DynamicLibrary> DynamicLibrary::Load(const std::string& path) {
   HMODULE handle = ::LoadLibraryA(path.c_str());
-  if (handle == nullptr) return std::nullopt;
+  if (handle == nullptr) {
+    loadError = ::GetLastError();
+    return std::nullopt;
+  }
   return DynamicLibrary(handle);
+}
+
+std::string DynamicLibrary::LoadError() {
+  std::string text =
+      SystemErrorText(loadError).value_or("Windows error " + std::to_string(loadError));
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+  return text;
 }
 
 void* DynamicLibrary::Find(const std::string& name) const {

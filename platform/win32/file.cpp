@@ -47,6 +47,23 @@ std::optional<File> File::Open(const std::string& path, Access access, Share sha
 
 bool File::IsOpen() const { return handle_ != kNoHandle; }
 
+bool File::SameFileAs(const std::string& path) const {
+  if (handle_ == kNoHandle) return false;
+  // Opened for no access at all, so that neither sharing mode nor a lock stands in the way.
+  HANDLE other =
+      ::CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (other == INVALID_HANDLE_VALUE) return false;
+  BY_HANDLE_FILE_INFORMATION a{};
+  BY_HANDLE_FILE_INFORMATION b{};
+  bool same = ::GetFileInformationByHandle(AsHandle(handle_), &a) &&
+              ::GetFileInformationByHandle(other, &b) &&
+              a.dwVolumeSerialNumber == b.dwVolumeSerialNumber &&
+              a.nFileIndexHigh == b.nFileIndexHigh && a.nFileIndexLow == b.nFileIndexLow;
+  ::CloseHandle(other);
+  return same;
+}
+
 std::optional<size_t> File::Read(std::span<uint8_t> buffer) {
   size_t done = 0;
   while (done < buffer.size()) {

@@ -18,4 +18,12 @@ bool RenameOver(const std::string& from, const std::string& to) {
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
+std::string FolderOf(const std::string& path) {
+  const size_t end = path.find_last_of("\\/:");
+  if (end == std::string::npos) return ".";
+  // Keep the separator of a root ("C:\\", "\\") and the colon of a drive ("C:").
+  if (end == 0 || path[end] == ':' || (end == 2 && path[1] == ':')) return path.substr(0, end + 1);
+  return path.substr(0, end);
+}
+
 }  // namespace vorpex::platform

@@ -24,7 +24,9 @@ rm -f "$artifacts"/*.png
 program="$work/program" player="$work/player"
 case $mode in
   fltk)
-    cp "$bin/nebrisk" "$bin"/libVORPEXUSB.so "$bin"/libORVANEUsbDll.so "$program/"
+    # The libraries with their versioned names, which they are linked by.
+    cp "$bin/nebrisk" "$program/"
+    cp -P "$bin"/libVORPEXUSB.so* "$bin"/libORVANEUsbDll.so* "$program/"
     run() { "$program/nebrisk" --simulate "$player"; }
     ;;
   win32)

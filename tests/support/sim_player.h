@@ -25,8 +25,10 @@ inline std::string FreshStateDir(const std::string& tag) {
   return dir;
 }
 
-// Creates a player with `settings` (defaults when null) and attaches it.
+// Creates a player with `settings` (defaults when null) and attaches it in place of the one
+// before (let go first: its folder may be the one made afresh).
 inline bool AttachFreshPlayer(const std::string& tag, const PlayerSimSettings* settings = nullptr) {
+  PlayerSim_Detach();
   const std::string dir = FreshStateDir(tag);
   if (settings != nullptr && PlayerSim_CreateStateDir(dir.c_str(), settings) != 1) return false;
   return PlayerSim_Attach(dir.c_str()) == 1;

@@ -4,8 +4,11 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <string>
 #include <vector>
 
+#include "VORPEXUSB.h"
+#include "support/recording_ui.h"
 #include "support/sim_player.h"
 
 namespace vorpex::test {
@@ -55,6 +58,45 @@ inline void ExpectUpgradeExchange(const std::vector<WireEntry>& wire, bool boot,
   std::vector<uint8_t> padded = image;
   padded.resize(blocks * 512, 0x00);
   EXPECT_TRUE(streamed == padded) << "the data blocks differ from the padded image";
+}
+
+// A fault aimed at a stage after the erase of an upgrade of a three-block image: armed when the
+// data status shows and `afterBlocks` blocks have been sent, so it strikes the next exchange.
+struct LateFault {
+  const char* stage;
+  int32_t fault;
+  int afterBlocks;
+  int32_t code;  // what the upgrade records
+};
+inline constexpr size_t kLateFaultImage = 1500;
+inline const LateFault kLateFaults[] = {
+    {"write reply refused", PLAYERSIM_FAULT_REFUSE_NEXT_REPLY, 0, VORPEX_ERR_INTERNAL},
+    {"final reply refused", PLAYERSIM_FAULT_REFUSE_NEXT_REPLY, 2, VORPEX_ERR_INTERNAL},
+    {"final reply missing", PLAYERSIM_FAULT_DROP_NEXT_REPLY, 2, VORPEX_ERR_USB},
+    {"second data block not taken", PLAYERSIM_FAULT_STALL_TRANSFER, 1, VORPEX_ERR_USB},
+};
+
+inline void ArmLateFault(RecordingUi& ui, const LateFault& f, const std::string& dataStatus) {
+  ui.onPump = [&ui, f, dataStatus, armed = false]() mutable {
+    if (armed || ui.windows.empty()) return;
+    const RecordedWindow& w = *ui.windows.back();
+    const auto sent =
+        std::count_if(w.positions.begin(), w.positions.end(), [](uint32_t p) { return p > 0; });
+    if (w.statuses.empty() || w.statuses.back() != dataStatus || sent != f.afterBlocks) return;
+    PlayerSim_SetFault(f.fault, 1);
+    armed = true;
+  };
+}
+
+// What a late fault leaves on the wire: the refused write reply ends it before any data block.
+inline void ExpectLateFailure(const LateFault& f, int32_t result, const RecordingUi& ui) {
+  EXPECT_EQ(result, 0) << f.stage;
+  EXPECT_EQ(VORPEX_GetError(), f.code) << f.stage;
+  ASSERT_EQ(ui.windows.size(), 1u) << f.stage;
+  EXPECT_FALSE(ui.windows[0]->open) << f.stage;
+  auto wire = Exchange();
+  ASSERT_GE(wire.size(), 6u) << f.stage;
+  EXPECT_EQ(wire.size() == 6, f.afterBlocks == 0) << f.stage << ": " << wire.size() << " blocks";
 }
 
 inline std::vector<uint8_t> Area(int32_t area) {

@@ -14,16 +14,32 @@ constexpr std::string_view kProgramHelp =
     "  upgrade boot FILE.hex    write the boot code from an Intel HEX file\n"
     "  upgrade codec FILE.hex   write the main firmware (codec) from an Intel HEX file\n"
     "  info                     whether a player answers, the driver route, device information\n"
+    "  ls [M|S]                 the files on the player\n"
+    "  df                       size, used and free space of each memory\n"
+    "  put FILE... [--to M|S]   copy files to the player\n"
+    "  get ENTRY... [-o DEST]   copy files from the player (ENTRY: M:3 or M:NAME.EXT)\n"
+    "  rm ENTRY...              delete files on the player\n"
+    "  mv ENTRY NEWNAME         rename a file on the player\n"
+    "  format M|S [--yes]       erase every file of a memory\n"
+    "                           (the file commands take --route chip|device: through the chip\n"
+    "                           library, the default when it finds the player, or the device\n"
+    "                           library, which has no rename and no progress on copies)\n"
     "  hex2bin IN.hex OUT.bin   convert an Intel HEX file into a binary image\n"
     "  sim init DIR             create a simulated player in DIR\n"
+    "  mp3info FILE...          the MPEG audio layer and bit rate of each file\n"
     "\n"
     "options:\n"
     "  --simulate DIR   talk to the simulated player kept in DIR instead of a real one\n"
     "                   (VORPEX_SIMULATOR=DIR does the same)\n"
-    "  --quiet          no progress display and no messages but errors\n"
-    "  --help           this text; COMMAND --help explains a command\n"
+    "  -q, --quiet      no progress display and no messages but errors\n"
+    "  -h, --help       this text; COMMAND --help explains a command\n"
+    "  --version        the version of playerctl\n"
+    "  --               what follows is no option, even when it starts with -\n"
     "\n"
-    "exit status: 0 done, 1 the operation failed, 2 wrong command line\n";
+    "An option's value may follow it (--simulate DIR) or be joined to it (--simulate=DIR).\n"
+    "\n"
+    "exit status: 0 done, 1 the operation failed, 2 wrong command line, 130 a copy cancelled\n"
+    "with Ctrl-C\n";
 
 constexpr std::string_view kUpgradeHelp =
     "usage: playerctl [--simulate DIR] [--quiet] upgrade boot|codec FILE.hex\n"
@@ -62,6 +78,14 @@ constexpr std::string_view kSimInitHelp =
     "  --device-info TEXT   the 20 bytes of device information, at most 20 characters\n"
     "  --absent             the driver is installed but no player is plugged in\n";
 
+constexpr std::string_view kMp3InfoHelp =
+    "usage: playerctl mp3info FILE...\n"
+    "\n"
+    "Tells for each file whether it is MPEG audio Layer III or Layer II and at which bit rate\n"
+    "(\"Layer III, 128 kbit/s\"), as the device library reads it from the file's first 19267\n"
+    "bytes: a frame must start in the first 16384 bytes and be followed by the next one.\n"
+    "Exit status 1 when a file cannot be read or holds no MPEG audio frame there.\n";
+
 std::string_view NameOf(Command command) {
   switch (command) {
     case Command::kUpgrade:
@@ -72,6 +96,8 @@ std::string_view NameOf(Command command) {
       return "hex2bin";
     case Command::kSimInit:
       return "sim init";
+    case Command::kMp3Info:
+      return "mp3info";
     case Command::kNone:
       break;
   }
@@ -96,6 +122,7 @@ Command CommandOf(const std::vector<std::string_view>& words) {
   if (words[0] == "upgrade") return Command::kUpgrade;
   if (words[0] == "info") return Command::kInfo;
   if (words[0] == "hex2bin") return Command::kHexToBin;
+  if (words[0] == "mp3info") return Command::kMp3Info;
   if (words[0] == "sim" && words.size() >= 2 && words[1] == "init") return Command::kSimInit;
   return Command::kNone;
 }
@@ -137,10 +164,17 @@ std::string_view HelpText(Command command) {
       return kHexToBinHelp;
     case Command::kSimInit:
       return kSimInitHelp;
+    case Command::kMp3Info:
+      return kMp3InfoHelp;
     case Command::kNone:
       break;
   }
   return kProgramHelp;
+}
+
+std::string HelpCommand(Command command) {
+  std::string name(NameOf(command));
+  return "playerctl " + (name.empty() ? "" : name + " ") + "--help";
 }
 
 std::string_view UsageLine(Command command) {
@@ -154,21 +188,37 @@ std::variant<Options, UsageError> ParseArguments(std::span<const std::string_vie
   auto fail = [&](std::string message) -> UsageError {
     return UsageError{options.command, std::move(message)};
   };
+  bool optionsEnded = false;  // after "--" every argument is a word, even "-x"
   for (size_t i = 0; i < args.size(); ++i) {
     std::string_view arg = args[i];
     // The command is known once its words are in; options after it may be its own.
     options.command = CommandOf(words);
+    // "--option=value" gives its value inline; "--option value" in the next argument.
+    std::optional<std::string_view> inlineValue;
+    if (!optionsEnded && arg.starts_with("--")) {
+      if (size_t equals = arg.find('='); equals != std::string_view::npos) {
+        inlineValue = arg.substr(equals + 1);
+        arg = arg.substr(0, equals);
+      }
+    }
+    bool valueTaken = false;
     auto value = [&]() -> std::optional<std::string_view> {
+      valueTaken = true;
+      if (inlineValue) return inlineValue;
       if (i + 1 >= args.size()) return std::nullopt;
       return args[++i];
     };
-    if (arg.size() < 2 || arg.substr(0, 2) != "--") {
+    if (optionsEnded || arg == "-" || !arg.starts_with("-")) {
       words.push_back(arg);
       continue;
     }
-    if (arg == "--help") {
+    if (arg == "--") {
+      optionsEnded = true;
+    } else if (arg == "--help" || arg == "-h") {
       options.help = true;
-    } else if (arg == "--quiet") {
+    } else if (arg == "--version") {
+      options.version = true;
+    } else if (arg == "--quiet" || arg == "-q") {
       options.quiet = true;
     } else if (arg == "--simulate") {
       auto dir = value();
@@ -213,9 +263,12 @@ std::variant<Options, UsageError> ParseArguments(std::span<const std::string_vie
     } else {
       return fail("unknown option " + std::string(arg));
     }
+    if (inlineValue && !valueTaken) {
+      return fail(std::string(arg) + " takes no value");
+    }
   }
   options.command = CommandOf(words);
-  if (options.help) return options;
+  if (options.help || options.version) return options;
 
   if (words.empty()) return fail("no command given");
   const std::string extra = "too many arguments for " + std::string(NameOf(options.command));
@@ -245,6 +298,10 @@ std::variant<Options, UsageError> ParseArguments(std::span<const std::string_vie
       if (words.size() < 3) return fail("sim init needs the folder of the new player");
       if (words.size() > 3) return fail(extra);
       options.input = words[2];
+      break;
+    case Command::kMp3Info:
+      if (words.size() < 2) return fail("mp3info needs at least one file");
+      options.files.assign(words.begin() + 1, words.end());
       break;
     case Command::kNone:
       if (words[0] == "sim") return fail("sim init is the only sim command");

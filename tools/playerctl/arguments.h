@@ -7,10 +7,11 @@
 #include <string>
 #include <string_view>
 #include <variant>
+#include <vector>
 
 namespace vorpex::playerctl {
 
-enum class Command { kNone, kUpgrade, kInfo, kHexToBin, kSimInit };
+enum class Command { kNone, kUpgrade, kInfo, kHexToBin, kSimInit, kMp3Info };
 
 // Settings of a new simulated player; each one left unset keeps the player's default.
 struct SimOptions {
@@ -25,14 +26,16 @@ struct SimOptions {
 
 struct Options {
   Command command = Command::kNone;
-  bool help = false;   // --help: the command's help text, nothing else
-  bool quiet = false;  // --quiet: no progress and no success messages
+  bool help = false;     // --help: the command's help text, nothing else
+  bool version = false;  // --version: the program's version, nothing else
+  bool quiet = false;    // --quiet, -q: no progress and no success messages
   std::optional<std::string> simulateFolder;
   int32_t upgradeKind = 0;  // upgrade: -1 the boot code, 0 the codec
   std::string input;        // upgrade: the HEX file; hex2bin: IN.hex; sim init: DIR
   std::string output;       // hex2bin: OUT.bin
   uint32_t base = 0;        // hex2bin --base
   SimOptions sim;
+  std::vector<std::string> files;  // mp3info: FILE...
 };
 
 struct UsageError {
@@ -44,6 +47,8 @@ std::variant<Options, UsageError> ParseArguments(std::span<const std::string_vie
 
 // The help text of a command (kNone: the program's).
 std::string_view HelpText(Command command);
+// "playerctl upgrade --help": how to ask for a command's help.
+std::string HelpCommand(Command command);
 // The short usage line of a command, for a wrong command line.
 std::string_view UsageLine(Command command);
 

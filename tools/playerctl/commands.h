@@ -16,6 +16,7 @@ int RunUpgrade(const Options& options, TerminalUi& ui);
 int RunInfo(const Options& options, TerminalUi& ui);
 int RunHexToBin(const Options& options);
 int RunSimInit(const Options& options);
+int RunMp3Info(const Options& options);
 
 // Why `path` cannot be read (the system's words), or nullopt when its first byte can be.
 std::optional<std::string> UnreadableFile(const std::string& path);

@@ -1,9 +1,11 @@
 #include <cstdio>
+#include <fstream>
 
 #include "VORPEXUSB.h"
 #include "platform/error.h"
 #include "platform/file.h"
 #include "platform/folder.h"
+#include "protocol/hex_record.h"
 #include "tools/playerctl/commands.h"
 #include "tools/playerctl/library_error.h"
 
@@ -17,6 +19,33 @@ std::string SystemText(uint32_t code) {
   return text;
 }
 
+// What a first look at a HEX file finds: whether it has data records at all and whether they
+// end with an end-of-file record.
+struct HexSurvey {
+  bool data = false;
+  bool endOfFile = false;
+};
+
+HexSurvey SurveyHexFile(const std::string& path) {
+  HexSurvey survey;
+  std::ifstream in(path, std::ios::binary);
+  protocol::HexRecord record;
+  for (std::string line; std::getline(in, line);) {
+    if (line.size() > protocol::kHexLineSignificant) line.resize(protocol::kHexLineSignificant);
+    while (!line.empty() && line.back() == '\r') line.pop_back();
+    const protocol::HexLine kind = protocol::ParseHexLine(line, record);
+    if (kind == protocol::HexLine::kBlank) continue;
+    if (kind != protocol::HexLine::kRecord) break;  // the conversion stops here too
+    const auto type = static_cast<protocol::HexRecordType>(record.type);
+    if (type == protocol::HexRecordType::kData) survey.data = true;
+    if (type == protocol::HexRecordType::kEndOfFile) {
+      survey.endOfFile = true;
+      break;
+    }
+  }
+  return survey;
+}
+
 }  // namespace
 
 int RunHexToBin(const Options& options) {
@@ -26,6 +55,19 @@ int RunHexToBin(const Options& options) {
     ReportError("cannot read " + in + ": " + *problem);
     return kExitFailed;
   }
+  const HexSurvey survey = SurveyHexFile(in);
+  if (!survey.data) {
+    ReportError("no Intel HEX records in " + in + "; " + out + " was not written");
+    return kExitFailed;
+  }
+  // The image would replace the HEX file it is made from.
+  auto source = platform::File::Open(in, platform::Access::kRead, platform::Share::kReadWrite,
+                                     platform::Disposition::kOpenExisting);
+  if (source && source->SameFileAs(out)) {
+    ReportError(out + " is the HEX file itself; nothing was written");
+    return kExitFailed;
+  }
+  if (source) source->Close();
   // The image is made beside its final name and moved over it only when whole, so a file that
   // does not convert leaves an earlier OUT.bin as it was.
   const std::string partial = out + ".partial";
@@ -53,6 +95,13 @@ int RunHexToBin(const Options& options) {
     platform::RemoveFile(partial);
     ReportError("cannot write " + out + ": " + SystemText(code));
     return kExitFailed;
+  }
+  if (!survey.endOfFile) {
+    ReportError("warning: " + in + " has no end-of-file record; converted what it holds");
+  }
+  if (size == 0) {
+    ReportError("warning: no data of " + in + " lies at or above the base address; " + out +
+                " is empty");
   }
   if (!options.quiet) {
     std::printf("%s: %llu bytes from address 0x%X\n", out.c_str(),

@@ -3,6 +3,7 @@
 #include "ORVANEUsbDll.h"
 #include "VORPEXUSB.h"
 #include "platform/dynamic_library.h"
+#include "platform/os_version.h"
 #include "platform/process.h"
 #include "protocol/device_route.h"
 #include "tools/playerctl/commands.h"
@@ -21,10 +22,12 @@ struct OsVersionEntry {
 };
 
 std::optional<OsVersionEntry> BindGetOsVersion() {
+  const std::string name = platform::LibraryFileName("ORVANEUsbDll");
   std::optional<std::string> folder = platform::ProgramFolder();
-  if (!folder) return std::nullopt;
-  auto library = platform::DynamicLibrary::Load(*folder + platform::PathSeparator() +
-                                                platform::LibraryFileName("ORVANEUsbDll"));
+  std::optional<platform::DynamicLibrary> library;
+  if (folder) library = platform::DynamicLibrary::Load(*folder + platform::PathSeparator() + name);
+  // Installed, the library is where the system's loader finds it, not beside the program.
+  if (!library) library = platform::DynamicLibrary::Load(name);
   if (!library) return std::nullopt;
   void* address = library->Find(platform::ExportName("?get_osVersion@@YGXPAD@Z"));
   if (address == nullptr) return std::nullopt;
@@ -69,15 +72,23 @@ int RunInfo(const Options&, TerminalUi& ui) {
   entry->function(reinterpret_cast<char*>(&version));
   const int32_t route = protocol::RouteForVersion(version.platformId, version.major, version.minor,
                                                   protocol::kRouteUnknown);
+#ifdef _WIN32
   std::printf("system version: %u.%u.%u, platform %u (%s)\n", version.major, version.minor,
               version.build, version.platformId, PlatformName(version.platformId));
+#else
+  // The libraries see Linux as a current member of the NT family; the kernel is named as such.
+  const std::string kernel = platform::QueryOsVersion().servicePack;
+  std::printf("system version: %s, reported to the libraries as the %s %u.%u (platform %u)\n",
+              kernel.empty() ? "Linux" : kernel.c_str(), PlatformName(version.platformId),
+              version.major, version.minor, version.platformId);
+#endif
   std::printf("driver route: %d (%s)\n", route, RouteName(route));
 
   VORPEX_SetError(VORPEX_OK);
   if (Usb_Checking(0) != 1) {
     std::printf("player: does not answer\n");
     std::fflush(stdout);
-    ReportError("no player answers: is it plugged in, and its driver installed?");
+    ReportNoPlayer();
     return kExitFailed;
   }
   std::printf("player: answers\n");

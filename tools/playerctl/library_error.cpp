@@ -7,6 +7,10 @@
 namespace vorpex::playerctl {
 namespace {
 
+constexpr uint32_t kAccessDenied = 5;
+// Gives the logged-in user access to vendor 04e8, product 1003.
+constexpr const char* kUdevRule = "70-vorpex-player.rules";
+
 const char* PlainWords(int32_t code) {
   switch (code) {
     case VORPEX_ERR_DEVICEDRIVER_OPEN:
@@ -42,6 +46,26 @@ const char* PlainWords(int32_t code) {
   }
 }
 
+// Error 6 carries the system's code: the ones people meet, said for what they mean here.
+const char* SystemWords(uint32_t windowsError) {
+  switch (windowsError) {
+    case 2:
+    case 3:
+      return "no such file or folder";
+    case 5:
+      return "access denied";
+    case 13:
+      return "not a valid Intel HEX file";
+    case 38:
+      return "the file ended early";
+    case 1903:
+      return "the image is empty, or too large for this area (the boot area takes at most 8192 "
+             "bytes from address 0, the codec starts at 0x2000)";
+    default:
+      return nullptr;
+  }
+}
+
 }  // namespace
 
 LibraryError ReadLibraryError(TerminalUi& ui) {
@@ -55,13 +79,36 @@ LibraryError ReadLibraryError(TerminalUi& ui) {
 }
 
 void ReportLibraryError(const std::string& what, const LibraryError& error) {
-  std::fprintf(stderr, "playerctl: %s: %s\n", what.c_str(), PlainWords(error.code));
+  const char* words = error.code == VORPEX_ERR_WINDOWS ? SystemWords(error.windowsError) : nullptr;
+  std::fprintf(stderr, "playerctl: %s: %s\n", what.c_str(),
+               words != nullptr ? words : PlainWords(error.code));
   if (error.code == VORPEX_ERR_WINDOWS) {
     std::fprintf(stderr, "  library error %d, Windows error %u: %s\n", error.code,
                  error.windowsError, error.text.c_str());
   } else if (error.code != VORPEX_OK) {
     std::fprintf(stderr, "  library error %d: %s\n", error.code, error.text.c_str());
   }
+}
+
+void ReportNoPlayer() {
+  if (VORPEX_GetError() == VORPEX_ERR_WINDOWS && VORPEX_GetWindowsError() == kAccessDenied) {
+    ReportError("the player is plugged in, but this user may not open it");
+#ifndef _WIN32
+    std::fprintf(stderr,
+                 "  the udev rule %s lets the logged-in user open it: install the package\n"
+                 "  (or copy the rule from packaging/ into /etc/udev/rules.d/), then unplug\n"
+                 "  the player and plug it in again\n",
+                 kUdevRule);
+#endif
+    return;
+  }
+#ifdef _WIN32
+  ReportError("no player answers: is it plugged in, and its driver installed?");
+#else
+  ReportError(
+      "no player answers: is it plugged in with a working USB cable, and may this user open "
+      "the device?");
+#endif
 }
 
 void ReportError(const std::string& text) {

@@ -20,6 +20,10 @@ LibraryError ReadLibraryError(TerminalUi& ui);
 // "playerctl: <what>: <plain words>" and a second line with the library's code and text.
 void ReportLibraryError(const std::string& what, const LibraryError& error);
 
+// When no player could be reached: a player the system refused to open (error 6, access
+// denied) is told as such, with the udev rule that lets the logged-in user open it.
+void ReportNoPlayer();
+
 // Any other failure: "playerctl: <text>".
 void ReportError(const std::string& text);
 

@@ -4,10 +4,14 @@
 #include <string>
 #include <vector>
 
+#include "platform/file.h"
+#include "platform/interrupt.h"
+#include "platform/process.h"
 #include "platform/terminal.h"
 #include "playersim.h"
 #include "tools/playerctl/arguments.h"
 #include "tools/playerctl/commands.h"
+#include "tools/playerctl/files_commands.h"
 #include "tools/playerctl/library_error.h"
 #include "tools/playerctl/terminal_ui.h"
 
@@ -18,6 +22,13 @@ namespace {
 // --simulate DIR: the simulated player of DIR stands in for the real one, for both libraries.
 bool SelectSimulatedPlayer(const Options& options) {
   if (!options.simulateFolder) return true;
+  // The library would make a fresh player of any folder; a mistyped name should not.
+  const std::string& folder = *options.simulateFolder;
+  if (!vorpex::platform::FileExists(folder + vorpex::platform::PathSeparator() + "player.txt")) {
+    ReportError("no simulated player in " + folder + "; create one with playerctl sim init " +
+                folder);
+    return false;
+  }
   if (PlayerSim_Attach(options.simulateFolder->c_str()) == 1) return true;
   char message[512] = {};
   PlayerSim_GetMessage(message, sizeof message);
@@ -28,22 +39,35 @@ bool SelectSimulatedPlayer(const Options& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // A reader that went away (playerctl ... | head) makes output fail, never an upgrade.
+  vorpex::platform::IgnoreBrokenPipe();
   std::vector<std::string_view> args(argv + 1, argv + argc);
+  if (FindFilesCommand(args)) return RunFilesCommand(args);
   auto parsed = ParseArguments(args);
   if (auto* usage = std::get_if<UsageError>(&parsed)) {
-    std::fprintf(stderr, "playerctl: %s\n%.*s(playerctl --help tells more)\n",
-                 usage->message.c_str(), static_cast<int>(UsageLine(usage->command).size()),
-                 UsageLine(usage->command).data());
+    std::fprintf(stderr, "playerctl: %s\n%.*s(%s tells more)\n", usage->message.c_str(),
+                 static_cast<int>(UsageLine(usage->command).size()),
+                 UsageLine(usage->command).data(), HelpCommand(usage->command).c_str());
     return kExitUsage;
   }
   const Options& options = std::get<Options>(parsed);
+  if (options.version) {
+    std::printf("playerctl %s\n", VORPEX_VERSION);
+    return kExitOk;
+  }
   if (options.help) {
     std::fputs(std::string(HelpText(options.command)).c_str(), stdout);
     return kExitOk;
   }
 
-  TerminalUi ui(stdout, vorpex::platform::IsTerminal(vorpex::platform::StandardStream::kOutput),
-                options.quiet);
+  using vorpex::platform::StandardStream;
+  TerminalUiSetup setup;
+  setup.terminal = vorpex::platform::IsTerminal(StandardStream::kOutput);
+  setup.quiet = options.quiet;
+  setup.columns = [] {
+    return vorpex::platform::CurrentTerminalColumns(StandardStream::kOutput, 80);
+  };
+  TerminalUi ui(stdout, std::move(setup));
   ui.Install();
   switch (options.command) {
     case Command::kUpgrade:
@@ -54,6 +78,8 @@ int main(int argc, char** argv) {
       return RunHexToBin(options);
     case Command::kSimInit:
       return RunSimInit(options);
+    case Command::kMp3Info:
+      return RunMp3Info(options);
     case Command::kNone:
       break;
   }

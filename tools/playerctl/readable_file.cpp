@@ -2,11 +2,14 @@
 
 #include "platform/error.h"
 #include "platform/file.h"
+#include "platform/folder.h"
 #include "tools/playerctl/commands.h"
 
 namespace vorpex::playerctl {
 
 std::optional<std::string> UnreadableFile(const std::string& path) {
+  // The system would say only that access is denied.
+  if (platform::FolderExists(path)) return std::string("is a folder");
   auto file = platform::File::Open(path, platform::Access::kRead, platform::Share::kReadWrite,
                                    platform::Disposition::kOpenExisting);
   // A folder opens on some systems but does not read.

@@ -1,12 +1,19 @@
 #include "tools/playerctl/terminal_ui.h"
 
 #include <algorithm>
+#include <chrono>
+
+#include "tools/playerctl/interrupt.h"
+#include "tools/playerctl/progress_line.h"
 
 namespace vorpex::playerctl {
 namespace {
 
-constexpr size_t kBarWidth = 30;
 constexpr int32_t kIdOk = 1;
+constexpr double kRedrawSeconds = 0.1;  // at most ten redraws a second
+constexpr double kSpeedSeconds = 3.0;   // the speed is the pace over this last stretch
+constexpr double kShortestWait = 0.05;  // shorter pauses are not worth a mention
+constexpr size_t kNarrowest = 20;
 
 TerminalUi& Self(void* context) {
   return *static_cast<TerminalUi*>(context);
@@ -24,16 +31,35 @@ std::string Trimmed(std::string text) {
   return text;
 }
 
+std::string Tenths(double seconds) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.1f s", seconds);
+  return text;
+}
+
 }  // namespace
 
-TerminalUi::TerminalUi(std::FILE* out, bool terminal, bool quiet)
-    : out_(out), terminal_(terminal), quiet_(quiet) {}
+TerminalUi::TerminalUi(std::FILE* out, TerminalUiSetup setup)
+    : out_(out), setup_(std::move(setup)) {
+  if (!setup_.seconds) {
+    const auto start = std::chrono::steady_clock::now();
+    setup_.seconds = [start] {
+      return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    };
+  }
+}
 
 TerminalUi::~TerminalUi() {
   if (installed_) VorpexHost_InstallUi(nullptr);
 }
 
 void TerminalUi::Install() {
+  VorpexUiHooks hooks = Hooks();
+  VorpexHost_InstallUi(&hooks);
+  installed_ = true;
+}
+
+VorpexUiHooks TerminalUi::Hooks() {
   VorpexUiHooks hooks{};
   hooks.size = sizeof hooks;
   hooks.context = this;
@@ -47,8 +73,7 @@ void TerminalUi::Install() {
   hooks.closeWindow = &CloseWindow;
   hooks.openFormat = &OpenFormat;
   hooks.openDelete = &OpenDelete;
-  VorpexHost_InstallUi(&hooks);
-  installed_ = true;
+  return hooks;
 }
 
 int32_t TerminalUi::MessageBox(void* context, const char* text, const char* caption, uint32_t) {
@@ -57,7 +82,7 @@ int32_t TerminalUi::MessageBox(void* context, const char* text, const char* capt
     *ui.captured_ = Trimmed(Text(text));
     return kIdOk;
   }
-  ui.EndBar();
+  ui.EraseLive();
   std::string heading = caption != nullptr ? std::string(caption) + ": " : "";
   std::fprintf(stderr, "playerctl: %s%s\n", heading.c_str(), Trimmed(Text(text)).c_str());
   std::fflush(stderr);
@@ -67,137 +92,224 @@ int32_t TerminalUi::MessageBox(void* context, const char* text, const char* capt
 void* TerminalUi::OpenProgress(void* context, void*, const char* title, const char* status,
                                const char*, uint32_t total) {
   TerminalUi& ui = Self(context);
-  ui.EndBar();
+  ui.EraseLive();
   ui.progressOpen_ = true;
-  ui.progress_ = ProgressState{};
-  ui.progress_.title = Text(title);
-  ui.progress_.status = Text(status);
-  ui.progress_.percentText = "0 %";
-  ui.progress_.high = total;
+  ui.title_ = Text(title);
+  ui.openedAt_ = ui.setup_.seconds();
+  ui.low_ = ui.position_ = 0;
+  ui.high_ = total;
+  ui.moved_ = false;
+  ui.samples_.clear();
   ui.tenthsShown_ = 0;
-  ui.firstMove_.reset();
-  ui.ShowStatus();
-  ui.ShowProgress();
+  ui.StartPhase(Text(status));
+  ui.Redraw(true);
   return &ui.progressWindow_;
 }
 
 void TerminalUi::SetProgressRange(void* context, void* window, uint32_t low, uint32_t high) {
   TerminalUi& ui = Self(context);
   if (window != &ui.progressWindow_) return;
-  ui.progress_.low = low;
-  ui.progress_.high = high;
-  ui.progress_.position = low;
+  if (ui.moved_) ui.FinishBar();
+  ui.low_ = low;
+  ui.high_ = high;
+  ui.position_ = low;
+  ui.moved_ = false;
+  ui.samples_.clear();
   ui.tenthsShown_ = 0;
-  ui.firstMove_.reset();
-  ui.ShowProgress();
+  ui.Redraw(true);
 }
 
 void TerminalUi::SetProgressStatus(void* context, void* window, const char* status) {
   TerminalUi& ui = Self(context);
-  if (window != &ui.progressWindow_ || Text(status) == ui.progress_.status) return;
-  ui.progress_.status = Text(status);
-  ui.ShowStatus();
-  ui.ShowProgress();
+  if (window != &ui.progressWindow_ || Text(status) == ui.status_) return;
+  ui.EndPhase();
+  ui.StartPhase(Text(status));
+  ui.Redraw(true);
 }
 
-void TerminalUi::SetProgressPercent(void* context, void* window, const char* percentText,
-                                    uint32_t position) {
+void TerminalUi::SetProgressPercent(void* context, void* window, const char*, uint32_t position) {
   TerminalUi& ui = Self(context);
   if (window != &ui.progressWindow_) return;
-  ProgressState& p = ui.progress_;
-  p.percentText = Trimmed(Text(percentText));
-  p.position = position;
-  // The time left from the pace since the bar first moved (the pauses before do not count).
-  const auto now = std::chrono::steady_clock::now();
-  if (!ui.firstMove_) {
-    ui.firstMove_ = now;
-    ui.firstPosition_ = position;
-  } else if (position > ui.firstPosition_ && p.high > position) {
-    const double seconds = std::chrono::duration<double>(now - *ui.firstMove_).count();
-    p.secondsLeft = SecondsLeft(position - ui.firstPosition_, p.high - ui.firstPosition_, seconds);
-  } else if (position >= p.high) {
-    p.secondsLeft = 0;
-  }
-  ui.ShowProgress();
+  ui.Moved(position);
+  ui.Redraw(false);
 }
 
-void TerminalUi::SetProgressSpeed(void* context, void* window, const char* speedText) {
+void TerminalUi::SetProgressSpeed(void* context, void* window, const char*) {
+  // The library's figure counts from when the machine started; the speed shown is measured here.
   TerminalUi& ui = Self(context);
-  if (window != &ui.progressWindow_) return;
-  ui.progress_.speedText = Trimmed(Text(speedText));
-  if (ui.terminal_) ui.ShowProgress();
+  if (window == &ui.progressWindow_) ui.Redraw(false);
 }
 
-uint32_t TerminalUi::Pump(void*, void*) {
-  return 0;  // a terminal offers no Cancel or pause button
+uint32_t TerminalUi::Pump(void* context, void* window) {
+  TerminalUi& ui = Self(context);
+  if (window == &ui.progressWindow_) ui.Redraw(false);
+  // No Cancel or pause button on a terminal: Ctrl-C is the Cancel.
+  return Interrupted() ? VORPEX_UI_CANCEL : 0;
 }
 
 void TerminalUi::CloseWindow(void* context, void* window) {
   TerminalUi& ui = Self(context);
   if (window != &ui.progressWindow_) return;
-  ui.EndBar();
+  if (ui.moved_) {
+    ui.FinishBar();
+  } else {
+    ui.EndPhase();
+  }
+  ui.EraseLive();
   ui.progressOpen_ = false;
 }
 
 void* TerminalUi::OpenFormat(void* context, void*, const char* caption, const char* text) {
   TerminalUi& ui = Self(context);
-  if (!ui.quiet_) {
-    ui.EndBar();
-    std::fprintf(ui.out_, "%s: %s\n", Text(caption).c_str(), Text(text).c_str());
-    std::fflush(ui.out_);
-  }
+  ui.PrintLine(Text(caption) + ": " + Text(text));
   return &ui.otherWindow_;
 }
 
 void* TerminalUi::OpenDelete(void* context, void*, const char* caption, const char* indexText,
                              const char* fileName) {
   TerminalUi& ui = Self(context);
-  if (!ui.quiet_) {
-    ui.EndBar();
-    const std::string index = Text(indexText);
-    std::fprintf(ui.out_, "%s%s%s %s\n", Text(caption).c_str(), index.empty() ? "" : " ",
-                 index.c_str(), Text(fileName).c_str());
-    std::fflush(ui.out_);
-  }
+  const std::string index = Text(indexText);
+  ui.PrintLine(Text(caption) + (index.empty() ? "" : " ") + index + " " + Text(fileName));
   return &ui.otherWindow_;
 }
 
-void TerminalUi::ShowStatus() {
-  if (quiet_) return;
-  EndBar();
-  if (progress_.status.empty()) {
-    std::fprintf(out_, "%s\n", progress_.title.c_str());
-  } else {
-    std::fprintf(out_, "%s: %s\n", progress_.title.c_str(), progress_.status.c_str());
-  }
-  std::fflush(out_);
+bool TerminalUi::Showing() const {
+  // A reader that went away takes no more lines.
+  return !setup_.quiet && std::ferror(out_) == 0;
 }
 
-void TerminalUi::ShowProgress() {
-  if (quiet_) return;
-  if (terminal_) {
-    std::string line = ProgressLine(progress_, kBarWidth);
-    // Spaces over what is left of a longer line drawn before.
+void TerminalUi::StartPhase(std::string status) {
+  status_ = std::move(status);
+  phaseStart_ = setup_.seconds();
+  phaseShown_ = false;
+}
+
+void TerminalUi::EndPhase() {
+  if (phaseShown_) return;
+  phaseShown_ = true;
+  PrintLine(PhaseText(true, LineWidth()));
+}
+
+std::string TerminalUi::PhaseText(bool ended, size_t width) const {
+  std::string head = title_;
+  if (!status_.empty()) head += ": " + status_;
+  const double waited = setup_.seconds() - phaseStart_;
+  const bool waitedLong = waited >= kShortestWait;
+  auto tail = [&](bool brief) -> std::string {
+    if (ended && !waitedLong) return {};
+    std::string words = ended ? (brief ? "waited " : "waited for the player ") + Tenths(waited)
+                              : (brief ? "waiting..." : "waiting for the player...");
+    return (status_.empty() ? ": " : "  ") + words;
+  };
+  if (head.size() + tail(false).size() <= width) return head + tail(false);
+  // On a narrow terminal the title goes, the words get fewer and the status (a path, often)
+  // gives up its middle.
+  head = status_.empty() ? title_ : status_;
+  const std::string brief = tail(true);
+  return FitText(FitText(head, width > brief.size() ? width - brief.size() : 0) + brief, width);
+}
+
+size_t TerminalUi::LineWidth() const {
+  if (!setup_.terminal) return std::string::npos;
+  return std::max(setup_.columns(), kNarrowest) - 1;
+}
+
+void TerminalUi::Moved(uint32_t position) {
+  const double now = setup_.seconds();
+  if (!moved_) {
+    EndPhase();
+    moved_ = true;
+    movedSince_ = now;
+    movedFrom_ = position_;
+  }
+  position_ = position;
+  samples_.emplace_back(now, position);
+  while (samples_.size() > 2 && now - samples_[1].first >= kSpeedSeconds) samples_.pop_front();
+}
+
+double TerminalUi::BytesPerSecond() const {
+  if (samples_.size() < 2) return 0;
+  const double seconds = samples_.back().first - samples_.front().first;
+  if (seconds <= 0 || samples_.back().second < samples_.front().second) return 0;
+  return (samples_.back().second - samples_.front().second) / seconds;
+}
+
+void TerminalUi::Redraw(bool force) {
+  if (!progressOpen_ || !Showing()) return;
+  const double now = setup_.seconds();
+  BarState bar;
+  bar.percent = PercentDone(low_, high_, position_);
+  if (high_ > low_) {
+    bar.total = high_ - low_;
+    bar.done = std::min<uint64_t>(position_ > low_ ? position_ - low_ : 0, bar.total);
+  }
+  bar.bytesPerSecond = BytesPerSecond();
+  if (moved_ && position_ > movedFrom_ && high_ > position_) {
+    bar.secondsLeft = SecondsLeft(position_ - movedFrom_, high_ - movedFrom_, now - movedSince_);
+  }
+  if (setup_.terminal) {
+    if (!force && now - lastDraw_ < kRedrawSeconds) return;
+    const size_t width = LineWidth();
+    std::string line = moved_ ? BarLine(bar, width) : PhaseText(false, width);
     const size_t length = line.size();
-    line.append(barLength_ > length ? barLength_ - length : 0, ' ');
+    // Spaces over what is left of a longer line drawn before.
+    line.append(liveLength_ > length ? liveLength_ - length : 0, ' ');
     std::fprintf(out_, "\r%s", line.c_str());
-    barLength_ = std::max<size_t>(length, 1);
+    std::fflush(out_);
+    liveLength_ = std::max<size_t>(length, 1);
   } else {
-    const uint32_t tenths = PercentDone(progress_.low, progress_.high, progress_.position) / 10;
-    if (tenths <= tenthsShown_) return;
+    const uint32_t tenths = bar.percent / 10;
+    if (!moved_ || tenths <= tenthsShown_ || tenths >= 10) return;
     tenthsShown_ = tenths;
-    std::string line = progress_.title + ": " + progress_.percentText;
-    if (!progress_.speedText.empty()) line += "  " + progress_.speedText;
-    std::fprintf(out_, "%s\n", line.c_str());
+    std::fprintf(out_, "%s: %u %%  %s\n", title_.c_str(), bar.percent,
+                 BytesText(bar.done, bar.total).c_str());
+    std::fflush(out_);
   }
+  lastDraw_ = now;
+  ++redraws_;
+}
+
+void TerminalUi::FinishBar() {
+  if (!Showing()) return;
+  BarState bar;
+  bar.percent = PercentDone(low_, high_, position_);
+  if (high_ > low_) {
+    bar.total = high_ - low_;
+    bar.done = std::min<uint64_t>(position_ > low_ ? position_ - low_ : 0, bar.total);
+  }
+  const double now = setup_.seconds();
+  // At the end the speed is the pace of the whole transfer.
+  if (now > movedSince_ && position_ > movedFrom_) {
+    bar.bytesPerSecond = (position_ - movedFrom_) / (now - movedSince_);
+  }
+  bar.secondsInAll = static_cast<uint32_t>(now - openedAt_ + 0.5);
+  if (setup_.terminal) {
+    std::string line = BarLine(bar, LineWidth());
+    const size_t length = line.size();
+    line.append(liveLength_ > length ? liveLength_ - length : 0, ' ');
+    std::fprintf(out_, "\r%s\n", line.c_str());
+    liveLength_ = 0;
+    ++redraws_;
+  } else {
+    std::string line = BarLine(bar, 200);
+    std::fprintf(out_, "%s: %s\n", title_.c_str(), line.substr(line.find(']') + 3).c_str());
+  }
+  std::fflush(out_);
+  moved_ = false;
+}
+
+void TerminalUi::PrintLine(const std::string& line) {
+  if (!Showing()) return;
+  EraseLive();
+  std::fprintf(out_, "%s\n", line.c_str());
   std::fflush(out_);
 }
 
-void TerminalUi::EndBar() {
-  if (barLength_ == 0) return;
-  std::fputc('\n', out_);
+void TerminalUi::EraseLive() {
+  if (liveLength_ == 0) return;
+  std::fprintf(out_, "\r%s\r", std::string(liveLength_, ' ').c_str());
   std::fflush(out_);
-  barLength_ = 0;
+  liveLength_ = 0;
 }
 
 }  // namespace vorpex::playerctl

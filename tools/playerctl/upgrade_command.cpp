@@ -1,9 +1,12 @@
 #include <cstdio>
+#include <optional>
 
 #include "ORVANEUsbDll.h"
 #include "VORPEXUSB.h"
 #include "tools/playerctl/commands.h"
 #include "tools/playerctl/library_error.h"
+#include "tools/playerctl/upgrade_guard.h"
+#include "vorpex_shared.h"
 
 namespace vorpex::playerctl {
 
@@ -17,24 +20,33 @@ int RunUpgrade(const Options& options, TerminalUi& ui) {
   }
   VORPEX_SetError(VORPEX_OK);
   if (Usb_Checking(0) != 1) {
-    ReportError("no player answers: is it plugged in, and its driver installed?");
+    ReportNoPlayer();
     return kExitFailed;
   }
   // The upgrade program passes the path as the fifth argument as well; the sixth counts.
+  std::optional<UpgradeGuard> guard(std::in_place, ui.Hooks());
   const int32_t upgraded =
       Usb_UpgradeFirmware(nullptr, nullptr, options.upgradeKind, 0, path.c_str(), path.c_str());
+  const bool interrupted = guard->Interrupted();
+  guard.reset();
   LibraryError error;
-  if (upgraded != 1) error = ReadLibraryError(ui);
+  char detail[1024] = {};
+  if (upgraded != 1) {
+    error = ReadLibraryError(ui);
+    VorpexShared_ErrorDetail(detail, sizeof detail);
+  }
   Usb_Close(0);
   if (upgraded != 1) {
     ReportLibraryError("the " + area + " upgrade from " + path + " failed", error);
-    return kExitFailed;
+    // A firmware file that does not convert: why, in plain words; the player was not touched.
+    if (detail[0] != '\0') std::fprintf(stderr, "  %s Nothing was sent to the player.\n", detail);
+    return interrupted ? kExitInterrupted : kExitFailed;
   }
   if (!options.quiet) {
     std::printf("The %s was upgraded from %s. Unplug the player and plug it in again.\n",
                 area.c_str(), path.c_str());
   }
-  return kExitOk;
+  return interrupted ? kExitInterrupted : kExitOk;
 }
 
 }  // namespace vorpex::playerctl

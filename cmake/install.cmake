@@ -1,0 +1,57 @@
+# What `cmake --install` puts on a Linux system, and the Debian package of it (cpack -G DEB):
+# the two libraries with their SONAME, the public headers, playerctl with its man page, the
+# pkg-config files, a CMake package (find_package(Vorpex)), the udev rule that lets the
+# logged-in user open the player, and nebrisk in a folder of its own with the sample package and
+# the libraries beside it, as it expects them (linked from /usr/bin).
+include(GNUInstallDirs)
+
+set_target_properties(VORPEXUSB ORVANEUsbDll PROPERTIES
+  VERSION ${PROJECT_VERSION} SOVERSION ${PROJECT_VERSION_MAJOR})
+
+install(TARGETS VORPEXUSB ORVANEUsbDll LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
+install(TARGETS playerctl RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES
+  include/VORPEXUSB.h include/ORVANEUsbDll.h include/vorpex_host.h include/playersim.h
+  include/playersim_vizu10.h
+  DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/vorpex)
+install(FILES packaging/playerctl.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES packaging/70-vorpex-player.rules DESTINATION lib/udev/rules.d)
+
+if(TARGET nebrisk)
+  set(nebrisk_dir ${CMAKE_INSTALL_LIBDIR}/vorpex/nebrisk)
+  install(TARGETS nebrisk RUNTIME DESTINATION ${nebrisk_dir})
+  install(FILES ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/CodecFileInfo.ini DESTINATION ${nebrisk_dir})
+  install(DIRECTORY ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/BootCodec DESTINATION ${nebrisk_dir})
+  install(CODE "
+    set(dir \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${nebrisk_dir}\")
+    foreach(library VORPEXUSB ORVANEUsbDll)
+      file(CREATE_LINK ../../lib\${library}.so.${PROJECT_VERSION_MAJOR} \"\${dir}/lib\${library}.so\" SYMBOLIC)
+    endforeach()
+    file(MAKE_DIRECTORY \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}\")
+    file(CREATE_LINK ../${nebrisk_dir}/nebrisk
+      \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/nebrisk\" SYMBOLIC)")
+endif()
+
+foreach(library VORPEXUSB ORVANEUsbDll)
+  configure_file(packaging/${library}.pc.in ${CMAKE_BINARY_DIR}/packaging/${library}.pc @ONLY)
+  install(FILES ${CMAKE_BINARY_DIR}/packaging/${library}.pc
+    DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+endforeach()
+include(CMakePackageConfigHelpers)
+configure_package_config_file(packaging/VorpexConfig.cmake.in
+  ${CMAKE_BINARY_DIR}/packaging/VorpexConfig.cmake
+  INSTALL_DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/Vorpex
+  PATH_VARS CMAKE_INSTALL_INCLUDEDIR CMAKE_INSTALL_LIBDIR)
+write_basic_package_version_file(${CMAKE_BINARY_DIR}/packaging/VorpexConfigVersion.cmake
+  COMPATIBILITY SameMajorVersion)
+install(FILES ${CMAKE_BINARY_DIR}/packaging/VorpexConfig.cmake
+  ${CMAKE_BINARY_DIR}/packaging/VorpexConfigVersion.cmake
+  DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/Vorpex)
+
+set(CPACK_PACKAGE_NAME vorpex-player)
+set(CPACK_PACKAGE_CONTACT "Vorpex player software <nobody@localhost>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Libraries and playerctl for the Vorpex portable MP3 player")
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
+include(CPack)

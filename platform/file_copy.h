@@ -1,0 +1,39 @@
+// The PC side of a file copy: reading a chunk in full, and a file that receives data beside its
+// destination and takes the destination's place only when complete.
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+
+#include "platform/file.h"
+
+namespace vorpex::platform {
+
+// Reads until `out` is full or the file ends: the bytes read, or nullopt on failure.
+std::optional<size_t> ReadFull(File& file, std::span<uint8_t> out);
+
+// A new file beside the destination that takes the data; it replaces the destination only when
+// it is complete, and is removed otherwise.
+class ReceivingFile {
+ public:
+  explicit ReceivingFile(std::string destination) : destination_(std::move(destination)) {}
+  ~ReceivingFile() { Discard(); }
+  ReceivingFile(const ReceivingFile&) = delete;
+  ReceivingFile& operator=(const ReceivingFile&) = delete;
+
+  // False, with the system's error, when the destination cannot be written: an existing one
+  // that cannot be opened for writing, or a folder that takes no new file.
+  bool Create();
+  bool Write(std::span<const uint8_t> data) { return file_.Write(data); }
+  // Puts the complete file in the destination's place; false with the system's error.
+  bool Commit();
+  void Discard();
+
+ private:
+  std::string destination_;
+  std::string path_;
+  File file_;
+};
+
+}  // namespace vorpex::platform

@@ -1,0 +1,73 @@
+#include "protocol/short_name.h"
+
+namespace vorpex::protocol {
+namespace {
+
+constexpr size_t kBaseLimit = 8;
+constexpr size_t kExtensionLimit = 3;
+
+// Copies whole characters of text[from, to) while they fit within `limit` bytes; `length`
+// gives the bytes of the character that starts at a position.
+template <typename CharLength>
+std::string CopyWhole(std::string_view text, size_t from, size_t to, size_t limit,
+                      const CharLength& length) {
+  std::string out;
+  for (size_t at = from; at < to;) {
+    const size_t n = length(text, at);
+    if (at + n > to || out.size() + n > limit) break;
+    out.append(text.substr(at, n));
+    at += n;
+  }
+  return out;
+}
+
+template <typename CharLength>
+std::optional<std::string> Make(std::string_view path, const CharLength& length) {
+  // The text ends at its first NUL, as a C string does.
+  path = path.substr(0, path.find('\0'));
+  const size_t last = path.find_last_of(".\\/");
+  if (last == 0 && path[0] == '.') return std::nullopt;
+  size_t baseEnd = path.size();
+  std::string extension;
+  if (last != std::string_view::npos && path[last] == '.') {
+    extension = CopyWhole(path, last + 1, path.size(), kExtensionLimit, length);
+    baseEnd = last;
+  }
+  const size_t slash = path.substr(0, baseEnd).find_last_of("\\/");
+  const size_t baseStart = slash == std::string_view::npos ? 0 : slash + 1;
+  std::string base = CopyWhole(path, baseStart, baseEnd, kBaseLimit, length);
+  if (base.empty()) base = kDefaultBaseName;
+  return base + "." + extension;
+}
+
+size_t Utf8Length(std::string_view text, size_t at) {
+  const auto lead = static_cast<uint8_t>(text[at]);
+  size_t n = 1;
+  if (lead >= 0xC0 && lead < 0xE0) {
+    n = 2;
+  } else if (lead >= 0xE0 && lead < 0xF0) {
+    n = 3;
+  } else if (lead >= 0xF0 && lead < 0xF8) {
+    n = 4;
+  }
+  // A lead byte without its continuation bytes is a byte of its own.
+  for (size_t k = 1; k < n; ++k) {
+    if (at + k >= text.size() || (static_cast<uint8_t>(text[at + k]) & 0xC0) != 0x80) return 1;
+  }
+  return n;
+}
+
+}  // namespace
+
+std::optional<std::string> MakeShortName(std::string_view path, LeadBytePredicate isLeadByte) {
+  return Make(path, [isLeadByte](std::string_view text, size_t at) {
+    return isLeadByte != nullptr && isLeadByte(static_cast<uint8_t>(text[at])) ? size_t{2}
+                                                                               : size_t{1};
+  });
+}
+
+std::optional<std::string> MakeShortNameUtf8(std::string_view path) {
+  return Make(path, Utf8Length);
+}
+
+}  // namespace vorpex::protocol

@@ -1,0 +1,25 @@
+// The 8.3 short name under which a PC file is stored on the player: at most 8 bytes of base
+// name, a dot (always), at most 3 bytes of extension. Case is kept, no character is replaced,
+// and a character of more than one byte is copied whole or not at all.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace vorpex::protocol {
+
+inline constexpr size_t kShortNameSize = 13;  // with the terminator
+inline constexpr std::string_view kDefaultBaseName = "vorpex";
+
+// True for the first byte of a double-byte character in the system code page.
+using LeadBytePredicate = bool (*)(uint8_t byte);
+
+// The short name of `path` in a double-byte code page; nullopt when the name starts with the
+// only dot of the path and there is no folder in front of it (".profile").
+std::optional<std::string> MakeShortName(std::string_view path, LeadBytePredicate isLeadByte);
+// The same for a UTF-8 path: a multi-byte sequence counts as one character.
+std::optional<std::string> MakeShortNameUtf8(std::string_view path);
+
+}  // namespace vorpex::protocol

@@ -1,0 +1,83 @@
+// Which driver the libraries use: a simulated player asked for is the only one, even when it
+// cannot be used; a failed creation of a player asks for nothing.
+#include "chiplib/driver_select.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+
+#include "chiplib/state.h"
+#include "platform/environment.h"
+#include "sim/player_data.h"
+
+namespace {
+
+using namespace vorpex;
+using chip::DriverChoice;
+
+TEST(DriverSelect, ASimulatedPlayerAskedForIsTheOnlyDriver) {
+  const std::string base = std::string(VORPEX_TEST_TMP) + "/sim-driver-select";
+  std::filesystem::remove_all(base);
+  const std::string good = base + "/good";
+  const std::string bad = base + "/bad";
+  std::filesystem::create_directories(bad);
+  std::ofstream(bad + "/player.txt") << "not a player\n";
+  ASSERT_TRUE(chip::CreateSimulatorStateDir(good, sim::PlayerSettings{}));
+
+  auto viaEnvironment = [](const std::string& dir) {
+    chip::DetachSimulator();
+    chip::GetState().simulator.environmentChecked = false;
+    platform::SetEnvironment("VORPEX_SIMULATOR", dir);
+    chip::ChosenDriver();  // reads it
+    platform::SetEnvironment("VORPEX_SIMULATOR", "");
+  };
+  struct Case {
+    const char* name;
+    std::function<void()> steps;
+    DriverChoice choice;
+  } cases[] = {
+      {"nothing asked for", [] {}, DriverChoice::kSystem},
+      {"a failed creation asks for nothing",
+       [&] { EXPECT_FALSE(chip::CreateSimulatorStateDir(good, {})); }, DriverChoice::kSystem},
+      {"a usable player", [&] { chip::AttachSimulator(good); }, DriverChoice::kSimulated},
+      {"an unusable one", [&] { chip::AttachSimulator(bad); }, DriverChoice::kNone},
+      {"an unusable one in place of a usable one",
+       [&] {
+         chip::AttachSimulator(good);
+         chip::AttachSimulator(bad);
+       },
+       DriverChoice::kNone},
+      {"an unusable one named by VORPEX_SIMULATOR", [&] { viaEnvironment(bad); },
+       DriverChoice::kNone},
+      {"a usable one named by VORPEX_SIMULATOR", [&] { viaEnvironment(good); },
+       DriverChoice::kSimulated},
+      {"a failed creation after an unusable one",
+       [&] {
+         chip::AttachSimulator(bad);
+         chip::CreateSimulatorStateDir(good, {});
+       },
+       DriverChoice::kNone},
+      {"detached after an unusable one",
+       [&] {
+         chip::AttachSimulator(bad);
+         chip::DetachSimulator();
+       },
+       DriverChoice::kSystem},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    chip::DetachSimulator();
+    c.steps();
+    EXPECT_EQ(chip::ChosenDriver(), c.choice);
+    platform::WinDriverPort& port = chip::ActiveWinDriver();
+    EXPECT_EQ(&port == &platform::SystemWinDriver(), c.choice == DriverChoice::kSystem);
+    if (c.choice == DriverChoice::kNone) {
+      EXPECT_FALSE(port.Open());
+    }
+  }
+  chip::DetachSimulator();
+}
+
+}  // namespace

@@ -1,0 +1,312 @@
+// playerctl's file commands as their users run them: separate processes against simulated
+// players; what they print, their exit status, the files they leave on the PC and the player.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "platform/child_process.h"
+#include "platform/process.h"
+
+#ifndef _WIN32
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <thread>
+#endif
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace vorpex;
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+using ::testing::StartsWith;
+
+struct Outcome {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+std::string ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Text as the program wrote it, without the carriage returns of Windows line ends.
+std::string ReadText(const std::string& path) {
+  std::string text;
+  for (char c : ReadBytes(path)) {
+    if (c != '\r') text += c;
+  }
+  return text;
+}
+
+std::string Bytes(size_t size, int seed) {
+  std::string bytes(size, '\0');
+  for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>(i * 13 + seed + i / 509);
+  return bytes;
+}
+
+std::string Program() {
+  return platform::ProgramFolder().value_or(".") + platform::PathSeparator() + PLAYERCTL_FILE_NAME;
+}
+
+class PlayerctlFiles : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    work_ = std::string(VORPEX_TEST_TMP) + "/playerctl-files-" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    fs::remove_all(work_);
+    fs::create_directories(work_ + "/pc");
+    fs::create_directories(work_ + "/back");
+  }
+
+  std::string Path(const std::string& name) const { return work_ + "/" + name; }
+
+  // playerctl --simulate <the player> ARGS...
+  Outcome Run(std::vector<std::string> args) {
+    args.insert(args.begin(), {"--simulate", Path("player")});
+    auto status = platform::RunProgram(Program(), args, Path("out.txt"), Path("err.txt"));
+    EXPECT_TRUE(status.has_value()) << "playerctl did not run to its end";
+    return {status.value_or(-1), ReadText(Path("out.txt")), ReadText(Path("err.txt"))};
+  }
+
+  std::string WriteFile(const std::string& name, const std::string& bytes) {
+    std::ofstream(Path(name), std::ios::binary) << bytes;
+    return Path(name);
+  }
+
+  std::string work_;
+};
+
+TEST_F(PlayerctlFiles, FilesGoThereAndBackAndAreManaged) {
+  struct Sample {
+    std::string name, listed;
+    size_t size;
+  };
+#ifdef _WIN32
+  const std::string wide = "Long name.text";
+  const std::string wideListed = "Long nam.tex";
+#else
+  const std::string wide = "Größe über alles.text";
+  const std::string wideListed = "Größe.tex";
+#endif
+  const std::vector<Sample> samples = {
+      {"empty.dat", "empty.dat", 0},
+      {"block.bin", "block.bin", 512},
+      {"unit.mp3", "unit.mp3", 16385},
+      {wide, wideListed, 3 * 1024 * 1024 + 7},
+  };
+  std::vector<std::string> put = {"put"};
+  for (size_t i = 0; i < samples.size(); ++i) {
+    put.push_back(WriteFile("pc/" + samples[i].name, Bytes(samples[i].size, static_cast<int>(i))));
+  }
+  const Outcome stored = Run(put);
+  ASSERT_EQ(stored.status, 0) << stored.err;
+  EXPECT_THAT(stored.out, HasSubstr("[4/4] " + Path("pc/" + wide) + " -> " + wideListed + "\n"));
+
+  // Both listings show every file with its exact size, in the order stored.
+  const Outcome table = Run({"ls", "--bytes"});
+  EXPECT_EQ(table.status, 0) << table.err;
+  EXPECT_THAT(table.out, StartsWith("memory M: 4 files\n"));
+  EXPECT_THAT(table.out, HasSubstr("\nmemory S: 0 files\n"));
+  const Outcome json = Run({"ls", "M", "--json"});
+  EXPECT_EQ(json.status, 0) << json.err;
+  EXPECT_THAT(json.out, HasSubstr("\"memory\": \"M\", \"count\": 4,"));
+  std::vector<std::string> get = {"get"};
+  for (size_t i = 0; i < samples.size(); ++i) {
+    const std::string size = std::to_string(samples[i].size);
+    EXPECT_THAT(table.out, HasSubstr(" " + size + "  ")) << samples[i].name;
+    EXPECT_THAT(table.out, HasSubstr("  " + samples[i].listed + "\n"));
+    EXPECT_THAT(json.out, HasSubstr("{\"index\": " + std::to_string(i) + ", \"name\": \"" +
+                                    samples[i].listed + "\", \"size\": " + size + ","));
+    get.push_back(i % 2 == 0 ? "M:" + std::to_string(i) : "m:" + samples[i].listed);
+  }
+
+  // Back byte for byte, named as on the player.
+  get.insert(get.end(), {"-o", Path("back")});
+  const Outcome fetched = Run(get);
+  ASSERT_EQ(fetched.status, 0) << fetched.err;
+  for (size_t i = 0; i < samples.size(); ++i) {
+    EXPECT_TRUE(ReadBytes(Path("back/" + samples[i].listed)) == Bytes(samples[i].size, int(i)))
+        << samples[i].name;
+  }
+
+  // Units of 16384 bytes: 0 + 1 + 2 + 193.
+  const Outcome before = Run({"df", "--json"});
+  EXPECT_THAT(before.out, HasSubstr("{\"memory\": \"M\", \"size\": 33554432, \"used\": 3211264,"));
+
+  // Entries 0 and 2 go (resolved before either is deleted), named by number and by name.
+  const Outcome removed = Run({"rm", "M:0", "M:unit.mp3"});
+  EXPECT_EQ(removed.status, 0) << removed.err;
+  const Outcome renamed = Run({"mv", "M:BLOCK.BIN", "renamed.raw"});
+  EXPECT_EQ(renamed.status, 0) << renamed.err;
+  const Outcome left = Run({"ls", "M", "--bytes"});
+  EXPECT_THAT(left.out, StartsWith("memory M: 2 files\n   0  "));
+  EXPECT_THAT(left.out, HasSubstr("  renamed.raw\n   1  "));
+  EXPECT_THAT(left.out, HasSubstr("  " + wideListed + "\n"));
+
+  // Formatting wants --yes without a terminal, and then leaves the memory empty.
+  const Outcome asked = Run({"format", "M"});
+  EXPECT_EQ(asked.status, 2);
+  EXPECT_THAT(asked.err, HasSubstr("--yes is needed"));
+  const Outcome formatted = Run({"format", "M", "--yes"});
+  EXPECT_EQ(formatted.status, 0) << formatted.err;
+  const Outcome after = Run({"df"});
+  EXPECT_THAT(after.out, HasSubstr("\nM           32.0M       0 B     32.0M   0%\n"));
+}
+
+TEST_F(PlayerctlFiles, FailuresSayWhatAndChangeNothing) {
+  ASSERT_EQ(Run({"put", WriteFile("pc/song.mp3", Bytes(2000, 1))}).status, 0);
+  WriteFile("back/song.mp3", "kept");
+  WriteFile("not-a-player", "a file");
+  struct Case {
+    std::vector<std::string> args;
+    int status;
+    std::string message;
+  };
+  const std::vector<Case> cases = {
+      {{"get", "M:7", "-o", Path("back")}, 1, "M:7: memory M has no entry 7 (it holds 1 files)"},
+      {{"get", "S:song.mp3"}, 1, "memory S has no file named song.mp3"},
+      {{"put", WriteFile("pc/SONG.MP3", "other")}, 1, "memory M already holds song.mp3 (entry 0)"},
+      {{"put", Path("pc/missing.mp3")}, 1, "cannot read " + Path("pc/missing.mp3") + ": "},
+      {{"get", "M:0", "M:0", "-o", Path("nowhere")}, 1, "the folder " + Path("nowhere")},
+      {{"get", "M:0", "-o", Path("nowhere/song.mp3")}, 1, "the folder " + Path("nowhere")},
+      {{"rm", "M:0", "M:5"}, 1, "M:5: memory M has no entry 5"},
+      {{"mv", "M:0", "x", "y"}, 2, "too many arguments for mv"},
+  };
+  for (const Case& c : cases) {
+    const Outcome outcome = Run(c.args);
+    EXPECT_EQ(outcome.status, c.status) << c.args[0] << " " << c.args[1] << ": " << outcome.err;
+    EXPECT_THAT(outcome.err, HasSubstr(c.message));
+  }
+  EXPECT_EQ(ReadText(Path("back/song.mp3")), "kept");
+  const Outcome list = Run({"ls", "M", "--bytes"});
+  EXPECT_THAT(list.out, StartsWith("memory M: 1 file\n   0  2000  "));
+
+  // A folder that cannot be a player, and a player whose memory has no room.
+  auto notPlayer = platform::RunProgram(Program(), {"--simulate", Path("not-a-player"), "ls"},
+                                        Path("out.txt"), Path("err.txt"));
+  EXPECT_EQ(notPlayer, 1);
+  EXPECT_THAT(ReadText(Path("err.txt")), StartsWith("playerctl: cannot use the simulated player"));
+  const Outcome full = Run({"put", WriteFile("pc/big.bin", Bytes(40 * 1024 * 1024, 2))});
+  EXPECT_EQ(full.status, 1);
+  EXPECT_THAT(full.err, HasSubstr("failed: the player's memory is full"));
+  EXPECT_THAT(Run({"ls", "M"}).out, StartsWith("memory M: 1 file\n"));
+
+  // --replace: the one entry of that name now holds the new file, with a second file stored
+  // behind it in the same run.
+  const Outcome replaced =
+      Run({"put", "--replace", Path("pc/SONG.MP3"), WriteFile("pc/next.mp3", Bytes(700, 5))});
+  EXPECT_EQ(replaced.status, 0) << replaced.err;
+  const Outcome now = Run({"ls", "M", "--bytes"});
+  EXPECT_THAT(now.out, StartsWith("memory M: 2 files\n"));
+  EXPECT_THAT(now.out, HasSubstr("  5  ")) << now.out;
+  EXPECT_THAT(now.out, HasSubstr("  700  ")) << now.out;
+  ASSERT_EQ(Run({"get", "M:song.mp3", "-o", Path("back")}).status, 0);
+  EXPECT_EQ(ReadBytes(Path("back/SONG.MP3")), "other");  // named as the player now has it
+}
+
+// The device library's route: the same copies and listings, formats of every kind, no rename.
+TEST_F(PlayerctlFiles, TheDeviceRouteCopiesListsDeletesAndFormats) {
+  const std::vector<size_t> sizes = {0, 512, 16385, 2 * 1024 * 1024 + 3};
+  const std::vector<std::string> names = {"f0.bin", "f1.bin", "f2.bin", "f3.bin"};
+  std::vector<std::string> put = {"--route", "device", "put"};
+  std::vector<std::string> get = {"--route", "device", "get", "-o", Path("back")};
+  for (size_t i = 0; i < sizes.size(); ++i) {
+    const std::string& name = names[i];
+    put.push_back(WriteFile("pc/" + name, Bytes(sizes[i], static_cast<int>(i))));
+    get.push_back("M:" + name);
+  }
+  const Outcome stored = Run(put);
+  ASSERT_EQ(stored.status, 0) << stored.err;
+  const Outcome json = Run({"--route", "device", "ls", "--json"});
+  EXPECT_EQ(json.status, 0) << json.err;
+  for (size_t i = 0; i < sizes.size(); ++i) {
+    std::string entry = "{\"index\": ";
+    entry += std::to_string(i);
+    entry += ", \"name\": \"";
+    entry += names[i];
+    entry += "\", \"size\": ";
+    entry += std::to_string(sizes[i]);
+    EXPECT_THAT(json.out, HasSubstr(entry + ","));
+  }
+  ASSERT_EQ(Run(get).status, 0);
+  for (size_t i = 0; i < sizes.size(); ++i) {
+    EXPECT_TRUE(ReadBytes(Path("back/" + names[i])) == Bytes(sizes[i], static_cast<int>(i))) << i;
+  }
+
+  const Outcome removed = Run({"--route", "device", "rm", "M:3", "M:f1.bin"});
+  EXPECT_EQ(removed.status, 0) << removed.err;
+  const Outcome left = Run({"--route", "device", "ls", "M", "--bytes"});
+  EXPECT_THAT(left.out, StartsWith("memory M: 2 files\n"));
+  EXPECT_THAT(left.out, HasSubstr("  f0.bin\n"));
+  EXPECT_THAT(left.out, HasSubstr("  f2.bin\n"));
+
+  const Outcome renamed = Run({"--route", "device", "mv", "M:0", "x.bin"});
+  EXPECT_EQ(renamed.status, 1);
+  EXPECT_THAT(renamed.err, HasSubstr("cannot rename files; --route chip can"));
+  const Outcome mp3 = Run({"--route", "chip", "format", "M", "--kind", "mp3", "--yes"});
+  EXPECT_EQ(mp3.status, 1);
+  const Outcome formatted = Run({"--route", "device", "format", "M", "--kind", "mp3", "--yes"});
+  EXPECT_EQ(formatted.status, 0) << formatted.err;
+  EXPECT_THAT(Run({"--route", "device", "ls", "M"}).out, StartsWith("memory M: 0 files\n"));
+  EXPECT_THAT(ReadText(Path("player/player.txt")), HasSubstr("\nmemory M 2048 C\n"));
+}
+
+#ifndef _WIN32
+// Ctrl-C in the middle of a slow copy: the copy is cancelled like the window's Cancel.
+TEST_F(PlayerctlFiles, CtrlCCancelsACopy) {
+  const std::string big = WriteFile("pc/big.bin", Bytes(4 * 1024 * 1024, 3));
+  ASSERT_EQ(Run({"put", big}).status, 0);
+  WriteFile("back/big.bin", "kept");
+  struct Case {
+    std::vector<std::string> args;
+    std::string message;
+  };
+  const std::vector<Case> cases = {
+      {{"put", big, "--to", "S"}, "the player keeps nothing of it"},
+      {{"get", "M:0", "-o", Path("back")}, "no partial file is left"},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> args = {Program(), "--simulate", Path("player"), "--sim-slow", "40"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    fs::remove(Path("out.txt"));
+    const pid_t child = fork();
+    if (child == 0) {
+      std::freopen(Path("out.txt").c_str(), "w", stdout);
+      std::freopen(Path("err.txt").c_str(), "w", stderr);
+      std::vector<char*> argv;
+      for (std::string& arg : args) argv.push_back(arg.data());
+      argv.push_back(nullptr);
+      execv(argv[0], argv.data());
+      _exit(127);
+    }
+    // Ctrl-C once the copy's progress window is open (its first line is out), however slowly
+    // the program started.
+    for (int wait = 0; wait < 200 && ReadText(Path("out.txt")).find("load") == std::string::npos;
+         ++wait) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    kill(child, SIGINT);
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 130) << c.args[0];
+    EXPECT_THAT(ReadText(Path("err.txt")), HasSubstr("was cancelled; " + c.message));
+  }
+  EXPECT_EQ(ReadText(Path("back/big.bin")), "kept");
+  EXPECT_THAT(Run({"ls", "S"}).out, StartsWith("memory S: 0 files\n"));
+}
+#endif
+
+}  // namespace

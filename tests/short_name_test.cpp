@@ -1,0 +1,65 @@
+// Short names in both forms: a double-byte code page and UTF-8.
+#include "protocol/short_name.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using namespace vorpex::protocol;
+
+namespace {
+
+// A code page whose lead bytes are 0x81 to 0x9F and 0xE0 to 0xFC, as Shift-JIS has them.
+bool ShiftJisLead(uint8_t b) {
+  return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+
+TEST(ShortName, CodePageRule) {
+  struct Case {
+    std::string path;
+    std::optional<std::string> expected;
+  };
+  const std::vector<Case> cases = {
+      {"C:\\music\\", "vorpex."},
+      {"C:\\music\\Readme", "Readme."},
+      {"C:\\music\\LongFileName", "LongFile."},
+      {"C:\\music\\song.mpeg", "song.mpe"},
+      {"song.mp3", "song.mp3"},
+      {"dir/a.b.c", "a.b.c"},  // earlier dots stay in the base name
+      {".profile", std::nullopt},
+      {"C:\\music\\.mp3", "vorpex.mp3"},
+      {"", "vorpex."},
+      // A double-byte pair that would straddle the 8-byte or 3-byte limit stops the copy.
+      {"abcdefg\x82\xA0.x\x82\xA0z", "abcdefg.x\x82\xA0"},
+      {"\x82\xA0\x82\xA0\x82\xA0\x82\xA0\x82\xA0.mp3", "\x82\xA0\x82\xA0\x82\xA0\x82\xA0.mp3"},
+      {"ab.\x82", "ab."},  // a lead byte without its trail byte is not copied
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(MakeShortName(c.path, ShiftJisLead), c.expected) << c.path;
+  }
+  // Without double-byte characters every byte is a character.
+  EXPECT_EQ(MakeShortName("abcdefg\x82\xA0.mp3", nullptr), "abcdefg\x82.mp3");
+}
+
+TEST(ShortName, Utf8NeverSplitsACharacter) {
+  struct Case {
+    std::string path;
+    std::string expected;
+  };
+  const std::vector<Case> cases = {
+      {"/home/u/Müller.mp3", "Müller.mp3"},     // ü is two bytes: 7 in all
+      {"/home/u/Müllerin.mp3", "Mülleri.mp3"},  // a ninth byte would not fit
+      {"/home/u/aaaaaaa€.mp3", "aaaaaaa.mp3"},  // € is three bytes
+      {"/home/u/日本語の歌.mp3", "日本.mp3"},   // 6 of 8 bytes
+      {"/home/u/song.é€", "song.é"},            // the extension keeps whole characters
+      {"/home/u/😀😀.ogg", "😀😀.ogg"},             // four-byte characters
+      {"/tmp/ab\xC3", "ab\xC3."},               // a broken sequence is a byte of its own
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(MakeShortNameUtf8(c.path), c.expected) << c.path;
+  }
+  EXPECT_EQ(MakeShortNameUtf8(".bashrc"), std::nullopt);
+}
+
+}  // namespace

@@ -1,0 +1,88 @@
+#include <cstdio>
+#include <string>
+
+#include "VORPEXUSB.h"
+#include "platform/terminal.h"
+#include "playersim.h"
+#include "tools/playerctl/commands.h"
+#include "tools/playerctl/files_commands.h"
+#include "tools/playerctl/library_error.h"
+
+namespace vorpex::playerctl {
+
+std::unique_ptr<FileRoute> OpenFileRoute(RouteChoice choice) {
+  if (choice != RouteChoice::kDevice) {
+    if (auto chip = OpenChipRoute()) return chip;
+    if (choice == RouteChoice::kChip) return nullptr;
+  }
+  return OpenDeviceRoute();
+}
+
+int RunFilesCommand(std::span<const std::string_view> args) {
+  auto parsed = ParseFilesArguments(args);
+  if (auto* usage = std::get_if<FilesUsageError>(&parsed)) {
+    const std::string_view help = FilesHelpText(usage->command);
+    const std::string_view line = help.substr(0, help.find('\n') + 1);
+    std::fprintf(stderr, "playerctl: %s\n%.*s(playerctl %s --help tells more)\n",
+                 usage->message.c_str(), static_cast<int>(line.size()), line.data(),
+                 std::string(FilesCommandName(usage->command)).c_str());
+    return kExitUsage;
+  }
+  const FilesOptions& options = std::get<FilesOptions>(parsed);
+  if (options.help) {
+    std::fputs(std::string(FilesHelpText(options.command)).c_str(), stdout);
+    return kExitOk;
+  }
+  if (options.command == FilesCommand::kFormat) {
+    if (auto status = ConfirmFormat(options)) return *status;
+  }
+  if (options.simulateFolder && PlayerSim_Attach(options.simulateFolder->c_str()) != 1) {
+    char message[512] = {};
+    PlayerSim_GetMessage(message, sizeof message);
+    ReportError("cannot use the simulated player in " + *options.simulateFolder + ": " + message);
+    return kExitFailed;
+  }
+  if (options.simulateFolder && options.simulatedDelayMs != 0) {
+    PlayerSim_SetFault(PLAYERSIM_FAULT_SLOW_DEVICE, options.simulatedDelayMs);
+  }
+  using platform::StandardStream;
+  TerminalUiSetup setup;
+  setup.terminal = platform::IsTerminal(StandardStream::kOutput);
+  setup.quiet = options.quiet || options.json;
+  setup.columns = [] { return platform::CurrentTerminalColumns(StandardStream::kOutput, 80); };
+  TerminalUi ui(stdout, std::move(setup));
+  ui.Install();
+  VORPEX_SetError(VORPEX_OK);
+  const RouteChoice choice = options.route == 1   ? RouteChoice::kChip
+                             : options.route == 2 ? RouteChoice::kDevice
+                                                  : RouteChoice::kAny;
+  std::unique_ptr<FileRoute> route = OpenFileRoute(choice);
+  if (!route) {
+    const LibraryError error = ReadLibraryError(ui);
+    if (error.code != VORPEX_OK) {
+      ReportLibraryError("no player answers", error);
+    } else {
+      ReportError("no player answers: is it plugged in, and its driver installed?");
+    }
+    return kExitFailed;
+  }
+  switch (options.command) {
+    case FilesCommand::kList:
+      return RunList(options, *route, ui);
+    case FilesCommand::kFree:
+      return RunFree(options, *route, ui);
+    case FilesCommand::kPut:
+      return RunPut(options, *route, ui);
+    case FilesCommand::kGet:
+      return RunGet(options, *route, ui);
+    case FilesCommand::kRemove:
+      return RunRemove(options, *route, ui);
+    case FilesCommand::kMove:
+      return RunMove(options, *route, ui);
+    case FilesCommand::kFormat:
+      return RunFormat(options, *route, ui);
+  }
+  return kExitUsage;
+}
+
+}  // namespace vorpex::playerctl

@@ -1,0 +1,24 @@
+// An upgrade that an interrupt cannot cut in two. From the erase to the final reply the player's
+// firmware area is empty or half-written, so Ctrl-C, a request to terminate or a closed terminal
+// is deferred there: the user hears how long the upgrade still takes, the exchange ends, its
+// outcome is reported, and only then does the program end (status 130).
+#pragma once
+#include "vorpex_host.h"
+
+namespace vorpex::playerctl {
+
+inline constexpr int kExitInterrupted = 130;
+
+class UpgradeGuard {
+ public:
+  // Watches the progress window on its way to `inner` (the hooks that draw it), until destroyed.
+  explicit UpgradeGuard(const VorpexUiHooks& inner);
+  ~UpgradeGuard();
+  UpgradeGuard(const UpgradeGuard&) = delete;
+  UpgradeGuard& operator=(const UpgradeGuard&) = delete;
+
+  // An interrupt came while the upgrade could not be stopped.
+  bool Interrupted() const;
+};
+
+}  // namespace vorpex::playerctl
