@@ -162,33 +162,34 @@ int32_t VORPEX_CC PlayerSim_SetFault(int32_t fault, uint32_t value) {
 
 int32_t VORPEX_CC PlayerSim_AimFault(int32_t fault, int32_t target, uint32_t count, uint8_t letter,
                                      uint8_t code) {
-  sim::Player* player = Attached();
-  const auto kind = fault == PLAYERSIM_FAULT_UNPLUG ? sim::AimKind::kUnplug : OneShotKind(fault);
-  if (player == nullptr || !kind || target < PLAYERSIM_AT_REPLY || target > PLAYERSIM_AT_COMMAND) {
-    return 0;
-  }
-  static constexpr sim::AimAt kTargets[] = {sim::AimAt::kReply, sim::AimAt::kTransfer,
-                                            sim::AimAt::kTransferOut, sim::AimAt::kTransferIn,
-                                            sim::AimAt::kCommand};
-  try {
+  return RunExport(chip::SetError, 0, [&]() -> int32_t {
+    sim::Player* player = Attached();
+    const auto kind = fault == PLAYERSIM_FAULT_UNPLUG ? sim::AimKind::kUnplug : OneShotKind(fault);
+    if (player == nullptr || !kind || target < PLAYERSIM_AT_REPLY ||
+        target > PLAYERSIM_AT_COMMAND) {
+      return 0;
+    }
+    static constexpr sim::AimAt kTargets[] = {sim::AimAt::kReply, sim::AimAt::kTransfer,
+                                              sim::AimAt::kTransferOut, sim::AimAt::kTransferIn,
+                                              sim::AimAt::kCommand};
     return player->Aim({*kind, kTargets[target - PLAYERSIM_AT_REPLY], count, letter, code}) ? 1 : 0;
-  } catch (...) {
-    return 0;
-  }
+  });
 }
 
 int32_t VORPEX_CC PlayerSim_SetDirectoryHeader(int32_t memory, int32_t entries, int32_t slots) {
-  sim::Player* player = Attached();
-  auto valid = [](int32_t n) { return n >= -1 && n <= 0xFFFF; };
-  if (player == nullptr || (memory != 0 && memory != 1) || !valid(entries) || !valid(slots)) {
-    return 0;
-  }
-  auto announced = [](int32_t n) {
-    return n < 0 ? std::nullopt : std::optional(static_cast<uint16_t>(n));
-  };
-  player->model().headerOverrides[static_cast<size_t>(memory)] = {announced(entries),
-                                                                  announced(slots)};
-  return 1;
+  return RunExport(chip::SetError, 0, [&]() -> int32_t {
+    sim::Player* player = Attached();
+    auto valid = [](int32_t n) { return n >= -1 && n <= 0xFFFF; };
+    if (player == nullptr || (memory != 0 && memory != 1) || !valid(entries) || !valid(slots)) {
+      return 0;
+    }
+    auto announced = [](int32_t n) {
+      return n < 0 ? std::nullopt : std::optional(static_cast<uint16_t>(n));
+    };
+    player->model().headerOverrides[static_cast<size_t>(memory)] = {announced(entries),
+                                                                    announced(slots)};
+    return 1;
+  });
 }
 
 void VORPEX_CC PlayerSim_ClearFaults(void) {
@@ -335,12 +336,14 @@ uint32_t VORPEX_CC PlayerSim_ReadFile(int32_t memory, uint32_t index, uint8_t* b
 }
 
 int32_t VORPEX_CC PlayerSim_ReadSlot(int32_t memory, uint32_t slot, uint8_t* raw) {
-  sim::Player* player = Attached();
-  if (player == nullptr || (memory != 0 && memory != 1) || raw == nullptr) return 0;
-  const sim::Memory& m = player->model().data().memories[static_cast<size_t>(memory)];
-  if (slot >= m.slots.size()) return 0;
-  CopyOut(m.slots[slot].raw, raw, protocol::kSlotSize);
-  return 1;
+  return RunExport(chip::SetError, 0, [&]() -> int32_t {
+    sim::Player* player = Attached();
+    if (player == nullptr || (memory != 0 && memory != 1) || raw == nullptr) return 0;
+    const sim::Memory& m = player->model().data().memories[static_cast<size_t>(memory)];
+    if (slot >= m.slots.size()) return 0;
+    CopyOut(m.slots[slot].raw, raw, protocol::kSlotSize);
+    return 1;
+  });
 }
 
 }  // extern "C"

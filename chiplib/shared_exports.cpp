@@ -85,12 +85,14 @@ int32_t VORPEX_CC VorpexShared_ConvertHexForUpgrade(const char* sourcePath,
 }
 
 uint32_t VORPEX_CC VorpexShared_ErrorDetail(char* buffer, uint32_t limit) {
-  if (buffer == nullptr || limit == 0) return 0;
-  const std::string& detail = GetState().errorDetail;
-  const size_t length = std::min<size_t>(detail.size(), limit - 1);
-  std::memcpy(buffer, detail.data(), length);
-  buffer[length] = '\0';
-  return static_cast<uint32_t>(length);
+  return RunExport(SetError, 0, [&]() -> uint32_t {
+    if (buffer == nullptr || limit == 0) return 0;
+    const std::string& detail = GetState().errorDetail;
+    const size_t length = std::min<size_t>(detail.size(), limit - 1);
+    std::memcpy(buffer, detail.data(), length);
+    buffer[length] = '\0';
+    return static_cast<uint32_t>(length);
+  });
 }
 
 }  // extern "C"

@@ -25,6 +25,15 @@ std::vector<uint8_t> HeldRequest(platform::DriverHandle handle, uint32_t code, s
   return record;
 }
 
+// A held driver handle, closed when the owner goes.
+struct HandleOwner {
+  platform::DriverHandle handle;
+  explicit HandleOwner(platform::DriverHandle held) : handle(held) {}
+  HandleOwner(const HandleOwner&) = delete;
+  HandleOwner& operator=(const HandleOwner&) = delete;
+  ~HandleOwner() { ActiveWinDriver().Close(handle); }
+};
+
 // One transfer on a handle of its own, opened and closed around it.
 int32_t Transfer(const ChipDevice& device, uint32_t pipe, bool read, uint32_t options,
                  std::span<uint8_t> buffer, uint32_t timeoutMs, const uint8_t* setup = nullptr) {
@@ -37,11 +46,12 @@ int32_t Transfer(const ChipDevice& device, uint32_t pipe, bool read, uint32_t op
   wd::PutWord(record, wd::kTransferTimeout, timeoutMs);
   if (setup != nullptr) std::copy_n(setup, 8, record.begin() + wd::kTransferSetup);
 
-  platform::WinDriverPort& driver = ActiveWinDriver();
-  const auto handle = driver.Open();
+  const auto handle = ActiveWinDriver().Open();
   if (!handle) return -1;
-  driver.Request(*handle, wd::kCodeTransfer, record, buffer);
-  driver.Close(*handle);
+  {
+    const HandleOwner owner{*handle};
+    ActiveWinDriver().Request(*handle, wd::kCodeTransfer, record, buffer);
+  }
   if (wd::GetWord(record, wd::kTransferSuccess) == 0) return -1;
   return static_cast<int32_t>(wd::GetWord(record, wd::kTransferBytesDone));
 }
@@ -58,15 +68,6 @@ void Unregister(const ChipDevice& device) {
                 wd::PutWord(r, wd::kRegisterDeviceHandle, device.deviceHandle);
               });
 }
-
-// A held driver handle, closed when the owner goes.
-struct HandleOwner {
-  platform::DriverHandle handle;
-  explicit HandleOwner(platform::DriverHandle held) : handle(held) {}
-  HandleOwner(const HandleOwner&) = delete;
-  HandleOwner& operator=(const HandleOwner&) = delete;
-  ~HandleOwner() { ActiveWinDriver().Close(handle); }
-};
 
 // A device record being opened: unless released, the owner unregisters the player (when it
 // was registered), closes the handle and frees the record.

@@ -143,10 +143,13 @@ int32_t ORVANE_CC Usb_UploadIndexFile(void*, void*, int32_t area, int32_t index,
 // The chip library's copies, over its own transfer and device handle (it keeps its own barrier).
 int32_t ORVANE_CC Usb_UploadFile(void* owner, void* device, int32_t area, int32_t index,
                                  const char* path, const char* displayName, uint32_t size) {
-  return VORPEX_Upload(owner, device, area, index, path, displayName, size);
+  return RunExport(VORPEX_SetError, 0, [&] {
+    return VORPEX_Upload(owner, device, area, index, path, displayName, size);
+  });
 }
 int32_t ORVANE_CC Usb_DownloadElseFile(void* owner, void* device, int32_t area, const char* path) {
-  return VORPEX_DownloadElseFile(owner, device, area, path);
+  return RunExport(VORPEX_SetError, 0,
+                   [&] { return VORPEX_DownloadElseFile(owner, device, area, path); });
 }
 int32_t ORVANE_CC Usb_DownloadFile(int32_t, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t,
                                    int32_t) {

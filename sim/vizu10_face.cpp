@@ -97,10 +97,11 @@ std::optional<Vizu10Handle> SimVizu10::Open(std::string_view path) {
       (player_.settings().refuseOpenMask >> target->interface & 1) != 0) {
     return fail(platform::kErrorAccessDenied, "the interface refuses to open");
   }
-  const Vizu10Handle handle = nextHandle_;
-  nextHandle_ += 4;
-  files_[handle] = {target->pipe, target->fixedName, player_.unplugCount()};
+  // Logged first: when memory runs out, no handle stays open that the caller never got.
   player_.log().Add(LogKind::kOpen, pipe, true, Bytes(path), std::string(path));
+  const Vizu10Handle handle = nextHandle_;
+  files_[handle] = {target->pipe, target->fixedName, player_.unplugCount()};
+  nextHandle_ += 4;
   return handle;
 }
 
