@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/error.h"
+#include "protocol/vizu10_names.h"
 #include "sim/config_descriptors.h"
 
 namespace vorpex::sim {
@@ -10,27 +11,16 @@ namespace {
 
 constexpr std::string_view kFixedName = "\\\\.\\vizu10-0";
 constexpr std::string_view kPipePrefix = "\\pipe";
-constexpr uint8_t kAbortFirstByte = 1;
-constexpr size_t kAbortMessageSize = 8;
 constexpr uint32_t kReadPipe = 2;
 
-std::string Lower(std::string_view text) {
-  std::string lower(text);
-  std::transform(lower.begin(), lower.end(), lower.begin(), [](char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-  });
-  return lower;
-}
-
-std::string Unbraced(std::string_view guid) {
-  if (guid.size() >= 2 && guid.front() == '{' && guid.back() == '}') {
-    guid = guid.substr(1, guid.size() - 2);
-  }
-  return Lower(guid);
-}
+using protocol::AsciiLower;
+using protocol::kAbortFirstByte;
+using protocol::kAbortMessageSize;
+using protocol::UnbracedGuid;
 
 std::string InterfacePath(uint32_t index) {
-  return "\\\\?\\usb#vid_04e8&pid_1003#sim" + std::to_string(index) + "#" + Lower(kVizu10ClassGuid);
+  return "\\\\?\\usb#vid_04e8&pid_1003#sim" + std::to_string(index) + "#" +
+         AsciiLower(kVizu10ClassGuid);
 }
 
 std::string PipeName(uint32_t pipe) {
@@ -49,7 +39,7 @@ SimVizu10::SimVizu10(Player& player, Vizu10Handle firstHandle)
 
 std::vector<std::string> SimVizu10::InterfacePaths(std::string_view classGuid) const {
   std::vector<std::string> paths;
-  if (!player_.Present() || Unbraced(classGuid) != Unbraced(kVizu10ClassGuid)) return paths;
+  if (!player_.Present() || UnbracedGuid(classGuid) != UnbracedGuid(kVizu10ClassGuid)) return paths;
   for (uint32_t i = 0; i < player_.settings().interfaceCount; ++i) {
     paths.push_back(InterfacePath(i));
   }
@@ -57,7 +47,7 @@ std::vector<std::string> SimVizu10::InterfacePaths(std::string_view classGuid) c
 }
 
 std::optional<SimVizu10::Target> SimVizu10::Parse(std::string_view path) const {
-  const std::string lower = Lower(path);
+  const std::string lower = AsciiLower(path);
   const PlayerSettings& settings = player_.settings();
   std::optional<Target> target;
   std::string_view rest;

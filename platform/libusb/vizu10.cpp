@@ -14,6 +14,7 @@
 
 #include "platform/error.h"
 #include "platform/libusb/usb_bus.h"
+#include "protocol/vizu10_names.h"
 
 namespace vorpex::platform {
 namespace {
@@ -23,27 +24,15 @@ constexpr std::string_view kPathStart = "\\\\?\\usb#vid_04e8&pid_1003#";
 constexpr std::string_view kFixedName = "\\\\.\\vizu10-0";
 constexpr std::string_view kPipePrefix = "\\pipe";
 constexpr uint32_t kDeviceFile = 0xFF;
-constexpr uint8_t kAbortFirstByte = 1;
-constexpr size_t kAbortMessageSize = 8;
 constexpr uint8_t kDirectionIn = 0x80;
 // The driver waits for the player; a player that never answers fails the transfer after this.
 constexpr unsigned kPipeTimeoutMs = 10000;
 constexpr uint8_t kDescriptorConfiguration = 2;
 
-std::string Lower(std::string_view text) {
-  std::string lower(text);
-  std::transform(lower.begin(), lower.end(), lower.begin(), [](char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-  });
-  return lower;
-}
-
-std::string Unbraced(std::string_view guid) {
-  if (guid.size() >= 2 && guid.front() == '{' && guid.back() == '}') {
-    guid = guid.substr(1, guid.size() - 2);
-  }
-  return Lower(guid);
-}
+using protocol::AsciiLower;
+using protocol::kAbortFirstByte;
+using protocol::kAbortMessageSize;
+using protocol::UnbracedGuid;
 
 std::string PathOf(usb::BusAddress where) {
   return std::string(kPathStart) + std::to_string(where.bus) + "." + std::to_string(where.address) +
@@ -54,14 +43,14 @@ class LibusbVizu10 final : public Vizu10Port {
  public:
   std::vector<std::string> InterfacePaths(const std::string& classGuid) override {
     std::vector<std::string> paths;
-    if (Unbraced(classGuid) != kClass) return paths;
+    if (UnbracedGuid(classGuid) != kClass) return paths;
     for (const usb::BusAddress& where : usb::Players()) paths.push_back(PathOf(where));
     return paths;
   }
 
   DriverHandle Open(const std::string& path) override {
     if (!usb::Started()) return kInvalidDriverHandle;
-    const auto target = Parse(Lower(path));
+    const auto target = Parse(AsciiLower(path));
     if (!target) {
       SetLastError(kErrorFileNotFound);
       return kInvalidDriverHandle;
