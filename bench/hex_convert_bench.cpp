@@ -58,8 +58,8 @@ int main(int argc, char** argv) {
   for (int round = 0; round < 3; ++round) {
     ours = std::min(ours, TimeCommand(self + " --convert " + dir + "/image.hex " + dir +
                                       "/ours.bin 8192 > " + dir + "/peak.txt"));
-    theirs = std::min(theirs, TimeCommand("objcopy -I ihex -O binary " + dir + "/image.hex " +
-                                          dir + "/theirs.bin"));
+    theirs = std::min(theirs, TimeCommand("objcopy -I ihex -O binary " + dir + "/image.hex " + dir +
+                                          "/theirs.bin"));
   }
   if (std::system(("cmp -s " + dir + "/ours.bin " + dir + "/image.bin").c_str()) != 0) {
     std::fprintf(stderr, "the converted image differs from the original\n");

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "VORPEXUSB.h"
+#include "bench_player.h"
 #include "playersim.h"
 
 namespace {
@@ -110,22 +111,9 @@ int main(int argc, char** argv) {
   for (size_t size : {size_t{1} << 20, size_t{16} << 20}) {
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
-    {
-      std::vector<char> data(size);
-      std::mt19937 random(7);
-      for (auto& b : data) b = static_cast<char>(random());
-      std::ofstream(dir + "/song.bin", std::ios::binary).write(data.data(), data.size());
-    }
-    if (PlayerSim_Attach((dir + "/player").c_str()) != 1) {
-      std::fprintf(stderr, "cannot attach the simulated player\n");
-      return 1;
-    }
-    PlayerSim_UseVirtualTime(1);
-    void* device = VORPEX_Open();
-    if (device == nullptr) {
-      std::fprintf(stderr, "cannot open the simulated player (error %d)\n", VORPEX_GetError());
-      return 1;
-    }
+    vorpex::bench::WriteRandomFile(dir + "/song.bin", size);
+    void* device = vorpex::bench::OpenSimulatedPlayer(dir + "/player");
+    if (device == nullptr) return 1;
     Copy bestTo{1e9, 1e9, 0, 0}, bestFrom{1e9, 1e9, 0, 0};
     for (int round = 0; round < 6; ++round) {
       PlayerSim_ClearLog();

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "VORPEXUSB.h"
+#include "bench_player.h"
 #include "playersim.h"
 
 int main(int argc, char** argv) {
@@ -17,29 +18,17 @@ int main(int argc, char** argv) {
   std::filesystem::remove_all(dir);
   std::filesystem::create_directories(dir);
   const size_t size = 65535u * 512u;
-  {
-    std::vector<char> image(size);
-    std::mt19937 random(7);
-    for (auto& b : image) b = static_cast<char>(random());
-    std::ofstream(dir + "/codec.bin", std::ios::binary).write(image.data(), image.size());
-  }
-  if (PlayerSim_Attach((dir + "/player").c_str()) != 1) {
-    std::fprintf(stderr, "cannot attach the simulated player\n");
-    return 1;
-  }
-  PlayerSim_UseVirtualTime(1);
-  void* device = VORPEX_Open();
-  if (device == nullptr) {
-    std::fprintf(stderr, "cannot open the simulated player (error %d)\n", VORPEX_GetError());
-    return 1;
-  }
+  vorpex::bench::WriteRandomFile(dir + "/codec.bin", size);
+  void* device = vorpex::bench::OpenSimulatedPlayer(dir + "/player");
+  if (device == nullptr) return 1;
   double best = 1e9, bestLibrary = 1e9;
   for (int round = 0; round < 3; ++round) {
     PlayerSim_ClearLog();
     uint64_t busyBefore = PlayerSim_BusyMicroseconds();
     auto start = std::chrono::steady_clock::now();
     int ok = VORPEX_UpgradeFirmware(nullptr, device, 0, 0, (dir + "/codec.bin").c_str(), "bench");
-    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     double player = static_cast<double>(PlayerSim_BusyMicroseconds() - busyBefore) / 1e6;
     bestLibrary = std::min(bestLibrary, seconds - player);
     if (ok != 1) {
@@ -56,8 +45,9 @@ int main(int argc, char** argv) {
               best, rate);
   std::printf("ratio to USB 2.0 high-speed bulk (53 MB/s): %.1f\n", rate / 53.0);
   const double libraryRate = megabytes / bestLibrary;
-  std::printf("the library's own share (the simulated player's time taken out): %.3f s, %.1f MB/s,"
-              " ratio %.1f (goal: at least 20)\n",
-              bestLibrary, libraryRate, libraryRate / 53.0);
+  std::printf(
+      "the library's own share (the simulated player's time taken out): %.3f s, %.1f MB/s,"
+      " ratio %.1f (goal: at least 20)\n",
+      bestLibrary, libraryRate, libraryRate / 53.0);
   return 0;
 }
