@@ -81,6 +81,7 @@ void operator delete[](void* p, size_t) noexcept {
 namespace {
 
 struct Copy {
+  // cppcheck-suppress unusedStructMember ; printed below, which cppcheck does not follow
   double seconds;    // wall time
   double library;    // wall time less the simulated player's
   int64_t peakHeap;  // above the heap in use before the copy

@@ -13,8 +13,8 @@
 namespace vorpex::chip {
 namespace {
 
-constexpr size_t kReadChunk = 64 * 1024;
-constexpr size_t kWriteWindow = 64 * 1024;
+constexpr size_t kReadChunk = size_t{64} * 1024;
+constexpr size_t kWriteWindow = size_t{64} * 1024;
 
 // Writes the image through a window of pending bytes: records mostly follow one another, so
 // most writes append to the window and the file sees large sequential writes. A write elsewhere

@@ -157,6 +157,7 @@ ChipDevice* OpenDevice() {
 void CloseDevice(ChipDevice* device) {
   if (device == nullptr) return;
   // Freed and its handle closed even when the unregistration throws.
+  // cppcheck-suppress unreadVariable ; it frees the device when it goes out of scope
   const std::unique_ptr<ChipDevice> owned(device);
   const HandleOwner handle{device->driverHandle};
   Unregister(*device);

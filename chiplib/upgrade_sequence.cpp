@@ -16,7 +16,7 @@
 namespace vorpex::upgrade {
 namespace {
 
-constexpr size_t kReadAhead = 64 * 1024;
+constexpr size_t kReadAhead = size_t{64} * 1024;
 constexpr size_t kBlock = 512;
 
 // Hands out the image block by block from reads of 64 KiB: the same bytes and the same

@@ -16,12 +16,12 @@ class SimulatedVizu10 final : public platform::Vizu10Port {
     std::vector<char> slots;
     uint32_t count = 0;
     for (uint32_t capacity = 4;; capacity *= 2) {
-      slots.assign(capacity * PLAYERSIM_VIZU10_PATH_SLOT, '\0');
+      slots.assign(size_t{capacity} * PLAYERSIM_VIZU10_PATH_SLOT, '\0');
       count = ops_.interfacePaths(classGuid.c_str(), slots.data(), capacity);
       if (count <= capacity) break;
     }
     std::vector<std::string> paths;
-    for (uint32_t i = 0; i < count; ++i) paths.emplace_back(&slots[i * PLAYERSIM_VIZU10_PATH_SLOT]);
+    for (uint32_t i = 0; i < count; ++i) paths.emplace_back(&slots[size_t{i} * PLAYERSIM_VIZU10_PATH_SLOT]);
     return paths;
   }
   platform::DriverHandle Open(const std::string& path) override { return ops_.open(path.c_str()); }

@@ -22,6 +22,8 @@ namespace {
 int32_t DeviceValue(void* device) {
   const auto value = reinterpret_cast<intptr_t>(device);
   if (value == 0) return 0;
+  // A 64-bit value whose low half is zero is not zero either.
+  // cppcheck-suppress knownConditionTrueFalse ; the cast drops the high half
   return static_cast<int32_t>(value) != 0 ? static_cast<int32_t>(value) : 1;
 }
 
@@ -133,8 +135,10 @@ int32_t ORVANE_CC Usb_DownloadIndexFile(void*, void*, int32_t area, const char* 
 }
 void* ORVANE_CC Usb_Upload(void*, void*, int32_t area, int32_t index, const char* path, const char*,
                            uint32_t) {
-  return RunExport(VORPEX_SetError, nullptr,
-                   [&] { return reinterpret_cast<void*>(Upload(area, index, path)); });
+  // The export hands back the open handle as its pointer-sized result.
+  return RunExport(VORPEX_SetError, nullptr, [&] {
+    return reinterpret_cast<void*>(Upload(area, index, path));  // NOLINT(performance-no-int-to-ptr)
+  });
 }
 int32_t ORVANE_CC Usb_UploadIndexFile(void*, void*, int32_t area, int32_t index, const char* path,
                                       const char*, uint32_t size) {

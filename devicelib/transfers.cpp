@@ -37,6 +37,7 @@ int32_t FailWindows(uint32_t error, uint32_t fallback = 0) {
 
 struct Announced {
   platform::File file;
+  // cppcheck-suppress unusedStructMember ; read through the optional that holds it
   uint32_t size;  // of the file, without the extra bytes
 };
 

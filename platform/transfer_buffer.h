@@ -17,11 +17,11 @@ class TransferBuffer {
   static constexpr size_t kLargest = 16384;
   static constexpr size_t kSmallest = 1024;
 
-  TransferBuffer(std::span<uint8_t> fallback, Allocator allocate = HeapAllocate) {
-    for (size_t size = kLargest; size >= kSmallest; size /= 2) {
-      if (uint8_t* heap = allocate(size)) {
+  explicit TransferBuffer(std::span<uint8_t> fallback, Allocator allocate = HeapAllocate) {
+    for (size_t bytes = kLargest; bytes >= kSmallest; bytes /= 2) {
+      if (uint8_t* heap = allocate(bytes)) {
         heap_ = heap;
-        buffer_ = std::span(heap, size);
+        buffer_ = std::span(heap, bytes);
         return;
       }
     }

@@ -133,7 +133,8 @@ std::optional<uint32_t> Player::BulkIn(uint32_t pipe, std::span<uint8_t> data, u
     RecordViolation(pipe, {}, outcome.violation);
     return std::nullopt;
   }
-  log_.Add(LogKind::kIn, pipe, true, std::vector<uint8_t>(data.begin(), data.begin() + delivered),
+  const std::span<const uint8_t> sent = data.first(delivered);
+  log_.Add(LogKind::kIn, pipe, true, std::vector<uint8_t>(sent.begin(), sent.end()),
            shortened ? "short transfer" : "");
   SaveIfChanged();
   return static_cast<uint32_t>(delivered);

@@ -220,9 +220,9 @@ Outcome PlayerModel::MemoryCommand(size_t index, uint8_t code, std::span<const u
       if (!AnswerOk() || !AnswerOk()) break;  // refused or lost: no data follows
       const StoredSlot& stored = memory.slots[*slot];
       if (!stored.data.empty()) {
-        std::vector<uint8_t> data = stored.data;
-        data.resize(WireLength(data.size()), 0);
-        output_.push_back(std::move(data));
+        std::vector<uint8_t> sent = stored.data;
+        sent.resize(WireLength(sent.size()), 0);
+        output_.push_back(std::move(sent));
         phase_ = Phase::kSendFile;
       }
       break;

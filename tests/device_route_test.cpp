@@ -22,7 +22,7 @@ TEST(DeviceRoute, FollowsTheSystemVersion) {
   struct Case {
     uint32_t platform, major, minor;
     int32_t route;
-  } cases[] = {
+  } const cases[] = {
       {0, 3, 10, kRouteUnsupported},    // Win32s
       {1, 4, 0, kRouteUnsupported},     // Windows 95
       {1, 4, 10, kRouteFixedNames},     // Windows 98

@@ -195,7 +195,7 @@ TEST_F(DeviceUpgradeTemp, HexThatDoesNotConvertRecordsWhyAndSendsNothing) {
     const char* what;
     std::string text;  // empty: no HEX file at all
     uint32_t windowsError;
-  } cases[] = {
+  } const cases[] = {
       {"missing file", "", 2},
       {"no end-of-file record", image, 13},
       {"cut inside a record", image + kHexEnd.substr(0, 5), 13},
@@ -242,7 +242,7 @@ TEST_F(DeviceUpgradeTemp, UnwritableTemporaryFileRecordsTheSystemsCode) {
   ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
   int32_t result = Upgrade(0, hex);
   setrlimit(RLIMIT_FSIZE, &saved);
-  std::signal(SIGXFSZ, previous);
+  std::signal(SIGXFSZ, previous);  // NOLINT(cert-err33-c): puts back what it gave
   EXPECT_EQ(result, 0);
   EXPECT_EQ(VORPEX_GetError(), VORPEX_ERR_WINDOWS);
   EXPECT_EQ(VORPEX_GetWindowsError(), 112u);  // the disk is full

@@ -37,7 +37,7 @@ TEST(DriverSelect, ASimulatedPlayerAskedForIsTheOnlyDriver) {
     const char* name;
     std::function<void()> steps;
     DriverChoice choice;
-  } cases[] = {
+  } const cases[] = {
       {"nothing asked for", [] {}, DriverChoice::kSystem},
       {"a failed creation asks for nothing",
        [&] { EXPECT_FALSE(chip::CreateSimulatorStateDir(good, {})); }, DriverChoice::kSystem},

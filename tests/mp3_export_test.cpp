@@ -2,6 +2,7 @@
 // mpg123 decodes from them, and on buffers that end exactly where the caller says.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <fstream>
@@ -36,9 +37,8 @@ Answer Bounded(const uint8_t* data, uint32_t length) {
 
 // The unbounded export on a copy of `bytes` padded with zeros to the bytes it reads.
 Answer Unbounded(const std::vector<uint8_t>& bytes) {
-  std::vector<uint8_t> window(
-      bytes.begin(), bytes.begin() + std::min<size_t>(bytes.size(), ORVANE_MP3_SCAN_BYTES));
-  window.resize(ORVANE_MP3_SCAN_BYTES);
+  std::vector<uint8_t> window(ORVANE_MP3_SCAN_BYTES);
+  std::copy_n(bytes.begin(), std::min<size_t>(bytes.size(), ORVANE_MP3_SCAN_BYTES), window.begin());
   Answer a{0, kUntouched, kUntouched};
   a.result = get_bitRateAndType(window.data(), &a.bitRate, &a.type);
   return a;

@@ -282,8 +282,10 @@ TEST_F(PlayerctlFiles, CtrlCCancelsACopy) {
     fs::remove(Path("out.txt"));
     const pid_t child = fork();
     if (child == 0) {
-      std::freopen(Path("out.txt").c_str(), "w", stdout);
-      std::freopen(Path("err.txt").c_str(), "w", stderr);
+      if (std::freopen(Path("out.txt").c_str(), "w", stdout) == nullptr ||
+          std::freopen(Path("err.txt").c_str(), "w", stderr) == nullptr) {
+        _exit(127);
+      }
       std::vector<char*> argv;
       for (std::string& arg : args) argv.push_back(arg.data());
       argv.push_back(nullptr);

@@ -458,7 +458,7 @@ TEST(ProgressLine, BarLineFitsItsWidth) {
     const playerctl::BarState& state;
     size_t width;
     std::string line;
-  } cases[] = {
+  } const cases[] = {
       {running, 60, "[##-]  50 %  4.0 / 8.0 MB  3.10 MB/s  0:03 left"},
       {running, 39, "[######------]  50 %  4.0 / 8.0 MB"},
       {running, 20, "[#######-------]  50 %"},
@@ -551,7 +551,7 @@ TEST(TerminalUi, OneUpgradeOnATerminalAndIntoAPipe) {
     bool terminal;
     size_t columns;
     std::vector<std::string> screen;
-  } cases[] = {
+  } const cases[] = {
       {true,
        120,
        {"Codec Upgrade: waited for the player 2.0 s",
@@ -577,7 +577,7 @@ TEST(TerminalUi, OneUpgradeOnATerminalAndIntoAPipe) {
   for (const Case& c : cases) {
     std::FILE* out = std::fopen(VORPEX_TEST_TMP "/terminal-ui.txt", "w+b");
     ASSERT_NE(out, nullptr);
-    double clock = 0;
+    double clock = 0;  // cppcheck-suppress variableScope ; the UI's clock reads it
     size_t redraws = 0;
     {
       playerctl::TerminalUi ui(
@@ -587,7 +587,7 @@ TEST(TerminalUi, OneUpgradeOnATerminalAndIntoAPipe) {
       redraws = ui.Redraws();
     }
     const std::string drawn = Drawn(out);
-    std::fclose(out);
+    std::fclose(out);  // NOLINT(cert-err33-c): only read back, and read already
     Screen screen = Show(drawn, c.terminal ? c.columns : 100000);
     EXPECT_FALSE(screen.wrapped) << c.columns;
     ASSERT_EQ(screen.lines.size(), c.screen.size()) << drawn;
@@ -628,7 +628,7 @@ TEST(TerminalUi, QuietShowsNothingAndMessagesCanBeTaken) {
     EXPECT_EQ(ui.CaptureMessage([] {}), "");
   }
   EXPECT_EQ(Drawn(out), "");
-  std::fclose(out);
+  std::fclose(out);  // NOLINT(cert-err33-c): only read back, and read already
 }
 
 TEST_F(Playerctl, Mp3InfoTellsEachFilesLayerAndBitRate) {

@@ -187,7 +187,7 @@ TEST_F(SimControl, AimsThatCannotStrikeAreRefused) {
   struct Case {
     int32_t fault, target;
     uint32_t count;
-  } cases[] = {
+  } const cases[] = {
       {PLAYERSIM_FAULT_REFUSE_NEXT_REPLY, PLAYERSIM_AT_TRANSFER, 1},  // a reply fault
       {PLAYERSIM_FAULT_STALL_TRANSFER, PLAYERSIM_AT_REPLY, 1},        // a transfer fault
       {PLAYERSIM_FAULT_UNPLUG, PLAYERSIM_AT_REPLY, 1},
@@ -211,7 +211,7 @@ TEST_F(SimControl, DirectoryHeaderCanAnnounceOtherCounts) {
   struct Case {
     int32_t entries, slots;
     std::string seen;
-  } cases[] = {
+  } const cases[] = {
       {-1, -1, "2/2 b2"},      // as stored
       {5, -1, "5/2 b2"},       // more entries than files
       {0, -1, "0/2"},          // no entries announced: no blocks follow

@@ -194,6 +194,7 @@ TEST(SimModel, WriteThatDoesNotFitIsRefused) {
   EXPECT_EQ(host.Write('M', "ONE.BIN", {1}), -1);
   player.memoryFull = true;
   EXPECT_EQ(host.Write('S', "ONE.BIN", {1}), -1);
+  // cppcheck-suppress [unreadVariable, redundantAssignment] ; the host reads it through `player`
   player.memoryFull = false;
   EXPECT_EQ(host.Write('S', "ONE.BIN", {1}), 0);
 }
@@ -497,7 +498,7 @@ TEST_F(StateDirTest, MalformedLinesAreRefusedWithFileAndLineNeverFollowed) {
     std::string lines;
     const char* refusal;  // nullptr: the player loads
     size_t at = 0;        // the refused line among those added
-  } cases[] = {
+  } const cases[] = {
       {" \t \n", nullptr},  // blanks only: a blank line
       {file + "M/7.bin\n", nullptr},
       {file + "../" + outside + "\n", "is named M/<number>.bin"},

@@ -259,7 +259,7 @@ TEST_F(Transport, StateDirectoryThatCannotBeUsedIsNoDriver) {
     std::FILE* f = std::fopen((dir + "/player.txt").c_str(), "w");
     ASSERT_NE(f, nullptr);
     std::fputs("vorpex-player 1\ndriver-version many\n", f);
-    std::fclose(f);
+    ASSERT_EQ(std::fclose(f), 0);
   }
   EXPECT_EQ(PlayerSim_Attach(dir.c_str()), 0);
   char message[200];

@@ -435,8 +435,8 @@ TEST_F(Vizu10Face, SettingsKeptInTheStateDirectory) {
   const std::string old = FreshStateDir("vizu10-old");
   std::filesystem::create_directories(old);
   std::ofstream(old + "/player.txt") << "vorpex-player 1\nmemory M 2048 -\nmemory S 1024 -\n";
-  std::ofstream(old + "/boot.bin");
-  std::ofstream(old + "/codec.bin");
+  std::ofstream(old + "/boot.bin");   // NOLINT(bugprone-unused-raii): creates the empty file
+  std::ofstream(old + "/codec.bin");  // NOLINT(bugprone-unused-raii): creates the empty file
   ASSERT_EQ(PlayerSim_Attach(old.c_str()), 1);
   EXPECT_EQ(Paths(), std::vector<std::string>{kFirstPath});
   const intptr_t first = Ops().open(kFirstPath);

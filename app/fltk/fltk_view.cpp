@@ -3,6 +3,8 @@
 #include <FL/Fl.H>
 #include <FL/fl_ask.H>
 
+#include <cmath>
+
 namespace vorpex::app {
 namespace {
 
@@ -20,9 +22,9 @@ class Twips {
     dpiX_ = (h >= 48 && h <= 480) ? h : kAssumedDpi;
     dpiY_ = (v >= 48 && v <= 480) ? v : kAssumedDpi;
   }
-  int X(int twips) const { return static_cast<int>(twips * dpiX_ / kTwipsPerInch + 0.5); }
-  int Y(int twips) const { return static_cast<int>(twips * dpiY_ / kTwipsPerInch + 0.5); }
-  int Points(double points) const { return static_cast<int>(points * dpiY_ / 72.0 + 0.5); }
+  int X(int twips) const { return static_cast<int>(std::lround(twips / kTwipsPerInch * dpiX_)); }
+  int Y(int twips) const { return static_cast<int>(std::lround(twips / kTwipsPerInch * dpiY_)); }
+  int Points(double points) const { return static_cast<int>(std::lround(points * dpiY_ / 72.0)); }
 
  private:
   float dpiX_ = kAssumedDpi;

@@ -15,6 +15,8 @@ namespace vorpex::app {
 class FltkView final : public UpgradeView {
  public:
   FltkView();
+  FltkView(const FltkView&) = delete;
+  FltkView& operator=(const FltkView&) = delete;
 
   // Connects the window's events to the presenter; the window then forwards clicks and close
   // requests to it.

@@ -3,6 +3,8 @@
 #include <FL/fl_ask.H>
 
 #include <cstdio>
+#include <new>
+#include <exception>
 #include <vector>
 
 #include "app/device_binder.h"
@@ -13,7 +15,9 @@
 
 using namespace vorpex::app;
 
-int main(int argc, char** argv) {
+// Whatever escapes the program (memory running out, above all) ends in a message and a failed
+// exit, never in an abort.
+int main(int argc, char** argv) try {
   std::vector<std::string_view> args(argv + 1, argv + argc);
   auto parsed = ParseArguments(args);
   if (auto* error = std::get_if<std::string>(&parsed)) {
@@ -42,4 +46,10 @@ int main(int argc, char** argv) {
   view.Show();
   presenter.Load();
   return Fl::run();
+} catch (const std::bad_alloc&) {
+  std::fputs("nebrisk: not enough memory\n", stderr);
+  return 1;
+} catch (const std::exception& error) {
+  std::fprintf(stderr, "nebrisk: %s\n", error.what());
+  return 1;
 }

@@ -122,9 +122,10 @@ class LibusbVizu10 final : public Vizu10Port {
   }
 
  private:
+  // Read through the optional that holds it, which cppcheck does not follow.
   struct Target {
-    usb::BusAddress where;
-    uint32_t pipe;
+    usb::BusAddress where;  // cppcheck-suppress unusedStructMember
+    uint32_t pipe;          // cppcheck-suppress unusedStructMember
   };
   struct File {
     usb::BusAddress where;

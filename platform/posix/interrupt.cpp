@@ -25,14 +25,15 @@ void OnInterrupt(int signal) {
     return;
   }
   // The usual course: the default action of the signal, so the parent sees what ended us.
-  ::signal(signal, SIG_DFL);
-  ::raise(signal);
+  // Should either fail, the handler returns and the program goes on: nothing better is left.
+  ::signal(signal, SIG_DFL);  // NOLINT(cert-err33-c): see above
+  ::raise(signal);            // NOLINT(cert-err33-c): see above
 }
 
 }  // namespace
 
 void IgnoreBrokenPipe() {
-  ::signal(SIGPIPE, SIG_IGN);
+  ::signal(SIGPIPE, SIG_IGN);  // NOLINT(cert-err33-c): cannot fail for a valid signal
 }
 
 void SetInterruptHook(InterruptHook hook) {

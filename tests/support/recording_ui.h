@@ -86,6 +86,7 @@ class RecordingUi {
       w.position = position;
       w.percents.push_back(w.percentText);
       w.positions.push_back(position);
+      // NOLINTNEXTLINE(cert-err34-c): the text starts with its figure ("45 %")
       Self(c)->lastPercent = std::atoi(w.percentText.c_str());
       Self(c)->log.push_back("percent " + w.percentText + " @" + std::to_string(position));
     };

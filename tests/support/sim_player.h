@@ -19,7 +19,7 @@ struct WireEntry {
 
 inline std::string FreshStateDir(const std::string& tag) {
   const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-  const std::string dir = std::string(VORPEX_TEST_TMP) + "/sim-" + tag + "-" +
+  std::string dir = std::string(VORPEX_TEST_TMP) + "/sim-" + tag + "-" +
                           info->test_suite_name() + "-" + info->name();
   std::filesystem::remove_all(dir);
   return dir;

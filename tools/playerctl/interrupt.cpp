@@ -14,7 +14,7 @@ extern "C" void OnInterrupt(int) {
 }  // namespace
 
 void CatchInterrupt() {
-  std::signal(SIGINT, &OnInterrupt);
+  std::signal(SIGINT, &OnInterrupt);  // NOLINT(cert-err33-c): cannot fail for a valid signal
 }
 
 bool Interrupted() {

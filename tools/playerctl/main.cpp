@@ -1,6 +1,8 @@
 // playerctl: the player from the command line (upgrade, information, HEX conversion, simulated
 // players). Usage errors exit with 2, failed operations with 1.
 #include <cstdio>
+#include <new>
+#include <exception>
 #include <string>
 #include <vector>
 
@@ -38,7 +40,9 @@ bool SelectSimulatedPlayer(const Options& options) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+// Whatever escapes a command (memory running out, above all) ends in a message and a failed
+// exit, never in an abort.
+int main(int argc, char** argv) try {
   // A reader that went away (playerctl ... | head) makes output fail, never an upgrade.
   vorpex::platform::IgnoreBrokenPipe();
   std::vector<std::string_view> args(argv + 1, argv + argc);
@@ -84,4 +88,10 @@ int main(int argc, char** argv) {
       break;
   }
   return kExitUsage;
+} catch (const std::bad_alloc&) {
+  std::fputs("playerctl: not enough memory\n", stderr);
+  return kExitFailed;
+} catch (const std::exception& error) {
+  std::fprintf(stderr, "playerctl: %s\n", error.what());
+  return kExitFailed;
 }

@@ -27,7 +27,7 @@ std::optional<uint32_t> SecondsLeft(uint64_t done, uint64_t total, double second
 }
 
 std::string BytesText(uint64_t done, uint64_t total) {
-  const bool mega = total >= 1024 * 1024;
+  const bool mega = total >= static_cast<uint64_t>(1024) * 1024;
   const double unit = mega ? 1024.0 * 1024.0 : 1024.0;
   char text[64];
   std::snprintf(text, sizeof text, "%.1f / %.1f %s", static_cast<double>(done) / unit,

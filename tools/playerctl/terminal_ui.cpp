@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 
 #include "tools/playerctl/interrupt.h"
 #include "tools/playerctl/progress_line.h"
@@ -106,6 +107,7 @@ void* TerminalUi::OpenProgress(void* context, void*, const char* title, const ch
   return &ui.progressWindow_;
 }
 
+// cppcheck-suppress constParameter ; the UI hook's signature
 void TerminalUi::SetProgressRange(void* context, void* window, uint32_t low, uint32_t high) {
   TerminalUi& ui = Self(context);
   if (window != &ui.progressWindow_) return;
@@ -119,6 +121,7 @@ void TerminalUi::SetProgressRange(void* context, void* window, uint32_t low, uin
   ui.Redraw(true);
 }
 
+// cppcheck-suppress constParameter ; the UI hook's signature
 void TerminalUi::SetProgressStatus(void* context, void* window, const char* status) {
   TerminalUi& ui = Self(context);
   if (window != &ui.progressWindow_ || Text(status) == ui.status_) return;
@@ -127,6 +130,7 @@ void TerminalUi::SetProgressStatus(void* context, void* window, const char* stat
   ui.Redraw(true);
 }
 
+// cppcheck-suppress constParameter ; the UI hook's signature
 void TerminalUi::SetProgressPercent(void* context, void* window, const char*, uint32_t position) {
   TerminalUi& ui = Self(context);
   if (window != &ui.progressWindow_) return;
@@ -134,12 +138,14 @@ void TerminalUi::SetProgressPercent(void* context, void* window, const char*, ui
   ui.Redraw(false);
 }
 
+// cppcheck-suppress constParameter ; the UI hook's signature
 void TerminalUi::SetProgressSpeed(void* context, void* window, const char*) {
   // The library's figure counts from when the machine started; the speed shown is measured here.
   TerminalUi& ui = Self(context);
   if (window == &ui.progressWindow_) ui.Redraw(false);
 }
 
+// cppcheck-suppress constParameter ; the UI hook's signature
 uint32_t TerminalUi::Pump(void* context, void* window) {
   TerminalUi& ui = Self(context);
   if (window == &ui.progressWindow_) ui.Redraw(false);
@@ -147,6 +153,7 @@ uint32_t TerminalUi::Pump(void* context, void* window) {
   return Interrupted() ? VORPEX_UI_CANCEL : 0;
 }
 
+// cppcheck-suppress constParameter ; the UI hook's signature
 void TerminalUi::CloseWindow(void* context, void* window) {
   TerminalUi& ui = Self(context);
   if (window != &ui.progressWindow_) return;
@@ -282,7 +289,7 @@ void TerminalUi::FinishBar() {
   if (now > movedSince_ && position_ > movedFrom_) {
     bar.bytesPerSecond = (position_ - movedFrom_) / (now - movedSince_);
   }
-  bar.secondsInAll = static_cast<uint32_t>(now - openedAt_ + 0.5);
+  bar.secondsInAll = static_cast<uint32_t>(std::lround(now - openedAt_));
   if (setup_.terminal) {
     std::string line = BarLine(bar, LineWidth());
     const size_t length = line.size();
