@@ -135,10 +135,8 @@ int32_t ORVANE_CC Usb_DownloadIndexFile(void*, void*, int32_t area, const char* 
 }
 void* ORVANE_CC Usb_Upload(void*, void*, int32_t area, int32_t index, const char* path, const char*,
                            uint32_t) {
-  // The export hands back the open handle as its pointer-sized result.
-  return RunExport(VORPEX_SetError, nullptr, [&] {
-    return reinterpret_cast<void*>(Upload(area, index, path));  // NOLINT(performance-no-int-to-ptr)
-  });
+  return RunExport(VORPEX_SetError, nullptr,
+                   [&] { return reinterpret_cast<void*>(Upload(area, index, path)); });
 }
 int32_t ORVANE_CC Usb_UploadIndexFile(void*, void*, int32_t area, int32_t index, const char* path,
                                       const char*, uint32_t size) {

@@ -32,8 +32,7 @@ void* CreateOutput(const std::string& path) {
 #ifdef _WIN32
   return ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
 #else
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  return reinterpret_cast<void*>(static_cast<intptr_t>(fd));  // NOLINT(performance-no-int-to-ptr)
+  return reinterpret_cast<void*>(static_cast<intptr_t>(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644)));
 #endif
 }
 bool IsOpen(void* file) {
@@ -275,8 +274,7 @@ TEST_F(DeviceSession, WriteDataWithNoFileReceivesAndClosesNothing) {
   for (intptr_t none : {intptr_t{0}, intptr_t{-1}}) {
     SCOPED_TRACE(none);
     PlayerSim_ClearLog();
-    void* const handle = reinterpret_cast<void*>(none);  // NOLINT(performance-no-int-to-ptr)
-    EXPECT_EQ(Usb_WriteData(nullptr, handle, 512, 512, 1), 1);
+    EXPECT_EQ(Usb_WriteData(nullptr, reinterpret_cast<void*>(none), 512, 512, 1), 1);
     EXPECT_TRUE(WireLog().empty());  // the pipe is not read for a file that is not there
 #ifndef _WIN32
     EXPECT_NE(::fcntl(0, F_GETFD), -1);  // standard input is still open

@@ -287,6 +287,7 @@ TEST_F(PlayerctlFiles, CtrlCCancelsACopy) {
         _exit(127);
       }
       std::vector<char*> argv;
+      argv.reserve(args.size() + 1);
       for (std::string& arg : args) argv.push_back(arg.data());
       argv.push_back(nullptr);
       execv(argv[0], argv.data());

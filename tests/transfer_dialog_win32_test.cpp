@@ -80,7 +80,8 @@ TEST(TransferDialog, CancelButtonStopsACopyInEachDirection) {
   fs::create_directories(dir);
   fs::create_directories(artifacts);
   std::vector<char> data(64 * 16384, 'x');
-  std::ofstream(dir + "/song.mp3", std::ios::binary).write(data.data(), data.size());
+  std::ofstream(dir + "/song.mp3", std::ios::binary)
+      .write(data.data(), static_cast<std::streamsize>(data.size()));
   void* device = VORPEX_Open();
   ASSERT_NE(device, nullptr);
   ASSERT_EQ(VORPEX_DownloadIndexFile(nullptr, device, 0, (dir + "/song.mp3").c_str()), 1);

@@ -1,6 +1,8 @@
 // Nebrisk.exe: the firmware upgrade program, Win32 window.
 #include <windows.h>
 
+#include <exception>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -11,7 +13,9 @@
 
 using namespace vorpex::app;
 
-int main(int argc, char** argv) {
+// Whatever escapes the program (memory running out, above all) ends in a message and a failed
+// exit, never in an abort.
+int main(int argc, char** argv) try {
   std::vector<std::string_view> args(argv + 1, argv + argc);
   auto parsed = ParseArguments(args);
   if (auto* error = std::get_if<std::string>(&parsed)) {
@@ -43,4 +47,10 @@ int main(int argc, char** argv) {
     ::DispatchMessageA(&message);
   }
   return 0;
+} catch (const std::bad_alloc&) {
+  ::MessageBoxA(nullptr, "Not enough memory.", kProgramTitle, MB_OK | MB_ICONERROR);
+  return 1;
+} catch (const std::exception& error) {
+  ::MessageBoxA(nullptr, error.what(), kProgramTitle, MB_OK | MB_ICONERROR);
+  return 1;
 }

@@ -71,7 +71,7 @@ void SetDialogItemText(WindowHandle window, uint16_t item, const char* text) {
 }
 
 void SetProgressBarRange(WindowHandle window, uint16_t item, uint32_t low, uint32_t high) {
-  ::SendDlgItemMessageA(Hwnd(window), item, PBM_SETRANGE32, low, high);
+  ::SendDlgItemMessageA(Hwnd(window), item, PBM_SETRANGE32, low, static_cast<LPARAM>(high));
 }
 
 void SetProgressBarPosition(WindowHandle window, uint16_t item, uint32_t position) {

@@ -14,6 +14,7 @@ namespace {
 bool ParseGuid(const std::string& text, GUID& guid) {
   unsigned long d1 = 0;
   unsigned d2 = 0, d3 = 0, b[8] = {};
+  // NOLINTNEXTLINE(cert-err34-c): each field's width keeps it within its type
   int n = std::sscanf(text.c_str(), "{%8lx-%4x-%4x-%2x%2x-%2x%2x%2x%2x%2x%2x}", &d1, &d2, &d3,
                       &b[0], &b[1], &b[2], &b[3], &b[4], &b[5], &b[6], &b[7]);
   if (n != 11) return false;
