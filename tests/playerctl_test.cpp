@@ -206,14 +206,35 @@ TEST_F(Playerctl, BadFirmwareFilesReachNothing) {
   EXPECT_THAT(corrupt.err, StartsWith("playerctl: the codec upgrade from " + bad + " failed: "));
   EXPECT_THAT(corrupt.err, StartsWith("playerctl: the codec upgrade from " + bad +
                                       " failed: not a valid Intel HEX file\n"));
-  EXPECT_THAT(corrupt.err, HasSubstr("\n  library error 6, Windows error 13: "));
-  // More than the boot area takes.
-  const std::string big = WriteFile("big.hex", test::HexOf(0, Pattern(8704, 2)) + test::kHexEnd);
-  Outcome tooBig = Run({"--simulate", player, "upgrade", "boot", big});
-  EXPECT_EQ(tooBig.status, 1);
-  EXPECT_THAT(tooBig.err, HasSubstr(" failed: the image is empty, or too large for this area (the "
-                                    "boot area takes at most 8192 bytes from address 0"));
-  EXPECT_THAT(tooBig.err, HasSubstr("\n  library error 6, Windows error 1903: "));
+  // The line at fault is named, and the library's code and text come last.
+  EXPECT_THAT(corrupt.err,
+              HasSubstr("\n  The firmware file " + bad +
+                        " is damaged: the record at line 1 is cut short, holds a character that "
+                        "is not a hex digit or fails its checksum. Nothing was sent to the "
+                        "player.\n  library error 6, Windows error 13: "));
+  // Files that fit no area, or the other one: the plain words say which.
+  struct Misfit {
+    std::string area, text, hint;
+  } misfits[] = {
+      {"boot", test::HexOf(0, Pattern(8704, 2)) + test::kHexEnd,
+       "this looks like a codec file (its data reach up to 0x21FF, beyond the boot area's 8192 "
+       "bytes); use playerctl upgrade codec "},
+      {"boot", test::HexOf(0x2000, Pattern(512, 2)) + test::kHexEnd,
+       "this looks like a codec file (its data start at 0x2000); use playerctl upgrade codec "},
+      {"codec", test::HexOf(0, Pattern(512, 2)) + test::kHexEnd,
+       "this looks like a boot code file (all its data lie below 0x2000, where the codec "
+       "starts); use playerctl upgrade boot "},
+  };
+  for (const Misfit& misfit : misfits) {
+    const std::string hex = WriteFile("misfit.hex", misfit.text);
+    Outcome refused = Run({"--simulate", player, "upgrade", misfit.area, hex});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.out, "") << "no title line before the error";
+    EXPECT_THAT(refused.err,
+                HasSubstr(" failed: the image is empty, or too large for this area (the boot area "
+                          "takes at most 8192 bytes from address 0, the codec starts at 0x2000)\n  " +
+                          misfit.hint + hex + "\n  library error 6, Windows error 1903: "));
+  }
   EXPECT_THAT(corrupt.out, Not(HasSubstr("upgraded")));
 
   // Cut short at a line end: every record is good, the end-of-file record is missing.
@@ -331,7 +352,9 @@ TEST_F(Playerctl, HexToBinWritesTheWholeImageOrNothing) {
   const std::string truncated = WriteFile("cut.hex", cut.substr(0, cut.size() - 8));
   Outcome bad = Run({"hex2bin", truncated, out});
   EXPECT_EQ(bad.status, 1);
-  EXPECT_THAT(bad.err, StartsWith("playerctl: " + truncated + " is not a valid Intel HEX file"));
+  EXPECT_THAT(bad.err, StartsWith("playerctl: " + truncated +
+                                  " is not a valid Intel HEX file: the record at line 7 is cut "
+                                  "short"));
   EXPECT_EQ(ReadBytes(out), before);
   EXPECT_FALSE(fs::exists(out + ".partial"));
 

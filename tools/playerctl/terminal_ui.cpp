@@ -152,7 +152,9 @@ void TerminalUi::CloseWindow(void* context, void* window) {
   if (window != &ui.progressWindow_) return;
   if (ui.moved_) {
     ui.FinishBar();
-  } else {
+  } else if (!ui.status_.empty() || ui.setup_.seconds() - ui.phaseStart_ >= kShortestWait) {
+    // A window closed at once, before it showed anything (a refused image), leaves no bare
+    // title above the error that follows.
     ui.EndPhase();
   }
   ui.EraseLive();
