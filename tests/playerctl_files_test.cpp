@@ -67,6 +67,9 @@ class PlayerctlFiles : public ::testing::Test {
     fs::remove_all(work_);
     fs::create_directories(work_ + "/pc");
     fs::create_directories(work_ + "/back");
+    ASSERT_EQ(platform::RunProgram(Program(), {"sim", "init", Path("player")}, Path("out.txt"),
+                                   Path("err.txt")),
+              0);
   }
 
   std::string Path(const std::string& name) const { return work_ + "/" + name; }
@@ -167,7 +170,8 @@ TEST_F(PlayerctlFiles, FilesGoThereAndBackAndAreManaged) {
 TEST_F(PlayerctlFiles, FailuresSayWhatAndChangeNothing) {
   ASSERT_EQ(Run({"put", WriteFile("pc/song.mp3", Bytes(2000, 1))}).status, 0);
   WriteFile("back/song.mp3", "kept");
-  WriteFile("not-a-player", "a file");
+  fs::create_directories(Path("not-a-player"));
+  WriteFile("not-a-player/player.txt", "a file");
   struct Case {
     std::vector<std::string> args;
     int status;

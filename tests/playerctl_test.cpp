@@ -305,6 +305,17 @@ TEST_F(Playerctl, WithoutAPlayerNothingAnswers) {
   EXPECT_EQ(none.err, "playerctl: no simulated player in " + nothing +
                           "; create one with playerctl sim init " + nothing + "\n");
   EXPECT_FALSE(fs::exists(nothing));
+  // One that VORPEX_SIMULATOR names and that cannot be used is told once, as every message.
+  fs::create_directories(Path("broken"));
+  WriteFile("broken/player.txt", "not a player\n");
+  ASSERT_TRUE(platform::SetEnvironment("VORPEX_SIMULATOR", Path("broken")));
+  Outcome broken = Run({"info"});
+  platform::SetEnvironment("VORPEX_SIMULATOR", "");
+  EXPECT_EQ(broken.status, 1);
+  EXPECT_THAT(broken.err, StartsWith("playerctl: cannot use the simulated player in " +
+                                     Path("broken") + " (named by VORPEX_SIMULATOR): "));
+  EXPECT_THAT(broken.err, ::testing::EndsWith("player.txt line 1: not a simulated player\n"));
+  EXPECT_EQ(Lines(broken.err).size(), 1u) << broken.err;
 
   const std::string player = NewPlayer({"--absent"});
   Outcome info = Run({"--simulate", player, "info"});

@@ -7,6 +7,7 @@
 #include "tools/playerctl/commands.h"
 #include "tools/playerctl/files_commands.h"
 #include "tools/playerctl/library_error.h"
+#include "tools/playerctl/simulated_player.h"
 
 namespace vorpex::playerctl {
 
@@ -36,12 +37,7 @@ int RunFilesCommand(std::span<const std::string_view> args) {
   if (options.command == FilesCommand::kFormat) {
     if (auto status = ConfirmFormat(options)) return *status;
   }
-  if (options.simulateFolder && PlayerSim_Attach(options.simulateFolder->c_str()) != 1) {
-    char message[512] = {};
-    PlayerSim_GetMessage(message, sizeof message);
-    ReportError("cannot use the simulated player in " + *options.simulateFolder + ": " + message);
-    return kExitFailed;
-  }
+  if (!SelectSimulatedPlayer(options.simulateFolder)) return kExitFailed;
   if (options.simulateFolder && options.simulatedDelayMs != 0) {
     PlayerSim_SetFault(PLAYERSIM_FAULT_SLOW_DEVICE, options.simulatedDelayMs);
   }
