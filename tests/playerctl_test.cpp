@@ -123,6 +123,17 @@ TEST_F(Playerctl, SimInitMakesAPlayerThatInfoDescribes) {
                                   "30 30 20 20 20 20\n"));
   EXPECT_THAT(info.out, HasSubstr("\"TEST PLAYER 2.00    \"\n"));
 
+  // The same facts as one JSON document, for scripts.
+  Outcome json = Run({"--simulate", player, "info", "--json"});
+  EXPECT_EQ(json.status, 0) << json.err;
+  EXPECT_THAT(json.out, StartsWith("{\n  \"system\": {"));
+  EXPECT_THAT(json.out, HasSubstr("\"platform\": 2, \"platformName\": \"NT family\"},\n"
+                                  "  \"driverRoute\": {\"code\": 2000, \"name\": \"device "
+                                  "interface class\"},\n  \"player\": {\"answers\": true, "
+                                  "\"deviceInformation\": {\"hex\": \"54 45 53 54 20 50 4C 41 59 "
+                                  "45 52 20 32 2E 30 30 20 20 20 20\", \"text\": \"TEST PLAYER "
+                                  "2.00    \"}}\n}\n"));
+
   // A folder that holds a player is not made again, and the player stays as it was.
   Outcome again = Run({"sim", "init", player});
   EXPECT_EQ(again.status, 1);

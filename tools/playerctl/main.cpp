@@ -41,7 +41,7 @@ int main(int argc, char** argv) {
   using vorpex::platform::StandardStream;
   TerminalUiSetup setup;
   setup.terminal = vorpex::platform::IsTerminal(StandardStream::kOutput);
-  setup.quiet = options.quiet;
+  setup.quiet = options.quiet || options.json;
   setup.columns = [] {
     return vorpex::platform::CurrentTerminalColumns(StandardStream::kOutput, 80);
   };
