@@ -651,6 +651,20 @@ TEST_F(Playerctl, OptionsTakeTheirCommonForms) {
   EXPECT_EQ(joined.status, 0) << joined.err;
   EXPECT_EQ(joined.out, "");
   EXPECT_EQ(ReadBytes(player + "/boot.bin"), Pattern(512, 5));
+
+  // The file commands take them too.
+  const std::string song = WriteFile("song.mp3", "music");
+  Outcome put = Run({"--simulate=" + player, "-q", "put", "--to=S", "--", song});
+  EXPECT_EQ(put.status, 0) << put.err;
+  EXPECT_EQ(put.out, "");
+  Outcome listed = Run({"--simulate", player, "ls", "--bytes", "S"});
+  EXPECT_THAT(listed.out, HasSubstr("  5  "));
+  EXPECT_THAT(listed.out, HasSubstr("  song.mp3\n"));
+  EXPECT_THAT(Run({"ls", "-h"}).out, StartsWith("usage: playerctl [--simulate DIR] ls"));
+  EXPECT_EQ(Run({"df", "--version"}).out, "playerctl " VORPEX_VERSION "\n");
+  Outcome valued = Run({"--simulate", player, "ls", "--bytes=1"});
+  EXPECT_EQ(valued.status, 2);
+  EXPECT_THAT(valued.err, StartsWith("playerctl: --bytes takes no value\n"));
 }
 
 // The bar line in the room a terminal gives it: the figures that fit, the bar filling the rest.

@@ -92,12 +92,13 @@ std::optional<FilesCommand> CommandNamed(std::string_view word) {
 }
 
 // The position of the command word: the first word that is neither an option nor the value of
-// --simulate.
+// one; after "--", the word that follows it.
 std::optional<size_t> CommandPosition(std::span<const std::string_view> args) {
   for (size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--") return i + 1 < args.size() ? std::optional<size_t>(i + 1) : std::nullopt;
     if (args[i] == "--simulate" || args[i] == "--sim-slow" || args[i] == "--route") {
       ++i;
-    } else if (args[i].substr(0, 2) != "--") {
+    } else if (args[i] == "-" || !args[i].starts_with("-")) {
       return i;
     }
   }
@@ -142,22 +143,38 @@ std::variant<FilesOptions, FilesUsageError> ParseFilesArguments(
   };
   const size_t commandAt = *CommandPosition(args);
   std::optional<int32_t> to;
+  bool optionsEnded = false;  // after "--" every argument is an operand, even "-x"
   for (size_t i = 0; i < args.size(); ++i) {
-    const std::string_view arg = args[i];
+    std::string_view arg = args[i];
     if (i == commandAt) continue;
+    if (optionsEnded || arg == "-" || !arg.starts_with("-")) {
+      options.operands.emplace_back(arg);
+      continue;
+    }
+    // "--option=value" gives its value inline; "--option value" in the next argument.
+    std::optional<std::string_view> inlineValue;
+    if (size_t equals = arg.find('='); arg.starts_with("--") && equals != std::string_view::npos) {
+      inlineValue = arg.substr(equals + 1);
+      arg = arg.substr(0, equals);
+    }
+    bool valueTaken = false;
     auto value = [&]() -> std::optional<std::string_view> {
+      valueTaken = true;
+      if (inlineValue) return inlineValue;
       if (i + 1 >= args.size()) return std::nullopt;
       return args[++i];
     };
-    if (arg == "-o" && options.command == FilesCommand::kGet) {
+    if (arg == "--") {
+      optionsEnded = true;
+    } else if (arg == "-o" && options.command == FilesCommand::kGet) {
       auto dest = value();
       if (!dest || dest->empty()) return fail("-o needs a file or folder");
       options.destination = std::string(*dest);
-    } else if (arg.size() < 2 || arg.substr(0, 2) != "--") {
-      options.operands.emplace_back(arg);
-    } else if (arg == "--help") {
+    } else if (arg == "--help" || arg == "-h") {
       options.help = true;
-    } else if (arg == "--quiet") {
+    } else if (arg == "--version") {
+      options.version = true;
+    } else if (arg == "--quiet" || arg == "-q") {
       options.quiet = true;
     } else if (arg == "--simulate") {
       auto dir = value();
@@ -203,8 +220,9 @@ std::variant<FilesOptions, FilesUsageError> ParseFilesArguments(
     } else {
       return fail("unknown option " + std::string(arg) + " for " + name);
     }
+    if (inlineValue && !valueTaken) return fail(std::string(arg) + " takes no value");
   }
-  if (options.help) return options;
+  if (options.help || options.version) return options;
 
   const std::vector<std::string>& words = options.operands;
   const std::string extra = "too many arguments for " + name;

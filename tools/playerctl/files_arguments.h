@@ -14,8 +14,9 @@ enum class FilesCommand { kList, kFree, kPut, kGet, kRemove, kMove, kFormat };
 
 struct FilesOptions {
   FilesCommand command = FilesCommand::kList;
-  bool help = false;
-  bool quiet = false;
+  bool help = false;     // --help, -h
+  bool version = false;  // --version
+  bool quiet = false;    // --quiet, -q
   bool json = false;     // ls, df: one JSON document
   bool bytes = false;    // ls: exact sizes
   bool replace = false;  // put: a file of the same short name is replaced

@@ -30,6 +30,10 @@ int RunFilesCommand(std::span<const std::string_view> args) {
     return kExitUsage;
   }
   const FilesOptions& options = std::get<FilesOptions>(parsed);
+  if (options.version) {
+    std::printf("playerctl %s\n", VORPEX_VERSION);
+    return kExitOk;
+  }
   if (options.help) {
     std::fputs(std::string(FilesHelpText(options.command)).c_str(), stdout);
     return kExitOk;
