@@ -67,7 +67,8 @@ HexOutcome FromFailure(protocol::HexFailure failure) {
   switch (failure) {
     case protocol::HexFailure::kImageTooLarge: return HexOutcome::kTooLarge;
     case protocol::HexFailure::kSinkFailed: return HexOutcome::kDestinationUnwritable;
-    case protocol::HexFailure::kRecordAfterStrayLine: return HexOutcome::kStrayLine;
+    case protocol::HexFailure::kRecordAfterStrayLine:
+      return HexOutcome::kStrayLine;
     default: return HexOutcome::kMalformed;
   }
 }
@@ -152,8 +153,10 @@ std::string HexOutcomeText(const HexConversion& result, const std::string& sourc
     case HexOutcome::kDestinationUnwritable:
       return "The firmware image made from " + sourcePath + " cannot be written.";
     case HexOutcome::kSameFile: return file + " would be overwritten by its own image.";
-    case HexOutcome::kMalformed: return damaged(protocol::HexFailure::kMalformedRecord);
-    case HexOutcome::kStrayLine: return damaged(protocol::HexFailure::kRecordAfterStrayLine);
+    case HexOutcome::kMalformed:
+      return damaged(protocol::HexFailure::kMalformedRecord);
+    case HexOutcome::kStrayLine:
+      return damaged(protocol::HexFailure::kRecordAfterStrayLine);
     case HexOutcome::kTooLarge:
       return file + " is too large: " +
              protocol::HexFailureText(protocol::HexFailure::kImageTooLarge, result.line) + ".";

@@ -7,14 +7,17 @@ namespace vorpex::protocol {
 std::string HexFailureText(HexFailure failure, size_t line) {
   const std::string at = "line " + std::to_string(line);
   switch (failure) {
-    case HexFailure::kNone: return "";
+    case HexFailure::kNone:
+      return "";
     case HexFailure::kMalformedRecord:
       return "the record at " + at +
              " is cut short, holds a character that is not a hex digit or fails its checksum";
-    case HexFailure::kRecordAfterStrayLine: return at + " is not a record, yet records follow it";
+    case HexFailure::kRecordAfterStrayLine:
+      return at + " is not a record, yet records follow it";
     case HexFailure::kImageTooLarge:
       return at + " places data beyond the 33,553,920 bytes a firmware image may hold";
-    case HexFailure::kSinkFailed: return "the image cannot be written";
+    case HexFailure::kSinkFailed:
+      return "the image cannot be written";
   }
   return "";
 }

@@ -67,8 +67,8 @@ class HexImageBuilder {
   bool lineTooLong_ = false;
   bool lastWasCr_ = false;
   bool strayLineSeen_ = false;
-  size_t lines_ = 0;       // lines ended so far
-  size_t strayLine_ = 0;   // the first line that is not a record
+  size_t lines_ = 0;      // lines ended so far
+  size_t strayLine_ = 0;  // the first line that is not a record
   size_t failureLine_ = 0;
   bool endOfFile_ = false;
   HexFailure failure_ = HexFailure::kNone;

@@ -199,7 +199,8 @@ TEST_F(DeviceUpgradeTemp, HexThatDoesNotConvertRecordsWhyAndSendsNothing) {
   } cases[] = {
       {"missing file", "", 2, " cannot be read."},
       {"no end-of-file record", image, 13, " ends without its end-of-file record"},
-      {"cut inside a record", image + kHexEnd.substr(0, 5), 13, " is damaged: the record at line 39 is cut short"},
+      {"cut inside a record", image + kHexEnd.substr(0, 5), 13,
+       " is damaged: the record at line 39 is cut short"},
       {"a record behind more blanks than a line holds",
        image + std::string(521, ' ') + HexOf(0x2400, {1}) + kHexEnd, 13,
        " is damaged: line 39 is not a record, yet records follow it."},

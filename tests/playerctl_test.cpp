@@ -243,10 +243,11 @@ TEST_F(Playerctl, BadFirmwareFilesReachNothing) {
     Outcome refused = Run({"--simulate", player, "upgrade", misfit.area, hex});
     EXPECT_EQ(refused.status, 1);
     EXPECT_EQ(refused.out, "") << "no title line before the error";
-    EXPECT_THAT(refused.err,
-                HasSubstr(" failed: the image is empty, or too large for this area (the boot area "
-                          "takes at most 8192 bytes from address 0, the codec starts at 0x2000)\n  " +
-                          misfit.hint + hex + "\n  library error 6, Windows error 1903: "));
+    EXPECT_THAT(
+        refused.err,
+        HasSubstr(" failed: the image is empty, or too large for this area (the boot area "
+                  "takes at most 8192 bytes from address 0, the codec starts at 0x2000)\n  " +
+                  misfit.hint + hex + "\n  library error 6, Windows error 1903: "));
   }
   EXPECT_THAT(corrupt.out, Not(HasSubstr("upgraded")));
 
@@ -355,10 +356,12 @@ class Tmux {
   }
   std::string Call(const std::string& args) {
     std::string output;
-    std::FILE* pipe = ::popen(("tmux -f /dev/null -L " + server_ + " " + args + " 2>&1").c_str(), "r");
+    std::FILE* pipe =
+        ::popen(("tmux -f /dev/null -L " + server_ + " " + args + " 2>&1").c_str(), "r");
     if (pipe == nullptr) return output;
     char buffer[4096];
-    for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, got);
+    for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+      output.append(buffer, got);
     ::pclose(pipe);
     return output;
   }
@@ -376,36 +379,61 @@ TEST_F(Playerctl, OnATerminalAsAPersonSeesIt) {
   const std::string waited = "waited for the player 2\\.[0-9] s";
   const std::string bar120 = "\\[#{60,}\\]  100 %  19\\.5 KB  .*[0-9]:[0-9][0-9] in all";
   const std::string bar40 = "\\[#{5,}\\]  100 %  19\\.5 KB  [0-9]:[0-9][0-9] in all";
-  const std::string done = "The codec was upgraded from codec\\.hex\\. Unplug the player and plug "
-                           "it in again\\.";
+  const std::string done =
+      "The codec was upgraded from codec\\.hex\\. Unplug the player and plug "
+      "it in again\\.";
   struct Case {
     std::string name;
     size_t columns;
-    std::string command;  // after "playerctl --simulate PLAYER"
-    size_t narrowTo;      // columns once the erase began; 0 leaves the width
-    std::string answer;   // keys for format's question
+    std::string command;              // after "playerctl --simulate PLAYER"
+    size_t narrowTo;                  // columns once the erase began; 0 leaves the width
+    std::string answer;               // keys for format's question
     std::vector<std::string> screen;  // every line, as regular expressions
-    bool erased = false;  // format: memory M is empty afterwards
+    bool erased = false;              // format: memory M is empty afterwards
   };
   const std::vector<Case> cases = {
-      {"wide", 120, "upgrade codec codec.hex", 0, "",
+      {"wide",
+       120,
+       "upgrade codec codec.hex",
+       0,
+       "",
        {"Codec Upgrade: " + waited, "Codec Upgrade: Codec Area Erasing\\.\\.\\.  " + waited,
         "Codec Upgrade: codec\\.hex  " + waited, bar120, done, "\\[exit 0\\]"}},
-      {"narrow", 40, "upgrade codec codec.hex", 0, "",
+      {"narrow",
+       40,
+       "upgrade codec codec.hex",
+       0,
+       "",
        {"Codec Upgrade: waited 2\\.[0-9] s", "Codec Area Erasing\\.\\.\\.  waited 2\\.[0-9] s",
         "codec\\.hex  waited 2\\.[0-9] s", bar40, done, "\\[exit 0\\]"}},
       // Narrowed, the terminal rewraps the live line drawn before: its first row stays.
-      {"narrowed", 120, "upgrade codec codec.hex", 40, "",
+      {"narrowed",
+       120,
+       "upgrade codec codec.hex",
+       40,
+       "",
        {"Codec Upgrade: " + waited,
         "(Codec Upgrade: Codec Area Erasing\\.\\.\\.  wa)?Codec Area Erasing\\.\\.\\.  waited "
         "2\\.[0-9] s",
         "codec\\.hex  waited 2\\.[0-9] s", bar40, done, "\\[exit 0\\]"}},
-      {"reader gone", 80, "upgrade codec codec.hex", 0, "",
+      {"reader gone",
+       80,
+       "upgrade codec codec.hex",
+       0,
+       "",
        {"Codec Upgrade: waite", "\\[exit 0\\]"}},
-      {"format no", 80, "format M", 0, "n Enter",
+      {"format no",
+       80,
+       "format M",
+       0,
+       "n Enter",
        {"Erase all files in memory M\\? \\[y/N\\] n", "Nothing was erased\\.", "\\[exit 1\\]"},
        false},
-      {"format yes", 80, "format M", 0, "y Enter",
+      {"format yes",
+       80,
+       "format M",
+       0,
+       "y Enter",
        {"Erase all files in memory M\\? \\[y/N\\] y", "Format: Formating\\.\\.\\.",
         "Memory M is empty\\.", "\\[exit 0\\]"},
        true},

@@ -65,10 +65,10 @@ std::string AreaHint(const HexSurvey& survey, bool boot, const std::string& path
   if (survey.failure != protocol::HexFailure::kNone) return {};
   if (!survey.data) return path + " holds no data to write";
   if (boot && survey.end > kBootAreaSize) {
-    const std::string where = survey.lowest >= kCodecStart
-                                  ? "its data start at " + Hex(survey.lowest)
-                                  : "its data reach up to " + Hex(survey.end - 1) +
-                                        ", beyond the boot area's 8192 bytes";
+    const std::string where =
+        survey.lowest >= kCodecStart
+            ? "its data start at " + Hex(survey.lowest)
+            : "its data reach up to " + Hex(survey.end - 1) + ", beyond the boot area's 8192 bytes";
     return "this looks like a codec file (" + where + "); use playerctl upgrade codec " + path;
   }
   if (!boot && survey.end <= kCodecStart) {
