@@ -226,8 +226,9 @@ std::variant<FilesOptions, FilesUsageError> ParseFilesArguments(
       auto text = value();
       auto fault = text ? ParseSimulatedFault(*text) : std::nullopt;
       if (!fault) {
-        return fail("--sim-fault wants unplug|short|stall@transfer|in|out=N or "
-                    "refuse|drop@reply=N");
+        return fail(
+            "--sim-fault wants unplug|short|stall@transfer|in|out=N or "
+            "refuse|drop@reply=N");
       }
       options.simulatedFaults.push_back(*fault);
     } else if (arg == "--json" && allowed({FilesCommand::kList, FilesCommand::kFree})) {

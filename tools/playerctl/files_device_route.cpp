@@ -157,8 +157,8 @@ class DeviceRoute : public FileRoute {
       return FailedWindows(platform::LastError(), platform::kErrorPathNotFound);
     }
     // Open until the last chunk's Usb_WriteData, or a failing one, closes it.
-    void* handle = Usb_Upload(nullptr, nullptr, file.memory, file.index,
-                              receiving.Path().c_str(), displayName.c_str(), file.size);
+    void* handle = Usb_Upload(nullptr, nullptr, file.memory, file.index, receiving.Path().c_str(),
+                              displayName.c_str(), file.size);
     if (handle == nullptr) return false;
     const uint64_t size = file.size;
     if (size == 0) CloseReceived(handle);
@@ -183,9 +183,9 @@ class DeviceRoute : public FileRoute {
       }
     }
     // Usb_WriteData does not tell a short receive or a failed write: the file's length does.
-    auto written = platform::File::Open(receiving.Path(), platform::Access::kRead,
-                                        platform::Share::kRead,
-                                        platform::Disposition::kOpenExisting);
+    auto written =
+        platform::File::Open(receiving.Path(), platform::Access::kRead, platform::Share::kRead,
+                             platform::Disposition::kOpenExisting);
     if (!written || written->Size() != size) {
       return FailedWindows(platform::LastError(), platform::kErrorDiskFull);
     }
