@@ -107,7 +107,8 @@ void Win32View::SetStatusText(const std::string& text) {
   ::SendMessageA(StatusBar1, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
-void Win32View::ShowMessage(const std::string& text, BoxTitle title) {
+void Win32View::ShowMessage(const std::string& text, BoxTitle title, BoxKind /*kind*/) {
+  // The program's boxes are plain ones with an OK button, errors too.
   ::MessageBoxA(Form1, text.c_str(), title == BoxTitle::kEmpty ? "" : kProgramTitle, MB_OK);
 }
 
