@@ -4,50 +4,13 @@
 #include <FL/fl_ask.H>
 #include <FL/fl_draw.H>
 
-#include <cstdio>
-#include <optional>
+#include <string>
 
 #include "app/text_fit.h"
-#include "platform/environment.h"
+#include "app/text_trace.h"
 #include "platform/ui.h"
 
 namespace vorpex::app {
-namespace {
-
-// Tests that drive the window read what it showed from this file: one line per text, its
-// fields separated by tabs, line breaks and tabs inside a text written as \r, \n and \t.
-constexpr const char* kTraceVariable = "NEBRISK_TEXT_TRACE";
-
-void Trace(std::string_view kind, std::string_view detail, std::string_view text) {
-  static const std::optional<std::string> path = platform::EnvironmentVariable(kTraceVariable);
-  if (!path) return;
-  std::string line = std::string(kind) + "\t" + std::string(detail) + "\t";
-  for (char c : text) {
-    switch (c) {
-      case '\r':
-        line += "\\r";
-        break;
-      case '\n':
-        line += "\\n";
-        break;
-      case '\t':
-        line += "\\t";
-        break;
-      case '\\':
-        line += "\\\\";
-        break;
-      default:
-        line += c;
-    }
-  }
-  line += "\n";
-  if (std::FILE* file = std::fopen(path->c_str(), "a")) {
-    std::fputs(line.c_str(), file);
-    std::fclose(file);
-  }
-}
-
-}  // namespace
 
 int LineWidth(const Fl_Widget* widget, std::string_view text) {
   fl_font(widget->labelfont(), widget->labelsize());
@@ -67,8 +30,9 @@ void ShowLine(Fl_Widget* widget, std::string_view text, const char* kind) {
   widget->copy_label(shown.c_str());
   widget->redraw();
   if (kind != nullptr) {
-    Trace(kind, std::to_string(LineWidth(widget, shown)) + "/" + std::to_string(LineRoom(widget)),
-          shown);
+    TraceShownText(
+        kind, std::to_string(LineWidth(widget, shown)) + "/" + std::to_string(LineRoom(widget)),
+        shown);
   }
 }
 
@@ -78,7 +42,7 @@ int32_t ShowBox(std::string_view text, const char* caption, uint32_t flags) {
   const uint32_t icon = flags & 0xF0;
   const bool alert = icon == platform::kMbIconError || icon == platform::kMbIconWarning;
   const uint32_t buttons = flags & 0xF;
-  Trace(buttons == 0 ? (alert ? "alert" : "message") : "choice", caption, body);
+  TraceShownText(buttons == 0 ? (alert ? "alert" : "message") : "choice", caption, body);
 
   fl_message_title(caption);
   switch (buttons) {
