@@ -103,9 +103,14 @@ other_windows() {
   done
 }
 
-# The progress window shows the firmware file's name (the FLTK window says so in its trace).
+# The progress window shows the firmware file's name: the FLTK window says so in its trace; the
+# library's own dialog under Wine shows it about four seconds after it opens (after the pauses of
+# the upgrade mode and the erase).
 progress_shows_file() {
-  [ "$mode" != fltk ] && return 0
+  if [ "$mode" != fltk ]; then
+    sleep 4
+    return 0
+  fi
   shown=$(grep -c '^progress	.*\.hex$' "$trace" 2>/dev/null || true)
   [ "${shown:-0}" -gt "$files_shown" ]
 }
