@@ -11,12 +11,12 @@
 
 namespace vorpex::playerctl {
 
-std::unique_ptr<FileRoute> OpenFileRoute(RouteChoice choice) {
+std::unique_ptr<FileRoute> OpenFileRoute(RouteChoice choice, TerminalUi& ui) {
   if (choice != RouteChoice::kDevice) {
     if (auto chip = OpenChipRoute()) return chip;
     if (choice == RouteChoice::kChip) return nullptr;
   }
-  return OpenDeviceRoute();
+  return OpenDeviceRoute(ui);
 }
 
 int RunFilesCommand(std::span<const std::string_view> args) {
@@ -45,6 +45,12 @@ int RunFilesCommand(std::span<const std::string_view> args) {
   if (options.simulateFolder && options.simulatedDelayMs != 0) {
     PlayerSim_SetFault(PLAYERSIM_FAULT_SLOW_DEVICE, options.simulatedDelayMs);
   }
+  for (const SimulatedFault& fault : options.simulatedFaults) {
+    if (PlayerSim_AimFault(fault.kind, fault.target, fault.count, 0, 0) != 1) {
+      ReportError("the simulated player's fault cannot be armed");
+      return kExitFailed;
+    }
+  }
   using platform::StandardStream;
   TerminalUiSetup setup;
   setup.terminal = platform::IsTerminal(StandardStream::kOutput);
@@ -56,7 +62,7 @@ int RunFilesCommand(std::span<const std::string_view> args) {
   const RouteChoice choice = options.route == 1   ? RouteChoice::kChip
                              : options.route == 2 ? RouteChoice::kDevice
                                                   : RouteChoice::kAny;
-  std::unique_ptr<FileRoute> route = OpenFileRoute(choice);
+  std::unique_ptr<FileRoute> route = OpenFileRoute(choice, ui);
   if (!route) {
     const LibraryError error = ReadLibraryError(ui);
     if (error.code != VORPEX_OK) {
