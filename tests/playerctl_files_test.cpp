@@ -180,7 +180,9 @@ TEST_F(PlayerctlFiles, FailuresSayWhatAndChangeNothing) {
     int status;
     std::string message;
   };
-  const std::string unplugged = "S:long.bin to " + Path("back/song.mp3") + " failed";
+  const std::string unplugged =
+      "S:long.bin to " + Path("back/song.mp3") +
+      " failed: the exchange with the player over USB failed (was it unplugged?)";
   const std::vector<Case> cases = {
       // Unplugged at the 12th bulk transfer: the directory read and the opening are done, five
       // chunks have arrived. Memory S fills up at the second file of a put.

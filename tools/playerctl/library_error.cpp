@@ -21,7 +21,7 @@ const char* PlainWords(int32_t code) {
     case VORPEX_ERR_DEVICE_OPEN:
       return "the player cannot be opened";
     case VORPEX_ERR_USB:
-      return "the player did not take a command or its data";
+      return "the exchange with the player over USB failed (was it unplugged?)";
     case VORPEX_ERR_INTERNAL:
       return "the player answered something unexpected";
     case VORPEX_ERR_WINDOWS:
