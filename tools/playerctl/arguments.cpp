@@ -46,7 +46,11 @@ constexpr std::string_view kUpgradeHelp =
     "\n"
     "Converts FILE.hex and writes it into the player's boot area (boot, at most 8192 bytes\n"
     "from address 0) or codec area (codec, from address 0x2000), showing the progress.\n"
-    "The player must answer; unplug it and plug it in again afterwards.\n";
+    "The player must answer; unplug it and plug it in again afterwards.\n"
+    "\n"
+    "Once the area is being erased the upgrade cannot be interrupted: Ctrl-C (or a\n"
+    "terminal closed) waits for the exchange to end, reports its outcome and then exits\n"
+    "with status 130, so that the player is never left half-written.\n";
 
 constexpr std::string_view kInfoHelp =
     "usage: playerctl [--simulate DIR] info [--json]\n"
