@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iostream>
 #include <iterator>
 #include <optional>
 #include <string>
@@ -542,8 +543,8 @@ TEST_F(FaultMatrix, EveryOperationEveryFaultEveryStage) {
       ASSERT_EQ(VORPEX_GetError(), op.expect(Stage{}).error) << op.name;
       ASSERT_FALSE(base.replies.empty()) << op.name;
     }
-    std::printf("%s: %zu transfers, %zu replies\n", op.name, base.transfers.size(),
-                base.replies.size());
+    std::cout << op.name << ": " << base.transfers.size() << " transfers, " << base.replies.size()
+              << " replies\n";
     const bool writes =
         std::any_of(base.transfers.begin(), base.transfers.end(), [](const Stage& s) {
           return s.what == Stage::kNotSent && s.code == protocol::kCmdWriteFile;
@@ -594,8 +595,8 @@ TEST_F(FaultMatrix, EveryOperationEveryFaultEveryStage) {
   }
   const auto seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-  std::printf("fault matrix: %zu operations x %zu faults, %zu stages, %zu cases in %.1f s\n",
-              ops.size(), std::size(kFaults), stages, cases, seconds);
+  std::cout << "fault matrix: " << ops.size() << " operations x " << std::size(kFaults)
+            << " faults, " << stages << " stages, " << cases << " cases in " << seconds << " s\n";
 }
 
 }  // namespace
