@@ -78,14 +78,15 @@ Expect DirectoryRead(const Stage& s) {
 }
 // The device library reloads an area before a format and for its total: 4 when it cannot be
 // read, 12 when the header (refused) shows no capacity; a refused directory block goes unseen.
-std::optional<Expect> AreaReload(const Stage& s, int32_t failure) {
+// The format returns the code, the total 0.
+std::optional<Expect> AreaReload(const Stage& s, bool returnsCode) {
   if (s.what == Stage::kNowhere || s.code != protocol::kCmdReadDirectory) return std::nullopt;
-  if (s.what != Stage::kRefused) return Fail(failure == 0 ? 0 : 4, VORPEX_ERR_USB);
-  if (s.reply == 1) return Fail(failure == 0 ? 0 : 12, VORPEX_ERR_NODISK);
+  if (s.what != Stage::kRefused) return Fail(returnsCode ? 4 : 0, VORPEX_ERR_USB);
+  if (s.reply == 1) return Fail(returnsCode ? 12 : 0, VORPEX_ERR_NODISK);
   return Ok();
 }
 Expect DeviceFormat(const Stage& s) {
-  if (auto e = AreaReload(s, 1)) return *e;
+  if (auto e = AreaReload(s, true)) return *e;
   switch (s.what) {
     case Stage::kNowhere:
       return Ok();
@@ -282,7 +283,7 @@ std::vector<Op> Operations() {
       {"device refresh", false, Pc::kNothing, kVizu10, deviceRefresh, DirectoryRead},
       {"device total memory", false, Pc::kNothing, kVizu10,
        [](Context&) { return Usb_TotalMemory(0) == 2048u * 16384u ? 1 : 0; },
-       [](const Stage& s) { return AreaReload(s, 0).value_or(Ok()); }},
+       [](const Stage& s) { return AreaReload(s, false).value_or(Ok()); }},
       {"device delete", false, Pc::kNothing, kVizu10,
        [](Context&) { return Usb_Delete(nullptr, 0, 0); },
        [](const Stage& s) {
