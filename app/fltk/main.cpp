@@ -3,8 +3,8 @@
 #include <FL/fl_ask.H>
 
 #include <cstdio>
-#include <new>
 #include <exception>
+#include <new>
 #include <vector>
 
 #include "app/device_binder.h"
