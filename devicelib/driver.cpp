@@ -21,7 +21,8 @@ class SimulatedVizu10 final : public platform::Vizu10Port {
       if (count <= capacity) break;
     }
     std::vector<std::string> paths;
-    for (uint32_t i = 0; i < count; ++i) paths.emplace_back(&slots[size_t{i} * PLAYERSIM_VIZU10_PATH_SLOT]);
+    for (uint32_t i = 0; i < count; ++i)
+      paths.emplace_back(&slots[size_t{i} * PLAYERSIM_VIZU10_PATH_SLOT]);
     return paths;
   }
   platform::DriverHandle Open(const std::string& path) override { return ops_.open(path.c_str()); }

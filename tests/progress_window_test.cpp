@@ -142,7 +142,7 @@ TEST_F(ProgressWindowTest, SpeedIsBytesPerMillisecondSinceTheStart) {
     uint32_t rate;
     const char* text;
   } const cases[] = {{999, "999 KB/s"}, {1000, "1000 KB/s"}, {1001, "0.97 MB/s"},
-               {1034, "1 MB/s"},  {1100, "1.07 MB/s"}, {1536, "1.50 MB/s"}};
+                     {1034, "1 MB/s"},  {1100, "1.07 MB/s"}, {1536, "1.50 MB/s"}};
   ProgressSetup setup{.title = 3001, .index = 0, .status = "B.MP3", .total = 0};
   WindowHandle window = OpenRanged(setup, 0xFFFFFFFFu);
   RecordedWindow& w = ui_.Window(0);

@@ -3,11 +3,10 @@
 #include <FL/Fl.H>
 
 #include <algorithm>
+#include <cmath>
 
 #include "app/fltk/fltk_text.h"
 #include "platform/ui.h"
-
-#include <cmath>
 
 namespace vorpex::app {
 namespace {

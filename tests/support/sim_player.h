@@ -19,8 +19,8 @@ struct WireEntry {
 
 inline std::string FreshStateDir(const std::string& tag) {
   const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-  std::string dir = std::string(VORPEX_TEST_TMP) + "/sim-" + tag + "-" +
-                          info->test_suite_name() + "-" + info->name();
+  std::string dir = std::string(VORPEX_TEST_TMP) + "/sim-" + tag + "-" + info->test_suite_name() +
+                    "-" + info->name();
   std::filesystem::remove_all(dir);
   return dir;
 }
