@@ -34,7 +34,7 @@ void TraceShownText(std::string_view kind, std::string_view detail, std::string_
   line += "\n";
   if (std::FILE* file = std::fopen(path->c_str(), "ab")) {
     std::fputs(line.c_str(), file);
-    std::fclose(file);
+    std::fclose(file);  // NOLINT(cert-err33-c): the trace is best-effort, with nowhere to say so
   }
 }
 

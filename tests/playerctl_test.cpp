@@ -229,7 +229,7 @@ TEST_F(Playerctl, BadFirmwareFilesReachNothing) {
   // Files that fit no area, or the other one: the plain words say which.
   struct Misfit {
     std::string area, text, hint;
-  } misfits[] = {
+  } const misfits[] = {
       {"boot", test::HexOf(0, Pattern(8704, 2)) + test::kHexEnd,
        "this looks like a codec file (its data reach up to 0x21FF, beyond the boot area's 8192 "
        "bytes); use playerctl upgrade codec "},
@@ -357,8 +357,8 @@ class Tmux {
   }
   std::string Call(const std::string& args) {
     std::string output;
-    std::FILE* pipe =
-        ::popen(("tmux -f /dev/null -L " + server_ + " " + args + " 2>&1").c_str(), "r");
+    const std::string command = "tmux -f /dev/null -L " + server_ + " " + args + " 2>&1";
+    std::FILE* pipe = ::popen(command.c_str(), "r");  // NOLINT(cert-env33-c): the terminal used
     if (pipe == nullptr) return output;
     char buffer[4096];
     for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
@@ -414,6 +414,7 @@ TEST_F(Playerctl, OnATerminalAsAPersonSeesIt) {
        40,
        "",
        {"Codec Upgrade: " + waited,
+        // NOLINTNEXTLINE(bugprone-suspicious-missing-comma): one pattern over two lines
         "(Codec Upgrade: Codec Area Erasing\\.\\.\\.  wa)?Codec Area Erasing\\.\\.\\.  waited "
         "2\\.[0-9] s",
         "codec\\.hex  waited 2\\.[0-9] s", bar40, done, "\\[exit 0\\]"}},
@@ -445,7 +446,7 @@ TEST_F(Playerctl, OnATerminalAsAPersonSeesIt) {
     const Case& c = cases[i];
     const std::string player = Path("player" + std::to_string(i));
     ASSERT_EQ(Run({"sim", "init", player}).status, 0);
-    if (c.answer != "") {
+    if (!c.answer.empty()) {
       ASSERT_EQ(Run({"--simulate", player, "put", Path("codec.hex")}).status, 0);
     }
     const std::string run = "'" + program + "' --simulate '" + player + "' " + c.command;
@@ -461,7 +462,7 @@ TEST_F(Playerctl, OnATerminalAsAPersonSeesIt) {
       ASSERT_TRUE(tmux.WaitFor(session, "Erasing"));
       tmux.Resize(session, cases[i].narrowTo);
     }
-    if (cases[i].answer != "") {
+    if (!cases[i].answer.empty()) {
       ASSERT_TRUE(tmux.WaitFor(session, "[y/N]"));
       tmux.Keys(session, cases[i].answer);
     }
@@ -483,7 +484,7 @@ TEST_F(Playerctl, OnATerminalAsAPersonSeesIt) {
       }
     }
     const std::string player = Path("player" + std::to_string(i));
-    if (c.answer == "") {
+    if (c.answer.empty()) {
       std::vector<uint8_t> padded = codec;  // the last block's fill lands too
       padded.resize(40 * 512, 0x00);
       EXPECT_EQ(ReadBytes(player + "/codec.bin"), padded) << c.name;

@@ -116,7 +116,7 @@ void Win32View::SetStatusText(const std::string& text) {
   ::SendMessageA(StatusBar1, SB_GETBORDERS, 0, reinterpret_cast<LPARAM>(borders));
   SIZE drawn{};
   if (HDC dc = ::GetDC(StatusBar1); dc != nullptr) {
-    auto font = reinterpret_cast<HFONT>(::SendMessageA(StatusBar1, WM_GETFONT, 0, 0));
+    auto* font = reinterpret_cast<HFONT>(::SendMessageA(StatusBar1, WM_GETFONT, 0, 0));
     HGDIOBJ before = font != nullptr ? ::SelectObject(dc, font) : nullptr;
     ::GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &drawn);
     if (before != nullptr) ::SelectObject(dc, before);

@@ -47,7 +47,7 @@ std::optional<HexSurvey> SurveyHexFile(const std::string& path) {
   ExtentSink sink(survey);
   // From address 0 and without a limit: every address a record names is seen where it lies.
   protocol::HexImageBuilder builder(0, sink, std::numeric_limits<uint64_t>::max());
-  std::vector<uint8_t> chunk(64 * 1024);
+  std::vector<uint8_t> chunk(size_t{64} * 1024);
   while (!builder.done()) {
     auto got = file->Read(chunk);
     if (!got) return std::nullopt;
