@@ -3,11 +3,10 @@
 // is deferred there: the user hears how long the upgrade still takes, the exchange ends, its
 // outcome is reported, and only then does the program end (status 130).
 #pragma once
+#include "tools/playerctl/interrupt.h"
 #include "vorpex_host.h"
 
 namespace vorpex::playerctl {
-
-inline constexpr int kExitInterrupted = 130;
 
 class UpgradeGuard {
  public:
