@@ -1,5 +1,6 @@
 // A directory read from a player whose directory is the fuzz input, through both libraries:
 // VORPEX_Refresh over the WinDriver face and Usb_Refresh over the Vizu10 face, in virtual time.
+// Both read the same directory, so both must give the same result, figures and records.
 // The input: a byte of switches (bit 0 memory S, bit 1 the entry count announced, bit 2 the
 // slot count announced, bit 3 the device library on the fixed-name route), the two announced
 // counts (high byte first), the number of records the caller has room for, then raw 32-byte
@@ -7,6 +8,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <vector>
 
@@ -52,7 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<DirEntry> records(room);
   MemoryInfo info{};
   uint32_t count = room;
-  VORPEX_Refresh(device, memory, &info, records.data(), &count);
+  const int32_t read = VORPEX_Refresh(device, memory, &info, records.data(), &count);
   VORPEX_Close(device);
 
   if ((data[0] & 8) != 0) {
@@ -63,8 +65,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (Usb_Checking(0) != 1) abort();
   std::vector<uint8_t> bytes(size_t{room} * kSlotBytes);
   uint32_t words[5] = {};
-  count = room;
-  Usb_Refresh(nullptr, memory, words, bytes.data(), &count);
+  uint32_t files = room;
+  const int32_t deviceRead = Usb_Refresh(nullptr, memory, words, bytes.data(), &files);
   Usb_Close(0);
+
+  static_assert(sizeof(DirEntry) == kSlotBytes && sizeof(MemoryInfo) == sizeof words);
+  if (read != deviceRead || files != count || std::memcmp(words, &info, sizeof words) != 0 ||
+      (room != 0 && std::memcmp(bytes.data(), records.data(), bytes.size()) != 0)) {
+    abort();
+  }
   return 0;
 }
