@@ -37,6 +37,12 @@ PackagePaths PackageIn(const std::string& programFolder) {
   return paths;
 }
 
+std::string FirmwarePath(const PackagePaths& paths, const std::string& name) {
+  std::string path = paths.firmwareFolder;
+  for (char c : name) path += (c == '\\' || c == '/') ? platform::PathSeparator() : c;
+  return path;
+}
+
 std::variant<ProgramSetup, std::string> PrepareProgram(const StartOptions& options) {
   std::optional<std::string> folder = platform::ProgramFolder();
   if (!folder) return std::string("Cannot find the folder of the running program");

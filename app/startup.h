@@ -37,6 +37,11 @@ std::variant<StartOptions, std::string> ParseArguments(std::span<const std::stri
 // file and the BootCodec folder in it.
 PackagePaths PackageIn(const std::string& programFolder);
 
+// The firmware file `name` of the package: taken relative to its BootCodec folder as it is (no
+// extension added), with "\" and "/" both separating folders, as a package made on Windows
+// writes them ("sub\boot.hex").
+std::string FirmwarePath(const PackagePaths& paths, const std::string& name);
+
 struct ProgramSetup {
   PackagePaths paths;
   std::string deviceLibrary;  // paths of the libraries, beside the program

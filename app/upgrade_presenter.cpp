@@ -1,5 +1,6 @@
 #include "app/upgrade_presenter.h"
 
+#include "app/startup.h"
 #include "platform/clock.h"
 #include "platform/file_search.h"
 
@@ -64,7 +65,7 @@ void UpgradePresenter::Load() {
   }
   if (states) RestoreButtons(*states);
   bUpgrading = false;
-  if (!bootState) view_.ShowMessage(BadBootStateText(), BoxTitle::kProgram);
+  if (!bootState) view_.ShowMessage(BadBootStateText(), BoxTitle::kProgram, BoxKind::kError);
 }
 
 void UpgradePresenter::OnBootUpClick() {
@@ -80,11 +81,11 @@ void UpgradePresenter::ReportUpgradeFailure() {
   // file cut short or damaged). A failure that left no reason still gets a box.
   ChipError error = binder_.GetError();
   if (std::string detail = binder_.ErrorDetail(); !detail.empty()) {
-    view_.ShowMessage(detail, BoxTitle::kProgram);
+    view_.ShowMessage(detail, BoxTitle::kProgram, BoxKind::kError);
   } else if (error.code != 0) {
     binder_.DispError(error);
   } else {
-    view_.ShowMessage(kUpgradeFailedBox, BoxTitle::kProgram);
+    view_.ShowMessage(kUpgradeFailedBox, BoxTitle::kProgram, BoxKind::kError);
   }
 }
 
@@ -109,7 +110,7 @@ void UpgradePresenter::RunFlow(Flow flow) {
 
   std::optional<int16_t> bootState = ReadBootState();
   if (!bootState) {
-    view_.ShowMessage(BadBootStateText(), BoxTitle::kProgram);
+    view_.ShowMessage(BadBootStateText(), BoxTitle::kProgram, BoxKind::kError);
     RestoreButtons(before);
     bUpgrading = false;
     return;
@@ -121,24 +122,24 @@ void UpgradePresenter::RunFlow(Flow flow) {
     view_.SetCaption(UpgradeButton::kFwUp, kMainCaptionPrefix + strMainVersion);
     namesFromValidFile_ = true;
   }
-  if (*bootState != kBootStateQuiet) view_.ShowMessage(kCableWarning, BoxTitle::kEmpty);
+  if (*bootState != kBootStateQuiet)
+    view_.ShowMessage(kCableWarning, BoxTitle::kEmpty, BoxKind::kInformation);
 
   if (std::optional<std::string> failure = binder_.Bind()) {
-    view_.ShowMessage(*failure, BoxTitle::kProgram);
+    view_.ShowMessage(*failure, BoxTitle::kProgram, BoxKind::kError);
     RestoreButtons(before);
     bUpgrading = false;
     return;
   }
   if (binder_.Checking(0) == 0) {
-    view_.ShowMessage(kPlayerMissing, BoxTitle::kProgram);
+    view_.ShowMessage(kPlayerMissing, BoxTitle::kProgram, BoxKind::kError);
     finish(std::nullopt);
     return;
   }
 
-  // The name is appended as it is: no extension is added, a folder part stays relative.
-  const std::string path = paths_.firmwareFolder + (boot ? strBootFileName : strMainFileName);
+  const std::string path = FirmwarePath(paths_, boot ? strBootFileName : strMainFileName);
   if (!platform::FindAnyFile(path)) {
-    view_.ShowMessage(kFileMissing, BoxTitle::kProgram);
+    view_.ShowMessage(kFileMissing, BoxTitle::kProgram, BoxKind::kError);
     finish(std::nullopt);
     return;
   }
@@ -159,15 +160,16 @@ void UpgradePresenter::RunFlow(Flow flow) {
   } else if (boot) {
     if (*bootState == kBootStateDue) gIniFile.WriteFile(kBootInfo, kBootUpgrade, "1");
     if (*bootState == kBootStateBootIsAll) {
-      view_.ShowMessage(kMainDoneBox, BoxTitle::kProgram);
+      view_.ShowMessage(kMainDoneBox, BoxTitle::kProgram, BoxKind::kInformation);
     } else if (*bootState != kBootStateQuiet) {
-      view_.ShowMessage(kBootDoneBox, BoxTitle::kProgram);
+      view_.ShowMessage(kBootDoneBox, BoxTitle::kProgram, BoxKind::kInformation);
       SetEnabled(UpgradeButton::kBootUp, false);
       SetEnabled(UpgradeButton::kFwUp, true);
     }
     view_.SetStatusText(kCompleted);
   } else {
-    if (*bootState != kBootStateQuiet) view_.ShowMessage(kMainDoneBox, BoxTitle::kProgram);
+    if (*bootState != kBootStateQuiet)
+      view_.ShowMessage(kMainDoneBox, BoxTitle::kProgram, BoxKind::kInformation);
     view_.SetStatusText(kCompleted);
   }
   finish(upgraded);

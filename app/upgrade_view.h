@@ -11,6 +11,8 @@ enum class UpgradeButton { kBootUp, kFwUp };
 // Message boxes have an OK button only. The cable warning has an empty title; the others the
 // program's own.
 enum class BoxTitle { kEmpty, kProgram };
+// A box that says something went wrong, or one that only informs.
+enum class BoxKind { kInformation, kError };
 
 inline constexpr const char* kProgramTitle = "Nebrisk";
 
@@ -23,7 +25,7 @@ class UpgradeView {
   // The first panel of the status bar.
   virtual void SetStatusText(const std::string& text) = 0;
   // A modal box; returns when the user has closed it.
-  virtual void ShowMessage(const std::string& text, BoxTitle title) = 0;
+  virtual void ShowMessage(const std::string& text, BoxTitle title, BoxKind kind) = 0;
   // Processes the messages waiting now, once, and returns.
   virtual void PumpMessages() = 0;
   // The window that owns the device library's progress window (HWND on Windows; may be null).

@@ -67,6 +67,8 @@ HexOutcome FromFailure(protocol::HexFailure failure) {
   switch (failure) {
     case protocol::HexFailure::kImageTooLarge: return HexOutcome::kTooLarge;
     case protocol::HexFailure::kSinkFailed: return HexOutcome::kDestinationUnwritable;
+    case protocol::HexFailure::kRecordAfterStrayLine:
+      return HexOutcome::kStrayLine;
     default: return HexOutcome::kMalformed;
   }
 }
@@ -84,7 +86,8 @@ HexConversion Convert(platform::File& source, platform::File& destination, uint3
   }
   if (!builder.Finish()) {
     HexOutcome outcome = FromFailure(builder.failure());
-    return {outcome, outcome == HexOutcome::kDestinationUnwritable ? platform::LastError() : 0};
+    return {outcome, outcome == HexOutcome::kDestinationUnwritable ? platform::LastError() : 0,
+            builder.failureLine()};
   }
   if (!sink.Flush()) return {HexOutcome::kDestinationUnwritable, platform::LastError()};
   if (requireEndOfFile && !builder.endOfFile()) return {HexOutcome::kCutShort, 0};
@@ -135,22 +138,28 @@ int32_t ConvertHexForUpgrade(const char* sourcePath, const char* destinationPath
   HexConversion result = ConvertHex(sourcePath, destinationPath, base, true);
   if (result.outcome == HexOutcome::kConverted) return 1;
   SetWindowsError(result.systemError != 0 ? result.systemError : platform::kErrorInvalidData);
-  GetState().errorDetail = HexOutcomeText(result.outcome, sourcePath != nullptr ? sourcePath : "");
+  GetState().errorDetail = HexOutcomeText(result, sourcePath != nullptr ? sourcePath : "");
   return 0;
 }
 
-std::string HexOutcomeText(HexOutcome outcome, const std::string& sourcePath) {
+std::string HexOutcomeText(const HexConversion& result, const std::string& sourcePath) {
   const std::string file = "The firmware file " + sourcePath;
-  switch (outcome) {
+  auto damaged = [&](protocol::HexFailure failure) {
+    return file + " is damaged: " + protocol::HexFailureText(failure, result.line) + ".";
+  };
+  switch (result.outcome) {
     case HexOutcome::kConverted: return "";
     case HexOutcome::kSourceUnreadable: return file + " cannot be read.";
     case HexOutcome::kDestinationUnwritable:
       return "The firmware image made from " + sourcePath + " cannot be written.";
     case HexOutcome::kSameFile: return file + " would be overwritten by its own image.";
     case HexOutcome::kMalformed:
-      return file + " is damaged: a record is malformed, fails its checksum or follows a line "
-                    "that is not a record.";
-    case HexOutcome::kTooLarge: return file + " holds more than the player's 33,553,920 bytes.";
+      return damaged(protocol::HexFailure::kMalformedRecord);
+    case HexOutcome::kStrayLine:
+      return damaged(protocol::HexFailure::kRecordAfterStrayLine);
+    case HexOutcome::kTooLarge:
+      return file + " is too large: " +
+             protocol::HexFailureText(protocol::HexFailure::kImageTooLarge, result.line) + ".";
     case HexOutcome::kCutShort:
       return file + " ends without its end-of-file record: it was cut short.";
   }

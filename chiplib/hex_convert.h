@@ -10,7 +10,8 @@ enum class HexOutcome {
   kSourceUnreadable,       // the HEX file cannot be opened or read
   kDestinationUnwritable,  // the image cannot be created or written
   kSameFile,               // the image would overwrite the HEX file itself
-  kMalformed,              // a record is malformed, or follows a line that is not one
+  kMalformed,              // a record is cut short, holds a non-hex digit or fails its checksum
+  kStrayLine,              // records follow a line that is not one
   kTooLarge,               // the image would exceed the largest firmware image
   kCutShort,               // no end-of-file record, where one is required
 };
@@ -18,6 +19,7 @@ enum class HexOutcome {
 struct HexConversion {
   HexOutcome outcome = HexOutcome::kConverted;
   uint32_t systemError = 0;  // the system's code when a file could not be opened or written
+  size_t line = 0;           // the HEX file's line (from 1) the fault lies on, 0 when unknown
 };
 
 // Converts `sourcePath` into an image whose byte 0 belongs to address `base`. With
@@ -35,7 +37,7 @@ int32_t ConvertHexToBin(const char* sourcePath, const char* destinationPath, uin
 // is not whole and well-formed) with its reason in plain words.
 int32_t ConvertHexForUpgrade(const char* sourcePath, const char* destinationPath, uint32_t base);
 
-// What a conversion's outcome means to the user, naming the HEX file.
-std::string HexOutcomeText(HexOutcome outcome, const std::string& sourcePath);
+// What a conversion's outcome means to the user, naming the HEX file and the line at fault.
+std::string HexOutcomeText(const HexConversion& result, const std::string& sourcePath);
 
 }  // namespace vorpex::chip

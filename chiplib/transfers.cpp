@@ -25,7 +25,6 @@
 namespace vorpex::chip {
 namespace {
 
-
 int32_t Fail(int32_t code) {
   SetError(code);
   return 0;
@@ -92,9 +91,18 @@ int32_t Upload(WindowHandle owner, ChipDevice* device, int32_t memory, int32_t i
   const std::array<uint8_t, 1> payload{static_cast<uint8_t>(index)};
   if (SendCommand(device, memory, protocol::kCmdReadFile, payload) == 0)
     return Fail(VORPEX_ERR_USB);
-  if (ReadReply(device) == 0) return Fail(VORPEX_ERR_USB);
+  // A reply that does not come may still have been sent, with the file's data behind it: the
+  // player is told to stop, or it would answer the next command with that data.
+  if (ReadReply(device) == 0) {
+    SendCancelRequest(device);
+    return Fail(VORPEX_ERR_USB);
+  }
   if (!IsReplyOk()) return Fail(VORPEX_ERR_INTERNAL);
-  if (ReadReply(device) == 0 || !IsReplyOk()) return Fail(VORPEX_ERR_INTERNAL);
+  if (ReadReply(device) == 0) {
+    SendCancelRequest(device);
+    return Fail(VORPEX_ERR_INTERNAL);
+  }
+  if (!IsReplyOk()) return Fail(VORPEX_ERR_INTERNAL);
 
   const std::string destination = localPath != nullptr ? localPath : "";
   platform::ReceivingFile file(destination);
@@ -173,7 +181,11 @@ int32_t Download(WindowHandle owner, ChipDevice* device, int32_t memory, const c
   if (SendCommand(device, memory, protocol::kCmdWriteFile, payload) == 0) {
     return Fail(VORPEX_ERR_USB);
   }
-  if (ReadReply(device) == 0) return Fail(VORPEX_ERR_USB);
+  if (ReadReply(device) == 0) {
+    // The player may have taken the header and wait for the data: it drops the file.
+    SendCancelRequest(device);
+    return Fail(VORPEX_ERR_USB);
+  }
   if (!IsReplyOk()) return Fail(VORPEX_ERR_DISKFULL);
   const int32_t entry = state.sharedBlock[6];
 

@@ -23,7 +23,11 @@ class ChipLink final : public upgrade::UpgradeLink {
   bool ReplyOk() override { return IsReplyOk(); }
   std::span<uint8_t, 512> Block() override { return GetState().sharedBlock; }
   bool SendBlock() override { return SendUsb(device_, GetState().sharedBlock) != 0; }
-  void SetTimeouts(uint32_t readMs, uint32_t writeMs) override { chip::SetTimeouts(readMs, writeMs); }
+  // The cancel request: the player drops the image it was taking.
+  void StopImage() override { SendCancelRequest(device_); }
+  void SetTimeouts(uint32_t readMs, uint32_t writeMs) override {
+    chip::SetTimeouts(readMs, writeMs);
+  }
   void SetError(int32_t code) override { chip::SetError(code); }
   void SetWindowsError(uint32_t windowsError) override { chip::SetWindowsError(windowsError); }
   void OpenProgress(void* parentWindow, uint32_t titleId) override {

@@ -65,6 +65,7 @@ class Upgrade {
     }
     link_.OpenProgress(parentWindow, boot_ ? IDS_TITLE_BOOT_UPGRADE : IDS_TITLE_CODEC_UPGRADE);
     bool ok = Exchange(*file, mode, statusText);
+    if (!ok && writeSent_) link_.StopImage();
     file->Close();
     link_.CloseProgress();
     return ok ? 1 : 0;
@@ -120,6 +121,7 @@ class Upgrade {
     if (!link_.SendCommand(kSelectorUpgradeArea, protocol::kCmdWriteArea, writePayload)) {
       return Fail(VORPEX_ERR_USB);
     }
+    writeSent_ = true;
     Pause();
     link_.SetTimeouts(kUpgradeTimeoutMs, kUpgradeTimeoutMs);
     if (!link_.ReadReply()) return Fail(VORPEX_ERR_USB);
@@ -149,6 +151,7 @@ class Upgrade {
 
   UpgradeLink& link_;
   bool boot_;
+  bool writeSent_ = false;
 };
 
 }  // namespace

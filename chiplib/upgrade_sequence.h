@@ -26,6 +26,10 @@ class UpgradeLink {
   virtual std::span<uint8_t, 512> Block() = 0;
   virtual bool SendBlock() = 0;
 
+  // The upgrade failed after the write command went out: the player may still be waiting for
+  // image blocks, and would take the next command as one.
+  virtual void StopImage() = 0;
+
   virtual void SetTimeouts(uint32_t readMs, uint32_t writeMs) = 0;
   // Between the pause after the upgrade-mode command and its reply.
   virtual void AfterModePause() {}

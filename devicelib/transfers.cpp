@@ -69,8 +69,13 @@ std::optional<Announced> AnnounceFile(int32_t area, const char* path, bool extra
       {*shortName, protocol::PackDosDate(now.year, now.month, now.day),
        protocol::PackDosTime(now.hour, now.minute, now.second), static_cast<uint32_t>(announced)});
   if (SendCommand(area, protocol::kCmdWriteFile, payload.data(),
-                  static_cast<uint32_t>(payload.size())) == 0 ||
-      !ReadReply()) {
+                  static_cast<uint32_t>(payload.size())) == 0) {
+    Fail(VORPEX_ERR_USB);
+    return std::nullopt;
+  }
+  if (!ReadReply()) {
+    // The player may have taken the header and wait for the data: it drops the file.
+    CancelTransfer();
     Fail(VORPEX_ERR_USB);
     return std::nullopt;
   }
@@ -84,10 +89,21 @@ std::optional<Announced> AnnounceFile(int32_t area, const char* path, bool extra
 // "R" for entry `index` and its two OK replies; false with the error recorded.
 bool OpenUpload(int32_t area, int32_t index) {
   const std::array<uint8_t, 1> payload{static_cast<uint8_t>(index)};
-  if (SendCommand(area, protocol::kCmdReadFile, payload.data(), 1) == 0 || !ReadReply()) {
+  if (SendCommand(area, protocol::kCmdReadFile, payload.data(), 1) == 0) {
     return Fail(VORPEX_ERR_USB) != 0;
   }
-  if (!ReplyOk() || !ReadReply() || !ReplyOk()) return Fail(VORPEX_ERR_INTERNAL) != 0;
+  // A reply that does not come may still have been sent, with the file's data behind it: the
+  // player is told to stop, or it would answer the next command with that data.
+  if (!ReadReply()) {
+    CancelTransfer();
+    return Fail(VORPEX_ERR_USB) != 0;
+  }
+  if (!ReplyOk()) return Fail(VORPEX_ERR_INTERNAL) != 0;
+  if (!ReadReply()) {
+    CancelTransfer();
+    return Fail(VORPEX_ERR_INTERNAL) != 0;
+  }
+  if (!ReplyOk()) return Fail(VORPEX_ERR_INTERNAL) != 0;
   return true;
 }
 

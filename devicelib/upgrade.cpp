@@ -29,6 +29,9 @@ class DeviceLink final : public upgrade::UpgradeLink {
   bool ReplyOk() override { return device::ReplyOk(); }
   std::span<uint8_t, 512> Block() override { return GetState().sharedBlock; }
   bool SendBlock() override { return SendUsb(GetState().sharedBlock.data(), 512) == 512; }
+  // The abort message: the player drops the image it was taking. A reopened session alone
+  // would not tell it.
+  void StopImage() override { CancelTransfer(); }
   void SetTimeouts(uint32_t readMs, uint32_t writeMs) override {
     VORPEX_SetTimeout(readMs, writeMs);
   }

@@ -99,7 +99,9 @@ ORVANE_API int32_t ORVANE_CC Usb_WriteData(void* device, void* file, uint32_t re
 ORVANE_API int32_t ORVANE_CC Usb_GetDevInfo(void* device, uint8_t* info20);
 
 /* Converts an Intel HEX file and writes it into the boot area (kind nonzero) or the codec area
- * (kind 0): 1 when the player acknowledged the whole image, 0 on failure. */
+ * (kind 0): 1 when the player acknowledged the whole image, 0 on failure. A failure after the
+ * write command went out tells the player to drop the image (the abort message), so that it
+ * takes the next command as one. */
 ORVANE_API int32_t ORVANE_CC Usb_UpgradeFirmware(void* parentWindow, void* device, int32_t kind,
                                                  int32_t mode, const char* unused,
                                                  const char* hexPath);
@@ -170,7 +172,8 @@ ORVANE_API uint32_t ORVANE_CC Usb_ListFileSize(int32_t unused, int32_t area, int
  * and time now and its size, 512 bytes more when `extra` is 1): 1 when the player accepted it;
  * the caller then sends the announced bytes in 512-byte units with Usb_SendUSB. 0 on failure:
  * 13 no short name, 6 the file cannot be opened (with the system's error), 8 too big, 4 not
- * sent or not answered, 9 the player has no room. */
+ * sent or not answered (an unanswered one also stops the player's transfer with the abort
+ * message), 9 the player has no room. */
 ORVANE_API int32_t ORVANE_CC Usb_Download(void* device, int32_t area, const char* path,
                                           int32_t extra);
 /* Copies `path` to the player: the announcement, then the data in chunks of up to 16384
@@ -183,7 +186,8 @@ ORVANE_API int32_t ORVANE_CC Usb_DownloadIndexFile(void* owner, void* device, in
  * (a HANDLE on Windows, a descriptor on Linux), which the caller fills and closes with
  * Usb_WriteData, the size known from Usb_ListFileSize. 0 on failure: nothing sent for an index
  * outside 0 to 255, 4 not sent or no first reply, 5 a refusal or no second reply, 6 the file
- * cannot be created. */
+ * cannot be created. A reply that does not come may have been sent with the data behind it: the
+ * player is then told to stop (the abort message), as for a file that cannot be created. */
 ORVANE_API void* ORVANE_CC Usb_Upload(void* owner, void* device, int32_t area, int32_t index,
                                       const char* path, const char* displayName, uint32_t size);
 /* Copies entry `index` of `size` bytes into `path`: 1 when every byte arrived. The data goes to

@@ -66,7 +66,8 @@ VORPEX_API void* VORPEX_CC VORPEX_GetModuleHandle(void);
  * 8192 bytes) or codec area (kind 0, at most 33,553,920 bytes), showing a progress window owned
  * by `parentWindow` with `statusText` (null keeps the erase text) while the image is written.
  * Leaves both transfer time-outs at 5,000,000 ms. 1 when the player acknowledged the whole
- * image, 0 otherwise. */
+ * image, 0 otherwise; a failure after the write command went out sends the player the cancel
+ * request, so that it drops the image and takes the next command as one. */
 VORPEX_API int32_t VORPEX_CC VORPEX_UpgradeFirmware(void* parentWindow, void* device,
                                                     int32_t kind, int32_t mode,
                                                     const char* imagePath, const char* statusText);
@@ -158,7 +159,9 @@ VORPEX_API int32_t VORPEX_CC VORPEX_Replace(void* device, int32_t memory, int32_
  * state: 4 the player cannot be reached, stops answering or a chunk does not move whole;
  * 5 the player refuses to send; 6 with the system's error a PC file that cannot be opened,
  * created, read or written; 8 a PC file of 4 GiB or more; 9 the player has no room; 13 no
- * short name; 14 the user pressed Cancel. Success leaves the error state as it was.
+ * short name; 14 the user pressed Cancel. Success leaves the error state as it was. A reply
+ * that does not come may have been sent, with the data due behind it: the player is then sent
+ * the cancel request, so that it takes the next command as one.
  *
  * Copies entry `index` (of `size` bytes, as the directory read reported) into the PC file
  * `localPath`, showing the progress window "Uploading..." owned by `owner` with `displayName`

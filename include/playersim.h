@@ -65,7 +65,10 @@ VORPEX_API uint32_t VORPEX_CC PlayerSim_GetMessage(char* buffer, uint32_t size);
 /* Faults. `value` 0 clears a fault (aimed ones of its kind included). One-shot faults clear
  * themselves when they have struck. */
 enum {
-  PLAYERSIM_FAULT_UNPLUG = 1,            /* value 1: unplugged, every transfer fails at once */
+  /* value 1: unplugged, every transfer fails at once; like a player without power it forgets
+   * the command it was answering, a transfer in progress and upgrade mode (its stored files
+   * and firmware areas stay) */
+  PLAYERSIM_FAULT_UNPLUG = 1,
   PLAYERSIM_FAULT_REFUSE_NEXT_REPLY = 2, /* one-shot: the next command is refused, no effect */
   PLAYERSIM_FAULT_DROP_NEXT_REPLY = 3,   /* one-shot: the next command is lost, no reply */
   PLAYERSIM_FAULT_SHORT_TRANSFER = 4,    /* one-shot: the next bulk transfer moves half */

@@ -23,6 +23,15 @@ std::optional<size_t> ReadFull(File& file, std::span<uint8_t> out) {
 }
 
 bool ReceivingFile::Create() {
+  if (!Reserve()) return false;
+  auto file = File::Open(path_, Access::kWrite, Share::kNone, Disposition::kCreateAlways);
+  if (!file) return false;
+  file_ = std::move(*file);
+  return true;
+}
+
+bool ReceivingFile::Reserve() {
+  Discard();
   if (destination_.empty()) {
     SetLastError(kErrorPathNotFound);
     return false;
@@ -34,9 +43,6 @@ bool ReceivingFile::Create() {
   auto path = CreateUniqueTempFile(FolderOf(destination_), kReceivePrefix);
   if (!path) return false;
   path_ = *path;
-  auto file = File::Open(path_, Access::kWrite, Share::kNone, Disposition::kCreateAlways);
-  if (!file) return false;
-  file_ = std::move(*file);
   return true;
 }
 

@@ -25,6 +25,10 @@ class ReceivingFile {
   // False, with the system's error, when the destination cannot be written: an existing one
   // that cannot be opened for writing, or a folder that takes no new file.
   bool Create();
+  // The same checks, and the new file made but not held open: for a writer that opens Path()
+  // itself and closes it before Commit or Discard.
+  bool Reserve();
+  const std::string& Path() const { return path_; }
   bool Write(std::span<const uint8_t> data) { return file_.Write(data); }
   // Puts the complete file in the destination's place; false with the system's error.
   bool Commit();

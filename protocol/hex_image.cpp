@@ -4,8 +4,31 @@
 
 namespace vorpex::protocol {
 
+std::string HexFailureText(HexFailure failure, size_t line) {
+  const std::string at = "line " + std::to_string(line);
+  switch (failure) {
+    case HexFailure::kNone:
+      return "";
+    case HexFailure::kMalformedRecord:
+      return "the record at " + at +
+             " is cut short, holds a character that is not a hex digit or fails its checksum";
+    case HexFailure::kRecordAfterStrayLine:
+      return at + " is not a record, yet records follow it";
+    case HexFailure::kImageTooLarge:
+      return at + " places data beyond the 33,553,920 bytes a firmware image may hold";
+    case HexFailure::kSinkFailed:
+      return "the image cannot be written";
+  }
+  return "";
+}
+
 bool HexImageBuilder::Fail(HexFailure failure) {
   failure_ = failure;
+  if (failure == HexFailure::kRecordAfterStrayLine) {
+    failureLine_ = strayLine_;
+  } else if (failure != HexFailure::kSinkFailed) {
+    failureLine_ = lines_;
+  }
   return false;
 }
 
@@ -35,6 +58,7 @@ bool HexImageBuilder::Finish() {
 }
 
 bool HexImageBuilder::EndLine() {
+  ++lines_;
   HexLine kind = ParseHexLine(line_, record_);
   // Only the start of a line too long to hold was looked at: blanks there do not make the
   // whole line blank.
@@ -45,6 +69,7 @@ bool HexImageBuilder::EndLine() {
     case HexLine::kBlank: return true;
     case HexLine::kNotRecord:
       // The data end here; only more records after it would be an error.
+      if (!strayLineSeen_) strayLine_ = lines_;
       strayLineSeen_ = true;
       return true;
     case HexLine::kMalformed:

@@ -30,6 +30,10 @@ enum class HexFailure {
   kSinkFailed,           // the sink could not write
 };
 
+// What went wrong, in plain words naming the line at fault ("line 12 is not a record, yet
+// records follow it"); empty for kNone.
+std::string HexFailureText(HexFailure failure, size_t line);
+
 class HexImageBuilder {
  public:
   HexImageBuilder(uint32_t base, ImageSink& sink, uint64_t maxImage = kMaxFirmwareImage)
@@ -42,6 +46,10 @@ class HexImageBuilder {
   bool Finish();
 
   HexFailure failure() const { return failure_; }
+  // The line (counted from 1) the failure lies on: the damaged record, the line that is not a
+  // record when records follow it, or the record that makes the image too large; 0 when the
+  // failure lies on no line or there is none.
+  size_t failureLine() const { return failureLine_; }
   bool done() const { return endOfFile_ || failure_ != HexFailure::kNone; }
   // An end-of-file record was read: the text was not cut off at a line end.
   bool endOfFile() const { return endOfFile_; }
@@ -59,6 +67,9 @@ class HexImageBuilder {
   bool lineTooLong_ = false;
   bool lastWasCr_ = false;
   bool strayLineSeen_ = false;
+  size_t lines_ = 0;      // lines ended so far
+  size_t strayLine_ = 0;  // the first line that is not a record
+  size_t failureLine_ = 0;
   bool endOfFile_ = false;
   HexFailure failure_ = HexFailure::kNone;
   uint64_t extension_ = 0;  // from the last type 02 or type 04 record

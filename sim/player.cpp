@@ -190,7 +190,10 @@ bool Player::Abort(uint32_t pipe, std::vector<uint8_t> bytes) {
 }
 
 void Player::SetUnplugged(bool unplugged) {
-  if (unplugged && !faults.unplugged) ++unplugCount_;
+  if (unplugged && !faults.unplugged) {
+    ++unplugCount_;
+    model_.PowerLoss();
+  }
   faults.unplugged = unplugged;
 }
 

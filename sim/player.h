@@ -61,8 +61,9 @@ class Player {
   PlayerModel& model() { return model_; }
   WireLog& log() { return log_; }
   Faults faults;
-  // Unplugs or plugs the player back in. Handles to its driver files opened before an unplug
-  // stay dead after it comes back, as they do on a real system.
+  // Unplugs or plugs the player back in. Unplugged, it loses what it was doing
+  // (PlayerModel::PowerLoss). Handles to its driver files opened before an unplug stay dead
+  // after it comes back, as they do on a real system.
   void SetUnplugged(bool unplugged);
   uint32_t unplugCount() const { return unplugCount_; }
   // Logs a transfer or request refused as breaking the protocol, and counts it.

@@ -80,6 +80,12 @@ void PlayerModel::Cancel() {
   phase_ = Phase::kCommand;
 }
 
+void PlayerModel::PowerLoss() {
+  Cancel();
+  upgradeMode_ = false;
+  erased_ = {};
+}
+
 bool PlayerModel::Answer(std::vector<uint8_t> reply) {
   const auto struck = replyFaults.Strike(AimAt::kReply, std::exchange(firstReplyOf_, std::nullopt));
   if (!struck) {

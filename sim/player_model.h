@@ -65,6 +65,9 @@ class PlayerModel {
   // The cancel request or abort message: ends a data phase in either direction. A partly
   // received file or area is discarded.
   void Cancel();
+  // The player loses power (unplugged): it forgets the command it was answering, the transfer
+  // in progress and upgrade mode; what it stores stays.
+  void PowerLoss();
 
   // Faults the player itself shows: refused or dropped replies (kReply and kCommand targets
   // only), and a memory that refuses every "W" for want of room.

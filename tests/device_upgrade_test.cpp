@@ -195,12 +195,15 @@ TEST_F(DeviceUpgradeTemp, HexThatDoesNotConvertRecordsWhyAndSendsNothing) {
     const char* what;
     std::string text;  // empty: no HEX file at all
     uint32_t windowsError;
+    std::string says;  // besides the file's name
   } cases[] = {
-      {"missing file", "", 2},
-      {"no end-of-file record", image, 13},
-      {"cut inside a record", image + kHexEnd.substr(0, 5), 13},
+      {"missing file", "", 2, " cannot be read."},
+      {"no end-of-file record", image, 13, " ends without its end-of-file record"},
+      {"cut inside a record", image + kHexEnd.substr(0, 5), 13,
+       " is damaged: the record at line 39 is cut short"},
       {"a record behind more blanks than a line holds",
-       image + std::string(521, ' ') + HexOf(0x2400, {1}) + kHexEnd, 13},
+       image + std::string(521, ' ') + HexOf(0x2400, {1}) + kHexEnd, 13,
+       " is damaged: line 39 is not a record, yet records follow it."},
   };
   for (const Case& c : cases) {
     RecordingUi ui;
@@ -213,7 +216,7 @@ TEST_F(DeviceUpgradeTemp, HexThatDoesNotConvertRecordsWhyAndSendsNothing) {
     EXPECT_EQ(VORPEX_GetWindowsError(), c.windowsError) << c.what;
     char detail[512] = {};
     EXPECT_NE(VorpexShared_ErrorDetail(detail, sizeof detail), 0u) << c.what;
-    EXPECT_NE(std::string(detail).find(hex), std::string::npos) << detail;
+    EXPECT_NE(std::string(detail).find(hex + c.says), std::string::npos) << detail;
     EXPECT_TRUE(ui.windows.empty()) << c.what;
     EXPECT_TRUE(Exchange().empty()) << c.what;
     EXPECT_EQ(TempFiles(), 0u) << c.what << ": the refused image was left behind";

@@ -43,6 +43,7 @@ struct Result {
   HexFailure failure;
   std::vector<uint8_t> image;
   uint64_t size;
+  size_t line;  // where the failure lies
 };
 
 // Feeds the text in small uneven pieces, so that lines cross the pieces' borders.
@@ -55,7 +56,7 @@ Result Convert(const std::string& text, uint32_t base = 0,
     ok = builder.Feed(std::span(text.data() + at, std::min<size_t>(7, text.size() - at)));
   }
   ok = ok && builder.Finish();
-  return {ok, builder.failure(), sink.image, builder.imageSize()};
+  return {ok, builder.failure(), sink.image, builder.imageSize(), builder.failureLine()};
 }
 
 TEST(HexImage, EmptyTextGivesAnEmptyImage) {
@@ -162,12 +163,14 @@ TEST(HexImage, BlankLinesAreSkippedAndStrayLinesEndTheData) {
   ASSERT_TRUE(r.ok);
   EXPECT_EQ(r.image, (std::vector<uint8_t>{1}));
 
-  // A line too long to hold is a stray line too, even when it starts with blanks.
+  // A line too long to hold is a stray line too, even when it starts with blanks. The fault is
+  // told at the stray line, not at the good record after it.
   for (const std::string& stray :
        {std::string("; built by hand"), std::string(521, ' ') + Rec(1, 0, {9})}) {
-    r = Convert(Rec(0, 0, {1}) + "\n" + stray + "\n" + Rec(1, 0, {2}) + "\n");
+    r = Convert(Rec(0, 0, {1}) + "\r\n\n" + stray + "\n\n" + Rec(1, 0, {2}) + "\n");
     EXPECT_FALSE(r.ok) << stray.size();
     EXPECT_EQ(r.failure, HexFailure::kRecordAfterStrayLine) << stray.size();
+    EXPECT_EQ(r.line, 3u) << stray.size();
   }
 }
 
@@ -179,12 +182,13 @@ TEST(HexImage, DamagedRecordsFail) {
   badDigit[12] = 'G';
   std::string cut = good.substr(0, good.size() - 5);
   for (const std::string& bad : {badSum, badDigit, cut}) {
-    auto r = Convert(Rec(0x100, 0, {7}) + "\n" + bad + "\n" + kEof + "\n");
+    auto r = Convert(Rec(0x100, 0, {7}) + "\r\n\r\n" + bad + "\r\n" + kEof + "\n");
     EXPECT_FALSE(r.ok) << bad;
     EXPECT_EQ(r.failure, HexFailure::kMalformedRecord) << bad;
+    EXPECT_EQ(r.line, 3u) << bad;
   }
   // A record cut off by the end of the text fails too, as does a one-byte address record.
-  EXPECT_FALSE(Convert(Rec(0, 0, {1}) + "\n" + cut).ok);
+  EXPECT_EQ(Convert(Rec(0, 0, {1}) + "\n" + cut).line, 2u);
   EXPECT_FALSE(Convert(Rec(0, 4, {1}) + "\n").ok);
 }
 
@@ -196,6 +200,7 @@ TEST(HexImage, ImagesBeyondTheLimitFail) {
   r = Convert(Rec(0x0100, 0, {1}) + "\n", 0, 0x100);
   EXPECT_FALSE(r.ok);
   EXPECT_EQ(r.failure, HexFailure::kImageTooLarge);
+  EXPECT_EQ(r.line, 1u);
   EXPECT_TRUE(r.image.empty());
 
   // A linear address far above the base fails at once instead of filling gigabytes.

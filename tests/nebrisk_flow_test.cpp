@@ -31,8 +31,8 @@ using ::testing::HasSubstr;
 const std::string kCable = std::string("box[]:") + kCableWarning;
 const std::string kBootDone = std::string("box:") + kBootDoneBox;
 const std::string kMainDone = std::string("box:") + kMainDoneBox;
-const std::string kNoPlayer = std::string("box:") + kPlayerMissing;
-const std::string kNoFile = std::string("box:") + kFileMissing;
+const std::string kNoPlayer = std::string("box!:") + kPlayerMissing;
+const std::string kNoFile = std::string("box!:") + kFileMissing;
 
 // The sample package's images, as its HEX files describe them: byte k is (k * step + seed) & 255.
 std::vector<uint8_t> SampleImage(size_t size, unsigned seed, unsigned step) {
@@ -408,7 +408,7 @@ TEST_F(NebriskFlow, AMissingDeviceLibraryIsNamedAndTheButtonsStayUsable) {
   presenter.OnBootUpClick();
   // With the system's reason after the path.
   EXPECT_THAT(view_.Boxes(),
-              ElementsAre(kCable, testing::StartsWith("box:Cannot load " + absent + ": ")));
+              ElementsAre(kCable, testing::StartsWith("box!:Cannot load " + absent + ": ")));
   EXPECT_TRUE(BootOn());  // as before the click
   EXPECT_FALSE(MainOn());
   EXPECT_TRUE(presenter.OnCloseRequest());

@@ -67,6 +67,9 @@ class PlayerctlFiles : public ::testing::Test {
     fs::remove_all(work_);
     fs::create_directories(work_ + "/pc");
     fs::create_directories(work_ + "/back");
+    ASSERT_EQ(platform::RunProgram(Program(), {"sim", "init", Path("player")}, Path("out.txt"),
+                                   Path("err.txt")),
+              0);
   }
 
   std::string Path(const std::string& name) const { return work_ + "/" + name; }
@@ -166,14 +169,38 @@ TEST_F(PlayerctlFiles, FilesGoThereAndBackAndAreManaged) {
 
 TEST_F(PlayerctlFiles, FailuresSayWhatAndChangeNothing) {
   ASSERT_EQ(Run({"put", WriteFile("pc/song.mp3", Bytes(2000, 1))}).status, 0);
+  // 13 chunks of 16384 bytes on memory S, for a player that goes away in the middle of them.
+  ASSERT_EQ(Run({"put", "--to", "S", WriteFile("pc/long.bin", Bytes(200 * 1024, 4))}).status, 0);
   WriteFile("back/song.mp3", "kept");
-  WriteFile("not-a-player", "a file");
+  fs::create_directories(Path("not-a-player"));
+  WriteFile("not-a-player/player.txt", "a file");
+  const std::string big = WriteFile("pc/big.bin", Bytes(40 * 1024 * 1024, 2));
   struct Case {
     std::vector<std::string> args;
     int status;
     std::string message;
   };
+  const std::string unplugged =
+      "S:long.bin to " + Path("back/song.mp3") +
+      " failed: the exchange with the player over USB failed (was it unplugged?)";
   const std::vector<Case> cases = {
+      // Unplugged at the 12th bulk transfer: the directory read and the opening are done, five
+      // chunks have arrived. Memory S fills up at the second file of a put.
+      {{"--route", "chip", "--sim-fault", "unplug@transfer=12", "get", "S:0", "-o",
+        Path("back/song.mp3")},
+       1,
+       unplugged},
+      {{"--route", "device", "--sim-fault", "unplug@transfer=12", "get", "S:0", "-o",
+        Path("back/song.mp3")},
+       1,
+       unplugged},
+      {{"--route", "chip", "put", "--to", "S", WriteFile("pc/one.bin", "1"), big},
+       1,
+       "failed: the player's memory is full"},
+      {{"--route", "device", "put", "--to", "S", WriteFile("pc/two.bin", "2"), big},
+       1,
+       "failed: the player's memory is full"},
+      {{"--sim-fault", "unplug@reply=1", "ls"}, 2, "--sim-fault wants"},
       {{"get", "M:7", "-o", Path("back")}, 1, "M:7: memory M has no entry 7 (it holds 1 files)"},
       {{"get", "S:song.mp3"}, 1, "memory S has no file named song.mp3"},
       {{"put", WriteFile("pc/SONG.MP3", "other")}, 1, "memory M already holds song.mp3 (entry 0)"},
@@ -189,15 +216,19 @@ TEST_F(PlayerctlFiles, FailuresSayWhatAndChangeNothing) {
     EXPECT_THAT(outcome.err, HasSubstr(c.message));
   }
   EXPECT_EQ(ReadText(Path("back/song.mp3")), "kept");
-  const Outcome list = Run({"ls", "M", "--bytes"});
+  EXPECT_EQ(std::distance(fs::directory_iterator(Path("back")), {}), 1);  // no partial file
+  const Outcome list = Run({"ls", "--bytes"});
   EXPECT_THAT(list.out, StartsWith("memory M: 1 file\n   0  2000  "));
+  EXPECT_THAT(list.out, HasSubstr("memory S: 3 files\n"));
+  EXPECT_THAT(list.out, HasSubstr("  one.bin\n"));
+  EXPECT_THAT(list.out, HasSubstr("  two.bin\n"));
 
   // A folder that cannot be a player, and a player whose memory has no room.
   auto notPlayer = platform::RunProgram(Program(), {"--simulate", Path("not-a-player"), "ls"},
                                         Path("out.txt"), Path("err.txt"));
   EXPECT_EQ(notPlayer, 1);
   EXPECT_THAT(ReadText(Path("err.txt")), StartsWith("playerctl: cannot use the simulated player"));
-  const Outcome full = Run({"put", WriteFile("pc/big.bin", Bytes(40 * 1024 * 1024, 2))});
+  const Outcome full = Run({"put", big});
   EXPECT_EQ(full.status, 1);
   EXPECT_THAT(full.err, HasSubstr("failed: the player's memory is full"));
   EXPECT_THAT(Run({"ls", "M"}).out, StartsWith("memory M: 1 file\n"));
@@ -275,6 +306,8 @@ TEST_F(PlayerctlFiles, CtrlCCancelsACopy) {
   const std::vector<Case> cases = {
       {{"put", big, "--to", "S"}, "the player keeps nothing of it"},
       {{"get", "M:0", "-o", Path("back")}, "no partial file is left"},
+      {{"--route", "device", "put", big, "--to", "S"}, "the player keeps nothing of it"},
+      {{"--route", "device", "get", "M:0", "-o", Path("back")}, "no partial file is left"},
   };
   for (const Case& c : cases) {
     std::vector<std::string> args = {Program(), "--simulate", Path("player"), "--sim-slow", "40"};
@@ -301,10 +334,11 @@ TEST_F(PlayerctlFiles, CtrlCCancelsACopy) {
     int status = 0;
     waitpid(child, &status, 0);
     ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 130) << c.args[0];
+    EXPECT_EQ(WEXITSTATUS(status), 130) << c.args[0] << " " << c.args[1];
     EXPECT_THAT(ReadText(Path("err.txt")), HasSubstr("was cancelled; " + c.message));
   }
   EXPECT_EQ(ReadText(Path("back/big.bin")), "kept");
+  EXPECT_EQ(std::distance(fs::directory_iterator(Path("back")), {}), 1);
   EXPECT_THAT(Run({"ls", "S"}).out, StartsWith("memory S: 0 files\n"));
 }
 #endif

@@ -17,7 +17,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <csignal>
+#include <thread>
 #endif
 
 #include "platform/child_process.h"
@@ -123,6 +125,17 @@ TEST_F(Playerctl, SimInitMakesAPlayerThatInfoDescribes) {
                                   "30 30 20 20 20 20\n"));
   EXPECT_THAT(info.out, HasSubstr("\"TEST PLAYER 2.00    \"\n"));
 
+  // The same facts as one JSON document, for scripts.
+  Outcome json = Run({"--simulate", player, "info", "--json"});
+  EXPECT_EQ(json.status, 0) << json.err;
+  EXPECT_THAT(json.out, StartsWith("{\n  \"system\": {"));
+  EXPECT_THAT(json.out, HasSubstr("\"platform\": 2, \"platformName\": \"NT family\"},\n"
+                                  "  \"driverRoute\": {\"code\": 2000, \"name\": \"device "
+                                  "interface class\"},\n  \"player\": {\"answers\": true, "
+                                  "\"deviceInformation\": {\"hex\": \"54 45 53 54 20 50 4C 41 59 "
+                                  "45 52 20 32 2E 30 30 20 20 20 20\", \"text\": \"TEST PLAYER "
+                                  "2.00    \"}}\n}\n"));
+
   // A folder that holds a player is not made again, and the player stays as it was.
   Outcome again = Run({"sim", "init", player});
   EXPECT_EQ(again.status, 1);
@@ -206,14 +219,36 @@ TEST_F(Playerctl, BadFirmwareFilesReachNothing) {
   EXPECT_THAT(corrupt.err, StartsWith("playerctl: the codec upgrade from " + bad + " failed: "));
   EXPECT_THAT(corrupt.err, StartsWith("playerctl: the codec upgrade from " + bad +
                                       " failed: not a valid Intel HEX file\n"));
-  EXPECT_THAT(corrupt.err, HasSubstr("\n  library error 6, Windows error 13: "));
-  // More than the boot area takes.
-  const std::string big = WriteFile("big.hex", test::HexOf(0, Pattern(8704, 2)) + test::kHexEnd);
-  Outcome tooBig = Run({"--simulate", player, "upgrade", "boot", big});
-  EXPECT_EQ(tooBig.status, 1);
-  EXPECT_THAT(tooBig.err, HasSubstr(" failed: the image is empty, or too large for this area (the "
-                                    "boot area takes at most 8192 bytes from address 0"));
-  EXPECT_THAT(tooBig.err, HasSubstr("\n  library error 6, Windows error 1903: "));
+  // The line at fault is named, and the library's code and text come last.
+  EXPECT_THAT(corrupt.err,
+              HasSubstr("\n  The firmware file " + bad +
+                        " is damaged: the record at line 1 is cut short, holds a character that "
+                        "is not a hex digit or fails its checksum. Nothing was sent to the "
+                        "player.\n  library error 6, Windows error 13: "));
+  // Files that fit no area, or the other one: the plain words say which.
+  struct Misfit {
+    std::string area, text, hint;
+  } misfits[] = {
+      {"boot", test::HexOf(0, Pattern(8704, 2)) + test::kHexEnd,
+       "this looks like a codec file (its data reach up to 0x21FF, beyond the boot area's 8192 "
+       "bytes); use playerctl upgrade codec "},
+      {"boot", test::HexOf(0x2000, Pattern(512, 2)) + test::kHexEnd,
+       "this looks like a codec file (its data start at 0x2000); use playerctl upgrade codec "},
+      {"codec", test::HexOf(0, Pattern(512, 2)) + test::kHexEnd,
+       "this looks like a boot code file (all its data lie below 0x2000, where the codec "
+       "starts); use playerctl upgrade boot "},
+  };
+  for (const Misfit& misfit : misfits) {
+    const std::string hex = WriteFile("misfit.hex", misfit.text);
+    Outcome refused = Run({"--simulate", player, "upgrade", misfit.area, hex});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.out, "") << "no title line before the error";
+    EXPECT_THAT(
+        refused.err,
+        HasSubstr(" failed: the image is empty, or too large for this area (the boot area "
+                  "takes at most 8192 bytes from address 0, the codec starts at 0x2000)\n  " +
+                  misfit.hint + hex + "\n  library error 6, Windows error 1903: "));
+  }
   EXPECT_THAT(corrupt.out, Not(HasSubstr("upgraded")));
 
   // Cut short at a line end: every record is good, the end-of-file record is missing.
@@ -276,6 +311,190 @@ TEST_F(Playerctl, AnUpgradeUnderWayIsNeverCutInTwo) {
 }
 #endif
 
+#ifndef _WIN32
+// A terminal of its own: a tmux server for one test, one pane per session, read back as a
+// person sees the screen.
+class Tmux {
+ public:
+  Tmux() : server_("playerctl-test-" + std::to_string(::getpid())) {}
+  ~Tmux() { Call("kill-server"); }
+
+  // `command` runs in a pane `columns` wide, in `folder`, through the shell.
+  void Start(const std::string& session, size_t columns, const std::string& folder,
+             const std::string& command) {
+    Call("new-session -d -s " + session + " -x " + std::to_string(columns) + " -y 20 -c " +
+         Quoted(folder) + " " + Quoted(command));
+  }
+  // The screen and what scrolled off it, wrapped lines joined, trailing blanks cut.
+  std::vector<std::string> Screen(const std::string& session) {
+    std::vector<std::string> lines;
+    for (std::string& line : Lines(Call("capture-pane -p -J -S - -t " + session))) {
+      line.erase(line.find_last_not_of(' ') + 1);
+      if (!line.empty()) lines.push_back(line);
+    }
+    return lines;
+  }
+  bool WaitFor(const std::string& session, const std::string& text) {
+    for (int i = 0; i < 300; ++i) {
+      if (Call("capture-pane -p -J -t " + session).find(text) != std::string::npos) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return false;
+  }
+  void Resize(const std::string& session, size_t columns) {
+    Call("resize-window -t " + session + " -x " + std::to_string(columns));
+  }
+  void Keys(const std::string& session, const std::string& keys) {
+    Call("send-keys -t " + session + " " + keys);
+  }
+
+ private:
+  static std::string Quoted(const std::string& text) {
+    std::string out = "'";
+    for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return out + "'";
+  }
+  std::string Call(const std::string& args) {
+    std::string output;
+    std::FILE* pipe =
+        ::popen(("tmux -f /dev/null -L " + server_ + " " + args + " 2>&1").c_str(), "r");
+    if (pipe == nullptr) return output;
+    char buffer[4096];
+    for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+      output.append(buffer, got);
+    ::pclose(pipe);
+    return output;
+  }
+  std::string server_;
+};
+
+// playerctl on a terminal, as a person sees it when it has ended: each status once, above one
+// bar that fits the terminal, also after the terminal was narrowed half-way; into a pipe whose
+// reader went away it still upgrades, quietly; format asks first.
+TEST_F(Playerctl, OnATerminalAsAPersonSeesIt) {
+  const std::string program =
+      platform::ProgramFolder().value_or(".") + platform::PathSeparator() + PLAYERCTL_FILE_NAME;
+  const std::vector<uint8_t> codec = Pattern(20000, 6);
+  WriteFile("codec.hex", test::HexOf(0x2000, codec) + test::kHexEnd);
+  const std::string waited = "waited for the player 2\\.[0-9] s";
+  const std::string bar120 = "\\[#{60,}\\]  100 %  19\\.5 KB  .*[0-9]:[0-9][0-9] in all";
+  const std::string bar40 = "\\[#{5,}\\]  100 %  19\\.5 KB  [0-9]:[0-9][0-9] in all";
+  const std::string done =
+      "The codec was upgraded from codec\\.hex\\. Unplug the player and plug "
+      "it in again\\.";
+  struct Case {
+    std::string name;
+    size_t columns;
+    std::string command;              // after "playerctl --simulate PLAYER"
+    size_t narrowTo;                  // columns once the erase began; 0 leaves the width
+    std::string answer;               // keys for format's question
+    std::vector<std::string> screen;  // every line, as regular expressions
+    bool erased = false;              // format: memory M is empty afterwards
+  };
+  const std::vector<Case> cases = {
+      {"wide",
+       120,
+       "upgrade codec codec.hex",
+       0,
+       "",
+       {"Codec Upgrade: " + waited, "Codec Upgrade: Codec Area Erasing\\.\\.\\.  " + waited,
+        "Codec Upgrade: codec\\.hex  " + waited, bar120, done, "\\[exit 0\\]"}},
+      {"narrow",
+       40,
+       "upgrade codec codec.hex",
+       0,
+       "",
+       {"Codec Upgrade: waited 2\\.[0-9] s", "Codec Area Erasing\\.\\.\\.  waited 2\\.[0-9] s",
+        "codec\\.hex  waited 2\\.[0-9] s", bar40, done, "\\[exit 0\\]"}},
+      // Narrowed, the terminal rewraps the live line drawn before: its first row stays.
+      {"narrowed",
+       120,
+       "upgrade codec codec.hex",
+       40,
+       "",
+       {"Codec Upgrade: " + waited,
+        "(Codec Upgrade: Codec Area Erasing\\.\\.\\.  wa)?Codec Area Erasing\\.\\.\\.  waited "
+        "2\\.[0-9] s",
+        "codec\\.hex  waited 2\\.[0-9] s", bar40, done, "\\[exit 0\\]"}},
+      {"reader gone",
+       80,
+       "upgrade codec codec.hex",
+       0,
+       "",
+       {"Codec Upgrade: waite", "\\[exit 0\\]"}},
+      {"format no",
+       80,
+       "format M",
+       0,
+       "n Enter",
+       {"Erase all files in memory M\\? \\[y/N\\] n", "Nothing was erased\\.", "\\[exit 1\\]"},
+       false},
+      {"format yes",
+       80,
+       "format M",
+       0,
+       "y Enter",
+       {"Erase all files in memory M\\? \\[y/N\\] y", "Format: Formating\\.\\.\\.",
+        "Memory M is empty\\.", "\\[exit 0\\]"},
+       true},
+  };
+  // The exit status is the pane's last line; the pane stays for reading.
+  Tmux tmux;
+  for (size_t i = 0; i < cases.size(); ++i) {
+    const Case& c = cases[i];
+    const std::string player = Path("player" + std::to_string(i));
+    ASSERT_EQ(Run({"sim", "init", player}).status, 0);
+    if (c.answer != "") {
+      ASSERT_EQ(Run({"--simulate", player, "put", Path("codec.hex")}).status, 0);
+    }
+    const std::string run = "'" + program + "' --simulate '" + player + "' " + c.command;
+    const std::string command =
+        c.name == "reader gone"
+            ? "{ " + run + "; printf '\\n[exit %d]\\n' $? >&2; } | head -c 20; sleep 600"
+            : run + "; echo \"[exit $?]\"; sleep 600";
+    tmux.Start("s" + std::to_string(i), c.columns, work_, command);
+  }
+  for (size_t i = 0; i < cases.size(); ++i) {
+    const std::string session = "s" + std::to_string(i);
+    if (cases[i].narrowTo != 0) {
+      ASSERT_TRUE(tmux.WaitFor(session, "Erasing"));
+      tmux.Resize(session, cases[i].narrowTo);
+    }
+    if (cases[i].answer != "") {
+      ASSERT_TRUE(tmux.WaitFor(session, "[y/N]"));
+      tmux.Keys(session, cases[i].answer);
+    }
+  }
+  for (size_t i = 0; i < cases.size(); ++i) {
+    const Case& c = cases[i];
+    const bool ended = tmux.WaitFor("s" + std::to_string(i), "[exit ");
+    const std::vector<std::string> screen = tmux.Screen("s" + std::to_string(i));
+    std::string shown;
+    for (const std::string& line : screen) shown += line + "\n";
+    ASSERT_TRUE(ended) << c.name << ":\n" << shown;
+    ASSERT_EQ(screen.size(), c.screen.size()) << c.name << ":\n" << shown;
+    for (size_t l = 0; l < screen.size(); ++l) {
+      EXPECT_THAT(screen[l], ::testing::MatchesRegex(c.screen[l])) << c.name << ":\n" << shown;
+      // The bar is as wide as the terminal allows, not wider.
+      const size_t width = c.narrowTo != 0 ? c.narrowTo : c.columns;
+      if (screen[l].starts_with("[#")) {
+        EXPECT_EQ(screen[l].size(), width - 1) << c.name;
+      }
+    }
+    const std::string player = Path("player" + std::to_string(i));
+    if (c.answer == "") {
+      std::vector<uint8_t> padded = codec;  // the last block's fill lands too
+      padded.resize(40 * 512, 0x00);
+      EXPECT_EQ(ReadBytes(player + "/codec.bin"), padded) << c.name;
+    } else {
+      EXPECT_THAT(Run({"--simulate", player, "ls", "M"}).out,
+                  StartsWith(c.erased ? "memory M: 0 files\n" : "memory M: 1 file\n"));
+    }
+  }
+}
+
+#endif
+
 TEST_F(Playerctl, WithoutAPlayerNothingAnswers) {
   // A folder that holds no simulated player is not quietly made one.
   const std::string nothing = Path("nothing");
@@ -284,6 +503,17 @@ TEST_F(Playerctl, WithoutAPlayerNothingAnswers) {
   EXPECT_EQ(none.err, "playerctl: no simulated player in " + nothing +
                           "; create one with playerctl sim init " + nothing + "\n");
   EXPECT_FALSE(fs::exists(nothing));
+  // One that VORPEX_SIMULATOR names and that cannot be used is told once, as every message.
+  fs::create_directories(Path("broken"));
+  WriteFile("broken/player.txt", "not a player\n");
+  ASSERT_TRUE(platform::SetEnvironment("VORPEX_SIMULATOR", Path("broken")));
+  Outcome broken = Run({"info"});
+  platform::SetEnvironment("VORPEX_SIMULATOR", "");
+  EXPECT_EQ(broken.status, 1);
+  EXPECT_THAT(broken.err, StartsWith("playerctl: cannot use the simulated player in " +
+                                     Path("broken") + " (named by VORPEX_SIMULATOR): "));
+  EXPECT_THAT(broken.err, ::testing::EndsWith("player.txt line 1: not a simulated player\n"));
+  EXPECT_EQ(Lines(broken.err).size(), 1u) << broken.err;
 
   const std::string player = NewPlayer({"--absent"});
   Outcome info = Run({"--simulate", player, "info"});
@@ -331,7 +561,9 @@ TEST_F(Playerctl, HexToBinWritesTheWholeImageOrNothing) {
   const std::string truncated = WriteFile("cut.hex", cut.substr(0, cut.size() - 8));
   Outcome bad = Run({"hex2bin", truncated, out});
   EXPECT_EQ(bad.status, 1);
-  EXPECT_THAT(bad.err, StartsWith("playerctl: " + truncated + " is not a valid Intel HEX file"));
+  EXPECT_THAT(bad.err, StartsWith("playerctl: " + truncated +
+                                  " is not a valid Intel HEX file: the record at line 7 is cut "
+                                  "short"));
   EXPECT_EQ(ReadBytes(out), before);
   EXPECT_FALSE(fs::exists(out + ".partial"));
 
@@ -447,6 +679,20 @@ TEST_F(Playerctl, OptionsTakeTheirCommonForms) {
   EXPECT_EQ(joined.status, 0) << joined.err;
   EXPECT_EQ(joined.out, "");
   EXPECT_EQ(ReadBytes(player + "/boot.bin"), Pattern(512, 5));
+
+  // The file commands take them too.
+  const std::string song = WriteFile("song.mp3", "music");
+  Outcome put = Run({"--simulate=" + player, "-q", "put", "--to=S", "--", song});
+  EXPECT_EQ(put.status, 0) << put.err;
+  EXPECT_EQ(put.out, "");
+  Outcome listed = Run({"--simulate", player, "ls", "--bytes", "S"});
+  EXPECT_THAT(listed.out, HasSubstr("  5  "));
+  EXPECT_THAT(listed.out, HasSubstr("  song.mp3\n"));
+  EXPECT_THAT(Run({"ls", "-h"}).out, StartsWith("usage: playerctl [--simulate DIR] ls"));
+  EXPECT_EQ(Run({"df", "--version"}).out, "playerctl " VORPEX_VERSION "\n");
+  Outcome valued = Run({"--simulate", player, "ls", "--bytes=1"});
+  EXPECT_EQ(valued.status, 2);
+  EXPECT_THAT(valued.err, StartsWith("playerctl: --bytes takes no value\n"));
 }
 
 // The bar line in the room a terminal gives it: the figures that fit, the bar filling the rest.

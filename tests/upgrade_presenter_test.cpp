@@ -128,8 +128,8 @@ using FlowTest = PresenterTest;
 const std::string kCable = std::string("box[]:") + kCableWarning;
 const std::string kBootDone = std::string("box:") + kBootDoneBox;
 const std::string kMainDone = std::string("box:") + kMainDoneBox;
-const std::string kNoPlayer = std::string("box:") + kPlayerMissing;
-const std::string kNoFile = std::string("box:") + kFileMissing;
+const std::string kNoPlayer = std::string("box!:") + kPlayerMissing;
+const std::string kNoFile = std::string("box!:") + kFileMissing;
 
 // --- start-up ---
 
@@ -290,7 +290,18 @@ TEST_F(FlowTest, FirmwareNamesAreTakenAsTheyAreInsideBootCodec) {
   fs::create_directories(folder_ / "BootCodec" / "sub");
   std::ofstream(folder_ / "BootCodec" / "sub" / "codec.hex") << "x";
   presenter_->OnFwUpClick();
-  EXPECT_EQ(binder_.path6, Firmware("sub/codec.hex"));
+  const std::string sep(1, platform::PathSeparator());
+  EXPECT_EQ(binder_.path6, Firmware("sub" + sep + "codec.hex"));
+
+  // A package written on Windows separates folders with "\"; the file keeps its text when the
+  // boot state is written back.
+  WritePackage("0", "sub\\codec.hex");
+  presenter_->Load();
+  view_.log.clear();
+  presenter_->OnBootUpClick();
+  EXPECT_THAT(view_.Boxes(), ElementsAre(kCable, kBootDone));
+  EXPECT_EQ(binder_.path6, Firmware("sub" + sep + "codec.hex"));
+  EXPECT_THAT(Settings(), HasSubstr("BOOT FILENAME=sub\\codec.hex\r\n"));
 
   WritePackage("4", "", "codec.hex");
   presenter_->Load();
@@ -398,7 +409,7 @@ TEST_F(FlowTest, FailureShowsItsOwnReasonNotAnEarlierOne) {
   binder_.failure = {};  // the upgrade failed without recording a reason
   presenter_->OnFwUpClick();
   EXPECT_THAT(binder_.calls, ElementsAre("check(0)", "upgrade(0,0)", "close(0)"));
-  EXPECT_THAT(view_.Boxes(), ElementsAre(kCable, std::string("box:") + kUpgradeFailedBox));
+  EXPECT_THAT(view_.Boxes(), ElementsAre(kCable, std::string("box!:") + kUpgradeFailedBox));
 }
 
 // --- a missing boot state or library at a click ---
@@ -425,7 +436,7 @@ TEST_F(FlowTest, UnboundLibraryIsNamedAndTheButtonsStayUsable) {
   Start("0");
   binder_.bindFailure = "Cannot load ORVANEUsbDll.dll";
   presenter_->OnBootUpClick();
-  EXPECT_THAT(view_.Boxes(), ElementsAre(kCable, "box:Cannot load ORVANEUsbDll.dll"));
+  EXPECT_THAT(view_.Boxes(), ElementsAre(kCable, "box!:Cannot load ORVANEUsbDll.dll"));
   EXPECT_TRUE(binder_.calls.empty());
   EXPECT_TRUE(BootOn());  // as before the click
   EXPECT_FALSE(MainOn());

@@ -5,11 +5,11 @@
 #include <FL/Fl_Button.H>
 #include <FL/Fl_Double_Window.H>
 #include <FL/Fl_Progress.H>
-#include <FL/fl_ask.H>
 
 #include <memory>
 #include <string>
 
+#include "app/fltk/fltk_text.h"
 #include "app/fltk/fltk_view.h"
 
 namespace vorpex::app {
@@ -30,17 +30,16 @@ LibraryWindow* Of(void* window) {
   return static_cast<LibraryWindow*>(window);
 }
 
-Fl_Box* Text(int x, int y, int w, int h, const char* text) {
+// A line of a window; `kind` names it in the trace of shown texts (null: not traced).
+Fl_Box* Text(int x, int y, int w, int h, const char* text, const char* kind = nullptr) {
   auto* box = new Fl_Box(x, y, w, h);
-  box->copy_label(text != nullptr ? text : "");
   box->align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE | FL_ALIGN_CLIP);
+  ShowLine(box, text != nullptr ? text : "", kind);
   return box;
 }
 
-void SetText(Fl_Box* box, const char* text) {
-  if (box == nullptr) return;
-  box->copy_label(text != nullptr ? text : "");
-  box->redraw();
+void SetText(Fl_Box* box, const char* text, const char* kind = nullptr) {
+  ShowLine(box, text != nullptr ? text : "", kind);
 }
 
 // Cancel, Escape and the close box all ask the operation to stop; the window stays until the
@@ -60,7 +59,7 @@ LibraryWindow* NewWindow(int w, int h, const char* caption) {
 void* OpenProgress(void* /*context*/, void* /*owner*/, const char* title, const char* status,
                    const char* indexText, uint32_t total) {
   LibraryWindow* made = NewWindow(360, 150, title);
-  made->status = Text(10, 10, 340, 22, status);
+  made->status = Text(10, 10, 340, 22, status, "progress");
   made->index = Text(10, 34, 340, 22, indexText);
   made->bar = new Fl_Progress(10, 60, 340, 20);
   made->bar->minimum(0);
@@ -84,7 +83,7 @@ void SetProgressRange(void* /*context*/, void* window, uint32_t low, uint32_t hi
 }
 
 void SetProgressStatus(void* /*context*/, void* window, const char* status) {
-  if (window != nullptr) SetText(Of(window)->status, status);
+  if (window != nullptr) SetText(Of(window)->status, status, "progress");
 }
 
 void SetProgressPercent(void* /*context*/, void* window, const char* percentText,
@@ -126,7 +125,7 @@ void* OpenDelete(void* /*context*/, void* /*owner*/, const char* caption, const 
                  const char* fileName) {
   LibraryWindow* made = NewWindow(320, 110, caption);
   made->index = Text(10, 10, 300, 22, indexText);
-  made->status = Text(10, 34, 300, 22, fileName);
+  made->status = Text(10, 34, 300, 22, fileName, "delete");
   // The delete window's Cancel button has no effect.
   new Fl_Button(220, 74, 90, 26, "Cancel");
   made->window->end();

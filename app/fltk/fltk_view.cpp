@@ -1,7 +1,11 @@
 #include "app/fltk/fltk_view.h"
 
 #include <FL/Fl.H>
-#include <FL/fl_ask.H>
+
+#include <algorithm>
+
+#include "app/fltk/fltk_text.h"
+#include "platform/ui.h"
 
 namespace vorpex::app {
 namespace {
@@ -9,6 +13,8 @@ namespace {
 constexpr double kTwipsPerInch = 1440.0;
 constexpr float kAssumedDpi = 96.0f;
 constexpr double kHeadingPoints = 13.5;
+// The status bar's text, in the size of the system's status bar font.
+constexpr double kStatusPoints = 9;
 
 // Twips to pixels at the screen's resolution; 96 dots per inch when the screen's is unknown
 // or implausible.
@@ -47,7 +53,18 @@ FltkView::FltkView() {
   StatusBar1 = new Fl_Box(0, t.Y(2490), form_->w(), form_->h() - t.Y(2490));
   StatusBar1->box(FL_THIN_DOWN_BOX);
   StatusBar1->align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE | FL_ALIGN_CLIP);
+  StatusBar1->labelsize(t.Points(kStatusPoints));
   form_->end();
+  // The window grows, to the right, until the status line holds each of the flows' texts whole
+  // in the fonts this screen has.
+  int widest = 0;
+  for (const char* text : {kUpgrading, kCompleted, kFailed}) {
+    widest = std::max(widest, LineWidth(StatusBar1, text));
+  }
+  if (const int missing = widest - LineRoom(StatusBar1); missing > 0) {
+    form_->size(form_->w() + missing, form_->h());
+    StatusBar1->size(form_->w(), StatusBar1->h());
+  }
   form_->callback(OnClose, this);
 }
 
@@ -68,13 +85,12 @@ void FltkView::SetEnabled(UpgradeButton button, bool enabled) {
 }
 
 void FltkView::SetStatusText(const std::string& text) {
-  StatusBar1->copy_label(text.c_str());
-  StatusBar1->redraw();
+  ShowLine(StatusBar1, text, "status");
 }
 
-void FltkView::ShowMessage(const std::string& text, BoxTitle title) {
-  fl_message_title(title == BoxTitle::kEmpty ? "" : kProgramTitle);
-  fl_message("%s", text.c_str());
+void FltkView::ShowMessage(const std::string& text, BoxTitle title, BoxKind kind) {
+  ShowBox(text, title == BoxTitle::kEmpty ? "" : kProgramTitle,
+          kind == BoxKind::kError ? platform::kMbIconError : platform::kMbOk);
 }
 
 void FltkView::PumpMessages() {
@@ -100,23 +116,8 @@ void FltkView::OnFwUp(Fl_Widget* /*widget*/, void* self) {
 }
 
 int32_t FltkMessageBox(void* /*context*/, const char* text, const char* caption, uint32_t flags) {
-  constexpr int32_t kIdOk = 1, kIdCancel = 2, kIdYes = 6, kIdNo = 7;
   // Without a caption, MessageBoxA titles its box "Error".
-  fl_message_title(caption != nullptr ? caption : "Error");
-  const char* body = text != nullptr ? text : "";
-  switch (flags & 0xF) {
-    case 1:  // OK and Cancel
-      return fl_choice("%s", "Cancel", "OK", nullptr, body) == 1 ? kIdOk : kIdCancel;
-    case 3: {  // Yes, No and Cancel
-      int pressed = fl_choice("%s", "Cancel", "Yes", "No", body);
-      return pressed == 1 ? kIdYes : pressed == 2 ? kIdNo : kIdCancel;
-    }
-    case 4:  // Yes and No
-      return fl_choice("%s", "No", "Yes", nullptr, body) == 1 ? kIdYes : kIdNo;
-    default:
-      fl_message("%s", body);
-      return kIdOk;
-  }
+  return ShowBox(text != nullptr ? text : "", caption != nullptr ? caption : "Error", flags);
 }
 
 }  // namespace vorpex::app

@@ -24,7 +24,7 @@ class FltkView final : public UpgradeView {
   void SetCaption(UpgradeButton button, const std::string& caption) override;
   void SetEnabled(UpgradeButton button, bool enabled) override;
   void SetStatusText(const std::string& text) override;
-  void ShowMessage(const std::string& text, BoxTitle title) override;
+  void ShowMessage(const std::string& text, BoxTitle title, BoxKind kind) override;
   void PumpMessages() override;
   void* OwnerWindow() override { return form_.get(); }
 

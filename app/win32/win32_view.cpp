@@ -2,6 +2,10 @@
 
 #include <commctrl.h>
 
+#include <string>
+
+#include "app/text_trace.h"
+
 namespace vorpex::app {
 namespace {
 
@@ -105,9 +109,26 @@ void Win32View::SetEnabled(UpgradeButton button, bool enabled) {
 
 void Win32View::SetStatusText(const std::string& text) {
   ::SendMessageA(StatusBar1, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  // How wide the text is drawn in the status bar's font, against its panel less the borders.
+  RECT panel{};
+  int borders[3] = {};
+  ::SendMessageA(StatusBar1, SB_GETRECT, 0, reinterpret_cast<LPARAM>(&panel));
+  ::SendMessageA(StatusBar1, SB_GETBORDERS, 0, reinterpret_cast<LPARAM>(borders));
+  SIZE drawn{};
+  if (HDC dc = ::GetDC(StatusBar1); dc != nullptr) {
+    auto font = reinterpret_cast<HFONT>(::SendMessageA(StatusBar1, WM_GETFONT, 0, 0));
+    HGDIOBJ before = font != nullptr ? ::SelectObject(dc, font) : nullptr;
+    ::GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &drawn);
+    if (before != nullptr) ::SelectObject(dc, before);
+    ::ReleaseDC(StatusBar1, dc);
+  }
+  const long room = panel.right - panel.left - 2 * borders[0];
+  TraceShownText("status", std::to_string(drawn.cx) + "/" + std::to_string(room), text);
 }
 
-void Win32View::ShowMessage(const std::string& text, BoxTitle title) {
+void Win32View::ShowMessage(const std::string& text, BoxTitle title, BoxKind /*kind*/) {
+  // The program's boxes are plain ones with an OK button, errors too.
+  TraceShownText("message", title == BoxTitle::kEmpty ? "" : kProgramTitle, text);
   ::MessageBoxA(Form1, text.c_str(), title == BoxTitle::kEmpty ? "" : kProgramTitle, MB_OK);
 }
 

@@ -22,7 +22,7 @@ class Win32View final : public UpgradeView {
   void SetCaption(UpgradeButton button, const std::string& caption) override;
   void SetEnabled(UpgradeButton button, bool enabled) override;
   void SetStatusText(const std::string& text) override;
-  void ShowMessage(const std::string& text, BoxTitle title) override;
+  void ShowMessage(const std::string& text, BoxTitle title, BoxKind kind) override;
   void PumpMessages() override;
   void* OwnerWindow() override { return Form1; }
 

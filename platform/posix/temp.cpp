@@ -29,7 +29,8 @@ std::optional<std::string> TempFolder() {
 std::optional<std::string> CreateUniqueTempFile(const std::string& folder,
                                                 const std::string& prefix) {
   // As GetTempFileNameA does: up to three characters of the prefix, four hex digits that start
-  // from the tick count, ".tmp"; the first name that does not exist yet is created.
+  // from the tick count, ".tmp"; the first name that does not exist yet is created, as any new
+  // file is (it may become the file a copy was made for).
   std::string dir = folder;
   if (!dir.empty() && dir.back() != '/') dir += '/';
   std::string head = dir + prefix.substr(0, 3);
@@ -40,7 +41,7 @@ std::optional<std::string> CreateUniqueTempFile(const std::string& folder,
     char digits[8];
     std::snprintf(digits, sizeof digits, "%X", unique);
     std::string path = head + digits + ".tmp";
-    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd >= 0) {
       ::close(fd);
       return path;

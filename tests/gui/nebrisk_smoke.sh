@@ -1,9 +1,13 @@
 #!/bin/sh
 # Smoke test of the upgrade window on a virtual X display: copies the program, its libraries and
 # the sample package into a folder of its own, starts it against a fresh simulated player, clicks
-# the boot-code button and then the main-firmware button, presses OK on every message box, and
-# checks the player's firmware areas and the settings file afterwards. Screenshots of the window
-# (before and after) and of the progress window are kept in ARTIFACTS.
+# the boot-code button on a boot file too large for the boot area (an error box), then again on
+# the right one, then the main-firmware button, presses OK on every message box, and checks the
+# player's firmware areas and the settings file afterwards. The package names its boot file in
+# Windows form, "sub\SampleBoot.hex". Screenshots of the window, of every message box and of the
+# progress windows are kept in ARTIFACTS. The FLTK window also tells what it showed (every box,
+# the status line, the progress window's status) in a trace file; the texts, and that each line
+# fits its widget, are checked against it.
 #
 # Usage (inside xvfb-run): nebrisk_smoke.sh fltk|win32 BIN_DIR WORK_DIR ARTIFACTS
 #   fltk:  BIN_DIR/nebrisk;  win32: BIN_DIR/Nebrisk.exe under wine (WINEPREFIX set by the caller)
@@ -20,23 +24,34 @@ elapsed() { echo $(($(date +%s) - started)); }
 
 rm -rf "$work"
 mkdir -p "$work/program" "$artifacts"
-rm -f "$artifacts"/*.png
+rm -f "$artifacts"/*.png "$artifacts"/texts.tsv
 program="$work/program" player="$work/player"
+# The texts the window showed, as it tells them (see app/text_trace.h).
+trace="$work/texts.tsv"
 case $mode in
   fltk)
     # The libraries with their versioned names, which they are linked by.
     cp "$bin/nebrisk" "$program/"
     cp -P "$bin"/libVORPEXUSB.so* "$bin"/libORVANEUsbDll.so* "$program/"
-    run() { "$program/nebrisk" --simulate "$player"; }
+    run() { NEBRISK_TEXT_TRACE=$trace "$program/nebrisk" --simulate "$player"; }
     ;;
   win32)
     cp "$bin/Nebrisk.exe" "$bin/VORPEXUSB.dll" "$bin/ORVANEUsbDll.dll" "$program/"
     export WINEDEBUG=-all
-    run() { wine "$program/Nebrisk.exe" --simulate "$(winepath -w "$player")"; }
+    run() {
+      NEBRISK_TEXT_TRACE=$(winepath -w "$trace") wine "$program/Nebrisk.exe" \
+        --simulate "$(winepath -w "$player")"
+    }
     ;;
   *) fail "unknown mode $mode" ;;
 esac
 cp -r "$bin/CodecFileInfo.ini" "$bin/BootCodec" "$program/"
+# The boot file in a folder below BootCodec, named as a package made on Windows names it. At first
+# it holds the codec's image, which does not fit the boot area.
+mkdir "$program/BootCodec/sub"
+cp "$program/BootCodec/SampleCodec.hex" "$program/BootCodec/sub/SampleBoot.hex"
+sed -i 's/^BOOT FILENAME=.*\r$/BOOT FILENAME=sub\\SampleBoot.hex\r/' "$program/CodecFileInfo.ini"
+grep -q 'BOOT FILENAME=sub.SampleBoot.hex' "$program/CodecFileInfo.ini" || fail "settings file not prepared"
 settings_before=$(cat "$program/CodecFileInfo.ini")
 
 run >"$work/program.log" 2>&1 &
@@ -88,18 +103,33 @@ other_windows() {
   done
 }
 
-# Presses OK on the next $1 message boxes, one after the other. The progress window (named $2)
-# is photographed once while it is up, as $3.png.
+# The progress window shows the firmware file's name: the FLTK window says so in its trace; the
+# library's own dialog under Wine shows it about four seconds after it opens (after the pauses of
+# the upgrade mode and the erase).
+progress_shows_file() {
+  if [ "$mode" != fltk ]; then
+    sleep 4
+    return 0
+  fi
+  shown=$(grep -c '^progress	.*\.hex$' "$trace" 2>/dev/null || true)
+  [ "${shown:-0}" -gt "$files_shown" ]
+}
+files_shown=0
+
+# Presses OK on the next $1 message boxes, one after the other. The progress window (named $2;
+# "" when none needs to be seen) is photographed once while it shows the file name, as $3.png.
 boxes_total=0
 answer_boxes() {
   count=$1 progress=$2 name=$3 answered=0 photographed=false
+  [ -n "$progress" ] || photographed=true
   while [ "$answered" -lt "$count" ]; do
     [ "$(elapsed)" -lt "$limit" ] || fail "only $answered of $count message boxes after $limit s"
     kill -0 "$pid" 2>/dev/null || fail "the program ended early: $(cat "$work/program.log")"
     for w in $(other_windows); do
       title=$(xdotool getwindowname "$w" 2>/dev/null) || continue # gone meanwhile
-      if [ "$title" = "$progress" ]; then
-        if ! $photographed; then
+      if [ -n "$progress" ] && [ "$title" = "$progress" ]; then
+        if ! $photographed && progress_shows_file; then
+          files_shown=$((files_shown + 1))
           sleep 1 # let it paint
           shot "$name"
           photographed=true
@@ -128,8 +158,15 @@ answer_boxes() {
   $photographed || fail "no progress window \"$progress\" was seen"
 }
 
-# Boot state 0: the boot-code flow shows the cable warning and its completion box, then the
-# main-firmware flow the cable warning (boot state 1 now) and its completion box.
+# Boot state 0: the boot-code flow shows the cable warning, then the library's error box (the
+# image is too large for the boot area), and offers the boot-code button again. With the right
+# file it shows the cable warning and its completion box, then the main-firmware flow the cable
+# warning (boot state 1 now) and its completion box.
+click_button boot
+answer_boxes 2 "" ""
+sleep 1
+shot window-failed
+cp "$bin/BootCodec/SampleBoot.hex" "$program/BootCodec/sub/SampleBoot.hex"
 click_button boot
 answer_boxes 2 "Boot Code Upgrade" progress-boot
 click_button main
@@ -139,7 +176,7 @@ shot window-end
 
 # The firmware areas hold the package's images, as srec_cat reads the HEX files (the codec's
 # from address 0x2000 on).
-srec_cat "$program/BootCodec/SampleBoot.hex" -intel -o "$work/boot.expected" -binary
+srec_cat "$program/BootCodec/sub/SampleBoot.hex" -intel -o "$work/boot.expected" -binary
 srec_cat "$program/BootCodec/SampleCodec.hex" -intel -offset -0x2000 -o "$work/codec.expected" -binary
 cmp "$work/boot.expected" "$player/boot.bin" || fail "boot.bin differs from SampleBoot.hex"
 cmp "$work/codec.expected" "$player/codec.bin" || fail "codec.bin differs from SampleCodec.hex"
@@ -148,5 +185,44 @@ cmp "$work/codec.expected" "$player/codec.bin" || fail "codec.bin differs from S
 expected=$(printf '%s' "$settings_before" | sed 's/^BOOT UPGRADE=0/BOOT UPGRADE=1/')
 [ "$(cat "$program/CodecFileInfo.ini")" = "$expected" ] ||
   fail "settings file: $(cat "$program/CodecFileInfo.ini")"
-[ "$boxes_total" -eq 4 ] || fail "$boxes_total message boxes instead of 4"
+[ "$boxes_total" -eq 6 ] || fail "$boxes_total message boxes instead of 6"
+
+# What the window showed: the texts whole (no line break at their end), each line within its
+# widget, the progress window's status ending in the firmware file's name. The Win32 window tells
+# its own boxes and status line only (the libraries show theirs and their progress window
+# through the system).
+cp "$trace" "$artifacts/texts.tsv" || fail "the window told no texts"
+library_box='alert	Error	The specified form size is invalid.'
+[ "$mode" = fltk ] || library_box=""
+boxes=$(grep -E '^(alert|message|choice)	' "$trace" || true)
+expected_boxes=$(printf '%s\n' \
+  'message		Check USB cable connection, Please..' \
+  "$library_box" \
+  'message		Check USB cable connection, Please..' \
+  'message	Nebrisk	Boot firmware upgrade completed. Please, USB cable plug-out' \
+  'message		Check USB cable connection, Please..' \
+  'message	Nebrisk	Firmware upgrade completed. Please, USB cable plug-out' | grep -v '^$')
+[ "$boxes" = "$expected_boxes" ] || fail "message boxes said:
+$boxes
+instead of:
+$expected_boxes"
+statuses=$(awk -F '\t' '$1 == "status" { print $3 }' "$trace")
+expected_statuses=$(printf '%s\n' "Firmware Upgrading...wait please" "Firmware Upgrade failed..." \
+  "Firmware Upgrading...wait please" "Firmware Upgrade completed..." \
+  "Firmware Upgrading...wait please" "Firmware Upgrade completed...")
+[ "$statuses" = "$expected_statuses" ] || fail "the status line said:
+$statuses
+instead of:
+$expected_statuses"
+cut=$(awk -F '\t' '$1 == "status" || $1 == "progress" {
+  split($2, f, "/"); if (f[1] + 0 > f[2] + 0) print }' "$trace")
+[ -z "$cut" ] || fail "texts wider than their lines (width/room):
+$cut"
+if [ "$mode" = fltk ]; then
+  for name in SampleBoot SampleCodec; do
+    grep -q "^progress	.*/$name\.hex\$" "$trace" ||
+      fail "the progress window never showed $name.hex: $(grep '^progress' "$trace")"
+  done
+fi
+note "texts checked: $(wc -l <"$trace") lines"
 note "passed"

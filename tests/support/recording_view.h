@@ -20,8 +20,10 @@ class RecordingView final : public app::UpgradeView {
     status = text;
     log.push_back("status:" + text);
   }
-  void ShowMessage(const std::string& text, app::BoxTitle title) override {
-    log.push_back(std::string(title == app::BoxTitle::kEmpty ? "box[]:" : "box:") + text);
+  // "box:" and "box[]:" (empty title) for boxes that inform, "box!:" for errors.
+  void ShowMessage(const std::string& text, app::BoxTitle title, app::BoxKind kind) override {
+    log.push_back(std::string(title == app::BoxTitle::kEmpty ? "box[]" : "box") +
+                  (kind == app::BoxKind::kError ? "!:" : ":") + text);
   }
   void PumpMessages() override {
     log.push_back("pump");

@@ -13,7 +13,7 @@ constexpr std::string_view kProgramHelp =
     "commands:\n"
     "  upgrade boot FILE.hex    write the boot code from an Intel HEX file\n"
     "  upgrade codec FILE.hex   write the main firmware (codec) from an Intel HEX file\n"
-    "  info                     whether a player answers, the driver route, device information\n"
+    "  info [--json]            whether a player answers, the driver route, device information\n"
     "  ls [M|S]                 the files on the player\n"
     "  df                       size, used and free space of each memory\n"
     "  put FILE... [--to M|S]   copy files to the player\n"
@@ -46,14 +46,21 @@ constexpr std::string_view kUpgradeHelp =
     "\n"
     "Converts FILE.hex and writes it into the player's boot area (boot, at most 8192 bytes\n"
     "from address 0) or codec area (codec, from address 0x2000), showing the progress.\n"
-    "The player must answer; unplug it and plug it in again afterwards.\n";
+    "The player must answer; unplug it and plug it in again afterwards.\n"
+    "\n"
+    "Once the area is being erased the upgrade cannot be interrupted: Ctrl-C (or a\n"
+    "terminal closed) waits for the exchange to end, reports its outcome and then exits\n"
+    "with status 130, so that the player is never left half-written.\n";
 
 constexpr std::string_view kInfoHelp =
-    "usage: playerctl [--simulate DIR] info\n"
+    "usage: playerctl [--simulate DIR] info [--json]\n"
     "\n"
     "Shows the system version the driver route is chosen from, the route, whether a player\n"
     "answers, and its 20 bytes of device information in hex and as text.\n"
-    "Exit status 1 when no player answers.\n";
+    "Exit status 1 when no player answers.\n"
+    "\n"
+    "options:\n"
+    "  --json    one JSON document on standard output instead of the table\n";
 
 constexpr std::string_view kHexToBinHelp =
     "usage: playerctl hex2bin IN.hex OUT.bin [--base N]\n"
@@ -224,6 +231,8 @@ std::variant<Options, UsageError> ParseArguments(std::span<const std::string_vie
       auto dir = value();
       if (!dir || dir->empty()) return fail("--simulate needs the folder of a simulated player");
       options.simulateFolder = std::string(*dir);
+    } else if (options.command == Command::kInfo && arg == "--json") {
+      options.json = true;
     } else if (options.command == Command::kHexToBin && arg == "--base") {
       auto text = value();
       std::optional<uint32_t> base;

@@ -29,6 +29,7 @@ struct Options {
   bool help = false;     // --help: the command's help text, nothing else
   bool version = false;  // --version: the program's version, nothing else
   bool quiet = false;    // --quiet, -q: no progress and no success messages
+  bool json = false;     // info --json: one JSON document instead of the table
   std::optional<std::string> simulateFolder;
   int32_t upgradeKind = 0;  // upgrade: -1 the boot code, 0 the codec
   std::string input;        // upgrade: the HEX file; hex2bin: IN.hex; sim init: DIR

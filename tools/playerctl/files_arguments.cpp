@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "playersim.h"
 #include "tools/playerctl/arguments.h"
 
 namespace vorpex::playerctl {
@@ -43,8 +44,13 @@ constexpr std::array<CommandInfo, 7> kCommands{{
      "              the old one deleted only when the new one is complete\n"
      "\n"
      "Ctrl-C cancels the copy under way: the player keeps nothing of it; the program exits\n"
-     "with status 130. With --simulate, --sim-slow MS makes every transfer of the simulated\n"
-     "player take MS milliseconds, to watch the progress.\n"},
+     "with status 130.\n"
+     "\n"
+     "For trying failures on a simulated player (with --simulate only):\n"
+     "  --sim-slow MS       every transfer of the simulated player takes MS milliseconds\n"
+     "  --sim-fault K@AT=N  the simulated player fails at the N-th bulk transfer (AT:\n"
+     "                      transfer, in, out) or reply (AT: reply) from the start, K being\n"
+     "                      unplug, short or stall for transfers, refuse or drop for replies\n"},
     {FilesCommand::kGet, "get",
      "usage: playerctl [--simulate DIR] [--quiet] get ENTRY... [-o DEST]\n"
      "\n"
@@ -54,8 +60,10 @@ constexpr std::array<CommandInfo, 7> kCommands{{
      "the player, or for a single ENTRY a file name. A copy that fails or is cancelled leaves\n"
      "no partial file, and a file that was there before stays as it was.\n"
      "\n"
-     "Ctrl-C cancels the copy under way; the program exits with status 130. With --simulate,\n"
-     "--sim-slow MS makes every transfer of the simulated player take MS milliseconds.\n"},
+     "Ctrl-C cancels the copy under way; the program exits with status 130.\n"
+     "\n"
+     "For trying failures on a simulated player (with --simulate only), --sim-slow MS and\n"
+     "--sim-fault K@AT=N as for put.\n"},
     {FilesCommand::kRemove, "rm",
      "usage: playerctl [--simulate DIR] [--quiet] rm ENTRY...\n"
      "\n"
@@ -92,16 +100,54 @@ std::optional<FilesCommand> CommandNamed(std::string_view word) {
 }
 
 // The position of the command word: the first word that is neither an option nor the value of
-// --simulate.
+// one; after "--", the word that follows it.
 std::optional<size_t> CommandPosition(std::span<const std::string_view> args) {
   for (size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "--simulate" || args[i] == "--sim-slow" || args[i] == "--route") {
+    if (args[i] == "--") return i + 1 < args.size() ? std::optional<size_t>(i + 1) : std::nullopt;
+    if (args[i] == "--simulate" || args[i] == "--sim-slow" || args[i] == "--sim-fault" ||
+        args[i] == "--route") {
       ++i;
-    } else if (args[i].substr(0, 2) != "--") {
+    } else if (args[i] == "-" || !args[i].starts_with("-")) {
       return i;
     }
   }
   return std::nullopt;
+}
+
+// "unplug@transfer=3": a kind that can strike at the target, and a count from 1.
+std::optional<SimulatedFault> ParseSimulatedFault(std::string_view text) {
+  struct Name {
+    std::string_view word;
+    int32_t value;
+  };
+  constexpr std::array<Name, 5> kKinds{{{"unplug", PLAYERSIM_FAULT_UNPLUG},
+                                        {"short", PLAYERSIM_FAULT_SHORT_TRANSFER},
+                                        {"stall", PLAYERSIM_FAULT_STALL_TRANSFER},
+                                        {"refuse", PLAYERSIM_FAULT_REFUSE_NEXT_REPLY},
+                                        {"drop", PLAYERSIM_FAULT_DROP_NEXT_REPLY}}};
+  constexpr std::array<Name, 4> kTargets{{{"transfer", PLAYERSIM_AT_TRANSFER},
+                                          {"in", PLAYERSIM_AT_TRANSFER_IN},
+                                          {"out", PLAYERSIM_AT_TRANSFER_OUT},
+                                          {"reply", PLAYERSIM_AT_REPLY}}};
+  const size_t at = text.find('@');
+  const size_t equals = text.find('=');
+  if (at == std::string_view::npos || equals == std::string_view::npos || equals < at) {
+    return std::nullopt;
+  }
+  auto find = [](const auto& names, std::string_view word) -> std::optional<int32_t> {
+    for (const Name& name : names) {
+      if (name.word == word) return name.value;
+    }
+    return std::nullopt;
+  };
+  const auto kind = find(kKinds, text.substr(0, at));
+  const auto target = find(kTargets, text.substr(at + 1, equals - at - 1));
+  const auto count = ParseNumber(text.substr(equals + 1));
+  if (!kind || !target || !count || *count == 0) return std::nullopt;
+  const bool replyKind =
+      *kind == PLAYERSIM_FAULT_REFUSE_NEXT_REPLY || *kind == PLAYERSIM_FAULT_DROP_NEXT_REPLY;
+  if (replyKind != (*target == PLAYERSIM_AT_REPLY)) return std::nullopt;
+  return SimulatedFault{*kind, *target, *count};
 }
 
 }  // namespace
@@ -142,22 +188,38 @@ std::variant<FilesOptions, FilesUsageError> ParseFilesArguments(
   };
   const size_t commandAt = *CommandPosition(args);
   std::optional<int32_t> to;
+  bool optionsEnded = false;  // after "--" every argument is an operand, even "-x"
   for (size_t i = 0; i < args.size(); ++i) {
-    const std::string_view arg = args[i];
+    std::string_view arg = args[i];
     if (i == commandAt) continue;
+    if (optionsEnded || arg == "-" || !arg.starts_with("-")) {
+      options.operands.emplace_back(arg);
+      continue;
+    }
+    // "--option=value" gives its value inline; "--option value" in the next argument.
+    std::optional<std::string_view> inlineValue;
+    if (size_t equals = arg.find('='); arg.starts_with("--") && equals != std::string_view::npos) {
+      inlineValue = arg.substr(equals + 1);
+      arg = arg.substr(0, equals);
+    }
+    bool valueTaken = false;
     auto value = [&]() -> std::optional<std::string_view> {
+      valueTaken = true;
+      if (inlineValue) return inlineValue;
       if (i + 1 >= args.size()) return std::nullopt;
       return args[++i];
     };
-    if (arg == "-o" && options.command == FilesCommand::kGet) {
+    if (arg == "--") {
+      optionsEnded = true;
+    } else if (arg == "-o" && options.command == FilesCommand::kGet) {
       auto dest = value();
       if (!dest || dest->empty()) return fail("-o needs a file or folder");
       options.destination = std::string(*dest);
-    } else if (arg.size() < 2 || arg.substr(0, 2) != "--") {
-      options.operands.emplace_back(arg);
-    } else if (arg == "--help") {
+    } else if (arg == "--help" || arg == "-h") {
       options.help = true;
-    } else if (arg == "--quiet") {
+    } else if (arg == "--version") {
+      options.version = true;
+    } else if (arg == "--quiet" || arg == "-q") {
       options.quiet = true;
     } else if (arg == "--simulate") {
       auto dir = value();
@@ -177,6 +239,15 @@ std::variant<FilesOptions, FilesUsageError> ParseFilesArguments(
       auto ms = text ? ParseNumber(*text) : std::nullopt;
       if (!ms || *ms > 10000) return fail("--sim-slow wants milliseconds, up to 10000");
       options.simulatedDelayMs = *ms;
+    } else if (arg == "--sim-fault") {
+      auto text = value();
+      auto fault = text ? ParseSimulatedFault(*text) : std::nullopt;
+      if (!fault) {
+        return fail(
+            "--sim-fault wants unplug|short|stall@transfer|in|out=N or "
+            "refuse|drop@reply=N");
+      }
+      options.simulatedFaults.push_back(*fault);
     } else if (arg == "--json" && allowed({FilesCommand::kList, FilesCommand::kFree})) {
       options.json = true;
     } else if (arg == "--bytes" && allowed({FilesCommand::kList})) {
@@ -203,8 +274,12 @@ std::variant<FilesOptions, FilesUsageError> ParseFilesArguments(
     } else {
       return fail("unknown option " + std::string(arg) + " for " + name);
     }
+    if (inlineValue && !valueTaken) return fail(std::string(arg) + " takes no value");
   }
-  if (options.help) return options;
+  if (options.help || options.version) return options;
+  if (!options.simulatedFaults.empty() && !options.simulateFolder) {
+    return fail("--sim-fault works only with --simulate");
+  }
 
   const std::vector<std::string>& words = options.operands;
   const std::string extra = "too many arguments for " + name;

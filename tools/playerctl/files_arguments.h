@@ -12,16 +12,26 @@ namespace vorpex::playerctl {
 
 enum class FilesCommand { kList, kFree, kPut, kGet, kRemove, kMove, kFormat };
 
+// A fault of the simulated player, armed to strike at the count-th reply or bulk transfer
+// (PlayerSim_AimFault's kinds and targets).
+struct SimulatedFault {
+  int32_t kind = 0;
+  int32_t target = 0;
+  uint32_t count = 0;
+};
+
 struct FilesOptions {
   FilesCommand command = FilesCommand::kList;
-  bool help = false;
-  bool quiet = false;
+  bool help = false;     // --help, -h
+  bool version = false;  // --version
+  bool quiet = false;    // --quiet, -q
   bool json = false;     // ls, df: one JSON document
   bool bytes = false;    // ls: exact sizes
   bool replace = false;  // put: a file of the same short name is replaced
   bool yes = false;      // format: no question
   std::optional<std::string> simulateFolder;
   uint32_t simulatedDelayMs = 0;  // --sim-slow: what every transfer of the simulated player takes
+  std::vector<SimulatedFault> simulatedFaults;  // --sim-fault
   std::vector<int32_t> memories;  // ls: the memories to list; put --to, format: the one
   std::vector<std::string> operands;
   std::optional<std::string> destination;  // get -o

@@ -7,29 +7,11 @@
 #include "tools/playerctl/commands.h"
 #include "tools/playerctl/files_commands.h"
 #include "tools/playerctl/files_directory.h"
+#include "tools/playerctl/json_text.h"
 #include "tools/playerctl/library_error.h"
 
 namespace vorpex::playerctl {
 namespace {
-
-// A JSON string: quotes, backslashes and control characters escaped, other bytes as they are.
-std::string JsonString(const std::string& text) {
-  std::string out = "\"";
-  for (char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += c;
-    } else if (byte < 0x20) {
-      char escape[8];
-      std::snprintf(escape, sizeof escape, "\\u%04x", byte);
-      out += escape;
-    } else {
-      out += c;
-    }
-  }
-  return out + "\"";
-}
 
 uint32_t UsePercent(const MemoryListing& listing) {
   if (listing.capacityBytes == 0) return 0;

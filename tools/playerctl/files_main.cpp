@@ -7,15 +7,16 @@
 #include "tools/playerctl/commands.h"
 #include "tools/playerctl/files_commands.h"
 #include "tools/playerctl/library_error.h"
+#include "tools/playerctl/simulated_player.h"
 
 namespace vorpex::playerctl {
 
-std::unique_ptr<FileRoute> OpenFileRoute(RouteChoice choice) {
+std::unique_ptr<FileRoute> OpenFileRoute(RouteChoice choice, TerminalUi& ui) {
   if (choice != RouteChoice::kDevice) {
     if (auto chip = OpenChipRoute()) return chip;
     if (choice == RouteChoice::kChip) return nullptr;
   }
-  return OpenDeviceRoute();
+  return OpenDeviceRoute(ui);
 }
 
 int RunFilesCommand(std::span<const std::string_view> args) {
@@ -29,6 +30,10 @@ int RunFilesCommand(std::span<const std::string_view> args) {
     return kExitUsage;
   }
   const FilesOptions& options = std::get<FilesOptions>(parsed);
+  if (options.version) {
+    std::printf("playerctl %s\n", VORPEX_VERSION);
+    return kExitOk;
+  }
   if (options.help) {
     std::fputs(std::string(FilesHelpText(options.command)).c_str(), stdout);
     return kExitOk;
@@ -36,14 +41,15 @@ int RunFilesCommand(std::span<const std::string_view> args) {
   if (options.command == FilesCommand::kFormat) {
     if (auto status = ConfirmFormat(options)) return *status;
   }
-  if (options.simulateFolder && PlayerSim_Attach(options.simulateFolder->c_str()) != 1) {
-    char message[512] = {};
-    PlayerSim_GetMessage(message, sizeof message);
-    ReportError("cannot use the simulated player in " + *options.simulateFolder + ": " + message);
-    return kExitFailed;
-  }
+  if (!SelectSimulatedPlayer(options.simulateFolder)) return kExitFailed;
   if (options.simulateFolder && options.simulatedDelayMs != 0) {
     PlayerSim_SetFault(PLAYERSIM_FAULT_SLOW_DEVICE, options.simulatedDelayMs);
+  }
+  for (const SimulatedFault& fault : options.simulatedFaults) {
+    if (PlayerSim_AimFault(fault.kind, fault.target, fault.count, 0, 0) != 1) {
+      ReportError("the simulated player's fault cannot be armed");
+      return kExitFailed;
+    }
   }
   using platform::StandardStream;
   TerminalUiSetup setup;
@@ -56,7 +62,7 @@ int RunFilesCommand(std::span<const std::string_view> args) {
   const RouteChoice choice = options.route == 1   ? RouteChoice::kChip
                              : options.route == 2 ? RouteChoice::kDevice
                                                   : RouteChoice::kAny;
-  std::unique_ptr<FileRoute> route = OpenFileRoute(choice);
+  std::unique_ptr<FileRoute> route = OpenFileRoute(choice, ui);
   if (!route) {
     const LibraryError error = ReadLibraryError(ui);
     if (error.code != VORPEX_OK) {

@@ -25,21 +25,22 @@ class FileRoute {
   // Format kinds: 'F' plain, 'C' MP3, 'V' voice.
   virtual bool CanFormat(char kind) const = 0;
   virtual bool Format(int32_t memory, char kind) = 0;
-  // Copies with a progress window whose Cancel (Ctrl-C) ends them, when the route has one.
+  // Copies with a progress bar; Cancel (Ctrl-C) ends them in the middle.
   virtual bool Put(int32_t memory, const std::string& path) = 0;
   virtual bool Get(const PlayerFile& file, const std::string& target,
                    const std::string& displayName) = 0;
 };
 
-// The routes themselves; nullptr when no player answers on it.
+// The routes themselves; nullptr when no player answers on it. The device library's copies
+// show their progress on `ui` themselves.
 std::unique_ptr<FileRoute> OpenChipRoute();
-std::unique_ptr<FileRoute> OpenDeviceRoute();
+std::unique_ptr<FileRoute> OpenDeviceRoute(TerminalUi& ui);
 
 enum class RouteChoice { kAny, kChip, kDevice };
 
 // The route asked for, or with kAny the chip library's when it finds the player and else the
 // device library's; nullptr when no player answers on it.
-std::unique_ptr<FileRoute> OpenFileRoute(RouteChoice choice);
+std::unique_ptr<FileRoute> OpenFileRoute(RouteChoice choice, TerminalUi& ui);
 
 // The directory of `memory`; nullopt after telling on standard error why it cannot be read.
 std::optional<MemoryListing> ReadOrReport(FileRoute& route, int32_t memory, TerminalUi& ui);

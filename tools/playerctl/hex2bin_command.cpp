@@ -1,12 +1,11 @@
 #include <cstdio>
-#include <fstream>
 
 #include "VORPEXUSB.h"
 #include "platform/error.h"
 #include "platform/file.h"
 #include "platform/folder.h"
-#include "protocol/hex_record.h"
 #include "tools/playerctl/commands.h"
+#include "tools/playerctl/hex_survey.h"
 #include "tools/playerctl/library_error.h"
 
 namespace vorpex::playerctl {
@@ -19,33 +18,6 @@ std::string SystemText(uint32_t code) {
   return text;
 }
 
-// What a first look at a HEX file finds: whether it has data records at all and whether they
-// end with an end-of-file record.
-struct HexSurvey {
-  bool data = false;
-  bool endOfFile = false;
-};
-
-HexSurvey SurveyHexFile(const std::string& path) {
-  HexSurvey survey;
-  std::ifstream in(path, std::ios::binary);
-  protocol::HexRecord record;
-  for (std::string line; std::getline(in, line);) {
-    if (line.size() > protocol::kHexLineSignificant) line.resize(protocol::kHexLineSignificant);
-    while (!line.empty() && line.back() == '\r') line.pop_back();
-    const protocol::HexLine kind = protocol::ParseHexLine(line, record);
-    if (kind == protocol::HexLine::kBlank) continue;
-    if (kind != protocol::HexLine::kRecord) break;  // the conversion stops here too
-    const auto type = static_cast<protocol::HexRecordType>(record.type);
-    if (type == protocol::HexRecordType::kData) survey.data = true;
-    if (type == protocol::HexRecordType::kEndOfFile) {
-      survey.endOfFile = true;
-      break;
-    }
-  }
-  return survey;
-}
-
 }  // namespace
 
 int RunHexToBin(const Options& options) {
@@ -55,7 +27,13 @@ int RunHexToBin(const Options& options) {
     ReportError("cannot read " + in + ": " + *problem);
     return kExitFailed;
   }
-  const HexSurvey survey = SurveyHexFile(in);
+  const HexSurvey survey = SurveyHexFile(in).value_or(HexSurvey{});
+  if (survey.failure != protocol::HexFailure::kNone) {
+    ReportError(in + " is not a valid Intel HEX file: " +
+                protocol::HexFailureText(survey.failure, survey.line) + "; " + out +
+                " was not written");
+    return kExitFailed;
+  }
   if (!survey.data) {
     ReportError("no Intel HEX records in " + in + "; " + out + " was not written");
     return kExitFailed;
@@ -82,8 +60,8 @@ int RunHexToBin(const Options& options) {
     }
     probe->Close();
     platform::RemoveFile(partial);
-    ReportError(in + " is not a valid Intel HEX file (a record is malformed or cut off, or " +
-                "the image would exceed 33,553,920 bytes); " + out + " was not written");
+    ReportError(in + " is not a valid Intel HEX file: its image would exceed 33,553,920 bytes; " +
+                out + " was not written");
     return kExitFailed;
   }
   auto image = platform::File::Open(partial, platform::Access::kRead, platform::Share::kReadWrite,

@@ -1,4 +1,7 @@
+#include <array>
 #include <cstdio>
+#include <optional>
+#include <string>
 
 #include "ORVANEUsbDll.h"
 #include "VORPEXUSB.h"
@@ -7,6 +10,7 @@
 #include "platform/process.h"
 #include "protocol/device_route.h"
 #include "tools/playerctl/commands.h"
+#include "tools/playerctl/json_text.h"
 #include "tools/playerctl/library_error.h"
 
 namespace vorpex::playerctl {
@@ -60,57 +64,121 @@ const char* RouteName(int32_t route) {
   }
 }
 
-}  // namespace
-
-int RunInfo(const Options&, TerminalUi& ui) {
-  std::optional<OsVersionEntry> entry = BindGetOsVersion();
-  if (!entry) {
-    ReportError("cannot find get_osVersion in the device library");
-    return kExitFailed;
-  }
+// What info finds, for the table or the JSON document.
+struct InfoFacts {
   OrvaneVersionRecord version{};
-  entry->function(reinterpret_cast<char*>(&version));
-  const int32_t route = protocol::RouteForVersion(version.platformId, version.major, version.minor,
-                                                  protocol::kRouteUnknown);
+  std::string systemName;  // Linux: the kernel; Windows: empty
+  int32_t route = 0;
+  bool answers = false;
+  std::optional<std::array<uint8_t, kDeviceInfoSize>> deviceInfo;
+};
+
+std::string InfoHex(const std::array<uint8_t, kDeviceInfoSize>& info) {
+  std::string hex;
+  for (uint8_t byte : info) {
+    char digits[4];
+    std::snprintf(digits, sizeof digits, hex.empty() ? "%02X" : " %02X", byte);
+    hex += digits;
+  }
+  return hex;
+}
+
+std::string InfoText(const std::array<uint8_t, kDeviceInfoSize>& info) {
+  std::string text;
+  for (uint8_t byte : info) text += byte >= 0x20 && byte < 0x7F ? static_cast<char>(byte) : '.';
+  return text;
+}
+
+void PrintTable(const InfoFacts& facts) {
+  const OrvaneVersionRecord& version = facts.version;
 #ifdef _WIN32
   std::printf("system version: %u.%u.%u, platform %u (%s)\n", version.major, version.minor,
               version.build, version.platformId, PlatformName(version.platformId));
 #else
   // The libraries see Linux as a current member of the NT family; the kernel is named as such.
-  const std::string kernel = platform::QueryOsVersion().servicePack;
   std::printf("system version: %s, reported to the libraries as the %s %u.%u (platform %u)\n",
-              kernel.empty() ? "Linux" : kernel.c_str(), PlatformName(version.platformId),
-              version.major, version.minor, version.platformId);
+              facts.systemName.c_str(), PlatformName(version.platformId), version.major,
+              version.minor, version.platformId);
 #endif
-  std::printf("driver route: %d (%s)\n", route, RouteName(route));
+  std::printf("driver route: %d (%s)\n", facts.route, RouteName(facts.route));
+  std::printf("player: %s\n", facts.answers ? "answers" : "does not answer");
+  if (facts.deviceInfo) {
+    std::printf("device information: %s\n", InfoHex(*facts.deviceInfo).c_str());
+    std::printf("                    \"%s\"\n", InfoText(*facts.deviceInfo).c_str());
+  }
+}
+
+void PrintJson(const InfoFacts& facts) {
+  const OrvaneVersionRecord& version = facts.version;
+  std::string out = "{\n  \"system\": {";
+  if (!facts.systemName.empty()) {
+    out += "\"name\": ";
+    out += JsonString(facts.systemName);
+    out += ", ";
+  }
+  char line[192];
+  std::snprintf(line, sizeof line,
+                "\"major\": %u, \"minor\": %u, \"build\": %u, \"platform\": %u, "
+                "\"platformName\": ",
+                version.major, version.minor, version.build, version.platformId);
+  out += line;
+  out += JsonString(PlatformName(version.platformId));
+  std::snprintf(line, sizeof line, "},\n  \"driverRoute\": {\"code\": %d, \"name\": ", facts.route);
+  out += line;
+  out += JsonString(RouteName(facts.route));
+  out += "},\n  \"player\": {\"answers\": ";
+  out += facts.answers ? "true" : "false";
+  if (facts.deviceInfo) {
+    out += ", \"deviceInformation\": {\"hex\": ";
+    out += JsonString(InfoHex(*facts.deviceInfo));
+    out += ", \"text\": ";
+    out += JsonString(InfoText(*facts.deviceInfo));
+    out += "}";
+  }
+  out += "}\n}\n";
+  std::fputs(out.c_str(), stdout);
+}
+
+}  // namespace
+
+int RunInfo(const Options& options, TerminalUi& ui) {
+  std::optional<OsVersionEntry> entry = BindGetOsVersion();
+  if (!entry) {
+    ReportError("cannot find get_osVersion in the device library");
+    return kExitFailed;
+  }
+  InfoFacts facts;
+  entry->function(reinterpret_cast<char*>(&facts.version));
+  facts.route = protocol::RouteForVersion(facts.version.platformId, facts.version.major,
+                                          facts.version.minor, protocol::kRouteUnknown);
+#ifndef _WIN32
+  facts.systemName = platform::QueryOsVersion().servicePack;
+  if (facts.systemName.empty()) facts.systemName = "Linux";
+#endif
+  auto print = [&] {
+    options.json ? PrintJson(facts) : PrintTable(facts);
+    std::fflush(stdout);
+  };
 
   VORPEX_SetError(VORPEX_OK);
   if (Usb_Checking(0) != 1) {
-    std::printf("player: does not answer\n");
-    std::fflush(stdout);
+    print();
     ReportNoPlayer();
     return kExitFailed;
   }
-  std::printf("player: answers\n");
-  uint8_t info[kDeviceInfoSize] = {};
-  const int32_t failed = Usb_GetDevInfo(nullptr, info);
+  facts.answers = true;
+  std::array<uint8_t, kDeviceInfoSize> info{};
+  const int32_t failed = Usb_GetDevInfo(nullptr, info.data());
   LibraryError error;
   if (failed != 0) error = ReadLibraryError(ui);
   Usb_Close(0);
   if (failed != 0) {
-    std::fflush(stdout);
+    print();
     ReportLibraryError("the device information cannot be read", error);
     return kExitFailed;
   }
-  std::string hex, text;
-  for (uint8_t byte : info) {
-    char digits[4];
-    std::snprintf(digits, sizeof digits, hex.empty() ? "%02X" : " %02X", byte);
-    hex += digits;
-    text += byte >= 0x20 && byte < 0x7F ? static_cast<char>(byte) : '.';
-  }
-  std::printf("device information: %s\n", hex.c_str());
-  std::printf("                    \"%s\"\n", text.c_str());
+  facts.deviceInfo = info;
+  print();
   return kExitOk;
 }
 

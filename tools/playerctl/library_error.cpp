@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "VORPEXUSB.h"
+#include "vorpex_shared.h"
 
 namespace vorpex::playerctl {
 namespace {
@@ -20,7 +21,7 @@ const char* PlainWords(int32_t code) {
     case VORPEX_ERR_DEVICE_OPEN:
       return "the player cannot be opened";
     case VORPEX_ERR_USB:
-      return "the player did not take a command or its data";
+      return "the exchange with the player over USB failed (was it unplugged?)";
     case VORPEX_ERR_INTERNAL:
       return "the player answered something unexpected";
     case VORPEX_ERR_WINDOWS:
@@ -74,6 +75,9 @@ LibraryError ReadLibraryError(TerminalUi& ui) {
   error.windowsError = VORPEX_GetWindowsError();
   if (error.code != VORPEX_OK) {
     error.text = ui.CaptureMessage([&] { VORPEX_DispError(error.code, error.windowsError); });
+    char detail[1024] = {};
+    VorpexShared_ErrorDetail(detail, sizeof detail);
+    error.detail = detail;
   }
   return error;
 }
@@ -82,6 +86,7 @@ void ReportLibraryError(const std::string& what, const LibraryError& error) {
   const char* words = error.code == VORPEX_ERR_WINDOWS ? SystemWords(error.windowsError) : nullptr;
   std::fprintf(stderr, "playerctl: %s: %s\n", what.c_str(),
                words != nullptr ? words : PlainWords(error.code));
+  if (!error.detail.empty()) std::fprintf(stderr, "  %s\n", error.detail.c_str());
   if (error.code == VORPEX_ERR_WINDOWS) {
     std::fprintf(stderr, "  library error %d, Windows error %u: %s\n", error.code,
                  error.windowsError, error.text.c_str());

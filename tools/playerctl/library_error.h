@@ -12,12 +12,14 @@ struct LibraryError {
   int32_t code = 0;
   uint32_t windowsError = 0;  // meaningful with code 6
   std::string text;           // what VORPEX_DispError shows for it
+  std::string detail;         // the reason in plain words, when the library knew more
 };
 
 // The error state now, its text taken from the message box the library would show.
 LibraryError ReadLibraryError(TerminalUi& ui);
 
-// "playerctl: <what>: <plain words>" and a second line with the library's code and text.
+// "playerctl: <what>: <plain words>", the detail on a line of its own when there is one, and a
+// last line with the library's code and text.
 void ReportLibraryError(const std::string& what, const LibraryError& error);
 
 // When no player could be reached: a player the system refused to open (error 6, access

@@ -4,39 +4,17 @@
 #include <string>
 #include <vector>
 
-#include "platform/file.h"
 #include "platform/interrupt.h"
 #include "platform/process.h"
 #include "platform/terminal.h"
-#include "playersim.h"
 #include "tools/playerctl/arguments.h"
 #include "tools/playerctl/commands.h"
 #include "tools/playerctl/files_commands.h"
 #include "tools/playerctl/library_error.h"
+#include "tools/playerctl/simulated_player.h"
 #include "tools/playerctl/terminal_ui.h"
 
 using namespace vorpex::playerctl;
-
-namespace {
-
-// --simulate DIR: the simulated player of DIR stands in for the real one, for both libraries.
-bool SelectSimulatedPlayer(const Options& options) {
-  if (!options.simulateFolder) return true;
-  // The library would make a fresh player of any folder; a mistyped name should not.
-  const std::string& folder = *options.simulateFolder;
-  if (!vorpex::platform::FileExists(folder + vorpex::platform::PathSeparator() + "player.txt")) {
-    ReportError("no simulated player in " + folder + "; create one with playerctl sim init " +
-                folder);
-    return false;
-  }
-  if (PlayerSim_Attach(options.simulateFolder->c_str()) == 1) return true;
-  char message[512] = {};
-  PlayerSim_GetMessage(message, sizeof message);
-  ReportError("cannot use the simulated player in " + *options.simulateFolder + ": " + message);
-  return false;
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
   // A reader that went away (playerctl ... | head) makes output fail, never an upgrade.
@@ -63,7 +41,7 @@ int main(int argc, char** argv) {
   using vorpex::platform::StandardStream;
   TerminalUiSetup setup;
   setup.terminal = vorpex::platform::IsTerminal(StandardStream::kOutput);
-  setup.quiet = options.quiet;
+  setup.quiet = options.quiet || options.json;
   setup.columns = [] {
     return vorpex::platform::CurrentTerminalColumns(StandardStream::kOutput, 80);
   };
@@ -71,9 +49,9 @@ int main(int argc, char** argv) {
   ui.Install();
   switch (options.command) {
     case Command::kUpgrade:
-      return SelectSimulatedPlayer(options) ? RunUpgrade(options, ui) : kExitFailed;
+      return SelectSimulatedPlayer(options.simulateFolder) ? RunUpgrade(options, ui) : kExitFailed;
     case Command::kInfo:
-      return SelectSimulatedPlayer(options) ? RunInfo(options, ui) : kExitFailed;
+      return SelectSimulatedPlayer(options.simulateFolder) ? RunInfo(options, ui) : kExitFailed;
     case Command::kHexToBin:
       return RunHexToBin(options);
     case Command::kSimInit:

@@ -152,7 +152,9 @@ void TerminalUi::CloseWindow(void* context, void* window) {
   if (window != &ui.progressWindow_) return;
   if (ui.moved_) {
     ui.FinishBar();
-  } else {
+  } else if (!ui.status_.empty() || ui.setup_.seconds() - ui.phaseStart_ >= kShortestWait) {
+    // A window closed at once, before it showed anything (a refused image), leaves no bare
+    // title above the error that follows.
     ui.EndPhase();
   }
   ui.EraseLive();
@@ -252,8 +254,7 @@ void TerminalUi::Redraw(bool force) {
     const size_t width = LineWidth();
     std::string line = moved_ ? BarLine(bar, width) : PhaseText(false, width);
     const size_t length = line.size();
-    // Spaces over what is left of a longer line drawn before.
-    line.append(liveLength_ > length ? liveLength_ - length : 0, ' ');
+    line.append(LeftOver(length), ' ');
     std::fprintf(out_, "\r%s", line.c_str());
     std::fflush(out_);
     liveLength_ = std::max<size_t>(length, 1);
@@ -285,8 +286,7 @@ void TerminalUi::FinishBar() {
   bar.secondsInAll = static_cast<uint32_t>(now - openedAt_ + 0.5);
   if (setup_.terminal) {
     std::string line = BarLine(bar, LineWidth());
-    const size_t length = line.size();
-    line.append(liveLength_ > length ? liveLength_ - length : 0, ' ');
+    line.append(LeftOver(line.size()), ' ');
     std::fprintf(out_, "\r%s\n", line.c_str());
     liveLength_ = 0;
     ++redraws_;
@@ -305,9 +305,16 @@ void TerminalUi::PrintLine(const std::string& line) {
   std::fflush(out_);
 }
 
+size_t TerminalUi::LeftOver(size_t length) const {
+  // Spaces over what is left of a longer line drawn before, never beyond the terminal's width
+  // now: after the terminal narrowed, more would wrap onto a line of their own.
+  const size_t drawn = std::min(liveLength_, LineWidth());
+  return drawn > length ? drawn - length : 0;
+}
+
 void TerminalUi::EraseLive() {
   if (liveLength_ == 0) return;
-  std::fprintf(out_, "\r%s\r", std::string(liveLength_, ' ').c_str());
+  std::fprintf(out_, "\r%s\r", std::string(LeftOver(0), ' ').c_str());
   std::fflush(out_);
   liveLength_ = 0;
 }

@@ -72,6 +72,8 @@ class TerminalUi {
   void Redraw(bool force);
   void PrintLine(const std::string& line);
   void EraseLive();
+  // How many spaces after a line of `length` cover the live line drawn before.
+  size_t LeftOver(size_t length) const;
   void FinishBar();
   // The phase's line, at most `width` characters: waiting for the player, or at its end how
   // long it waited.

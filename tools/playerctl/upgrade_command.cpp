@@ -4,11 +4,17 @@
 #include "ORVANEUsbDll.h"
 #include "VORPEXUSB.h"
 #include "tools/playerctl/commands.h"
+#include "tools/playerctl/hex_survey.h"
 #include "tools/playerctl/library_error.h"
 #include "tools/playerctl/upgrade_guard.h"
-#include "vorpex_shared.h"
 
 namespace vorpex::playerctl {
+namespace {
+
+// What the upgrade records for an image that is empty or too large for its area.
+constexpr uint32_t kImageSizeRefused = 1903;
+
+}  // namespace
 
 int RunUpgrade(const Options& options, TerminalUi& ui) {
   const std::string area = options.upgradeKind != 0 ? "boot code" : "codec";
@@ -30,16 +36,19 @@ int RunUpgrade(const Options& options, TerminalUi& ui) {
   const bool interrupted = guard->Interrupted();
   guard.reset();
   LibraryError error;
-  char detail[1024] = {};
-  if (upgraded != 1) {
-    error = ReadLibraryError(ui);
-    VorpexShared_ErrorDetail(detail, sizeof detail);
-  }
+  if (upgraded != 1) error = ReadLibraryError(ui);
   Usb_Close(0);
   if (upgraded != 1) {
+    if (!error.detail.empty()) {
+      // A firmware file that does not convert: the player was not touched.
+      error.detail += " Nothing was sent to the player.";
+    } else if (error.code == VORPEX_ERR_WINDOWS && error.windowsError == kImageSizeRefused) {
+      // A file that fits no area, or the other one: say which.
+      if (auto survey = SurveyHexFile(path)) {
+        error.detail = AreaHint(*survey, options.upgradeKind != 0, path);
+      }
+    }
     ReportLibraryError("the " + area + " upgrade from " + path + " failed", error);
-    // A firmware file that does not convert: why, in plain words; the player was not touched.
-    if (detail[0] != '\0') std::fprintf(stderr, "  %s Nothing was sent to the player.\n", detail);
     return interrupted ? kExitInterrupted : kExitFailed;
   }
   if (!options.quiet) {

@@ -1,0 +1,45 @@
+#include "tools/playerctl/simulated_player.h"
+
+#include "platform/environment.h"
+#include "platform/file.h"
+#include "platform/process.h"
+#include "playersim.h"
+#include "tools/playerctl/library_error.h"
+
+namespace vorpex::playerctl {
+namespace {
+
+constexpr const char* kEnvironmentVariable = "VORPEX_SIMULATOR";
+
+std::string AttachMessage() {
+  char message[512] = {};
+  PlayerSim_GetMessage(message, sizeof message);
+  return message;
+}
+
+}  // namespace
+
+bool SelectSimulatedPlayer(const std::optional<std::string>& simulateFolder) {
+  if (!simulateFolder) {
+    // The libraries would read the variable at their first driver open and tell a player that
+    // cannot be used on their own, unprefixed, before this program's own "no player" message.
+    // Attached here, by the libraries' own rule, it is told once.
+    const auto named = platform::EnvironmentVariable(kEnvironmentVariable);
+    if (!named || PlayerSim_Attach(named->c_str()) == 1) return true;
+    ReportError(std::string("cannot use the simulated player in ") + *named + " (named by " +
+                kEnvironmentVariable + "): " + AttachMessage());
+    return false;
+  }
+  // The library would make a fresh player of any folder; a mistyped name should not.
+  const std::string& folder = *simulateFolder;
+  if (!platform::FileExists(folder + platform::PathSeparator() + "player.txt")) {
+    ReportError("no simulated player in " + folder + "; create one with playerctl sim init " +
+                folder);
+    return false;
+  }
+  if (PlayerSim_Attach(folder.c_str()) == 1) return true;
+  ReportError("cannot use the simulated player in " + folder + ": " + AttachMessage());
+  return false;
+}
+
+}  // namespace vorpex::playerctl
