@@ -105,6 +105,14 @@ std::string_view LineEndOf(std::string_view text, std::string_view fallback) {
   return (newline > 0 && text[newline - 1] == '\r') ? "\r\n" : "\n";
 }
 
+// What must follow `text` so that a line can be added after it: nothing after a line end, "\n"
+// after a lone "\r" (which would otherwise stay in the last line and join the new one to it),
+// else `lineEnd`.
+std::string_view MissingLineEnd(std::string_view text, std::string_view lineEnd) {
+  if (text.empty() || text.back() == '\n') return {};
+  return text.back() == '\r' ? "\n" : lineEnd;
+}
+
 }  // namespace
 
 std::optional<std::string> IniLookup(std::string_view text, std::string_view section,
@@ -138,8 +146,7 @@ std::string IniAssign(std::string_view text, std::string_view section, std::stri
 
   size_t header = FindSection(lines, section);
   if (header == std::string_view::npos) {
-    result.append(text);
-    if (!result.empty() && result.back() != '\n') result.append(lineEnd);
+    result.append(text).append(MissingLineEnd(text, lineEnd));
     result.append("[").append(Trim(section)).append("]").append(lineEnd);
     result.append(Trim(key)).append("=").append(value).append(lineEnd);
     return result;
@@ -163,7 +170,7 @@ std::string IniAssign(std::string_view text, std::string_view section, std::stri
   }
   const Line& after = lines[last].span;
   result.append(text.substr(0, after.next));
-  if (after.next == after.end) result.append(lineEnd);  // the last line had no line end
+  result.append(MissingLineEnd(text.substr(0, after.next), lineEnd));
   result.append(Trim(key)).append("=").append(value).append(lineEnd);
   result.append(text.substr(after.next));
   return result;

@@ -92,5 +92,23 @@ TEST(IniAssign, WhatIsWrittenReadsBack) {
   EXPECT_EQ(text.substr(0, 10), "; package\n");
 }
 
+// A text whose last line ends in a lone "\r": the line is completed, so the line added after it
+// neither joins it nor changes its value (found by fuzzing).
+TEST(IniAssign, ALoneCarriageReturnAtTheEndStaysALineEnd) {
+  struct Case {
+    const char* text;
+    const char* section;
+    const char* expected;
+  };
+  for (const Case& c : {Case{"[S]\nA=1\r", "S", "[S]\nA=1\r\nB=2\n"},
+                        Case{"[S]\r", "S", "[S]\r\nB=2\r\n"},
+                        Case{"[S]\nA=1\r", "T", "[S]\nA=1\r\n[T]\nB=2\n"}}) {
+    const std::string written = IniAssign(c.text, c.section, "B", "2");
+    EXPECT_EQ(written, c.expected) << c.text;
+    EXPECT_EQ(IniLookup(written, "S", "A"), IniLookup(c.text, "S", "A")) << c.text;
+    EXPECT_EQ(IniLookup(written, c.section, "B"), "2") << c.text;
+  }
+}
+
 }  // namespace
 }  // namespace vorpex::protocol
