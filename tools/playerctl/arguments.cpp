@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "tools/playerctl/option_argument.h"
+
 namespace vorpex::playerctl {
 namespace {
 
@@ -200,37 +202,18 @@ std::variant<Options, UsageError> ParseArguments(std::span<const std::string_vie
     std::string_view arg = args[i];
     // The command is known once its words are in; options after it may be its own.
     options.command = CommandOf(words);
-    // "--option=value" gives its value inline; "--option value" in the next argument.
-    std::optional<std::string_view> inlineValue;
-    if (!optionsEnded && arg.starts_with("--")) {
-      if (size_t equals = arg.find('='); equals != std::string_view::npos) {
-        inlineValue = arg.substr(equals + 1);
-        arg = arg.substr(0, equals);
-      }
-    }
-    bool valueTaken = false;
-    auto value = [&]() -> std::optional<std::string_view> {
-      valueTaken = true;
-      if (inlineValue) return inlineValue;
-      if (i + 1 >= args.size()) return std::nullopt;
-      return args[++i];
-    };
     if (optionsEnded || arg == "-" || !arg.starts_with("-")) {
       words.push_back(arg);
       continue;
     }
+    OptionArgument option(args, i);
+    arg = option.Name();
+    auto value = [&option] { return option.Value(); };
+    std::string error;
     if (arg == "--") {
       optionsEnded = true;
-    } else if (arg == "--help" || arg == "-h") {
-      options.help = true;
-    } else if (arg == "--version") {
-      options.version = true;
-    } else if (arg == "--quiet" || arg == "-q") {
-      options.quiet = true;
-    } else if (arg == "--simulate") {
-      auto dir = value();
-      if (!dir || dir->empty()) return fail("--simulate needs the folder of a simulated player");
-      options.simulateFolder = std::string(*dir);
+    } else if (TakeCommonOption(option, options, error)) {
+      if (!error.empty()) return fail(error);
     } else if (options.command == Command::kInfo && arg == "--json") {
       options.json = true;
     } else if (options.command == Command::kHexToBin && arg == "--base") {
@@ -272,9 +255,7 @@ std::variant<Options, UsageError> ParseArguments(std::span<const std::string_vie
     } else {
       return fail("unknown option " + std::string(arg));
     }
-    if (inlineValue && !valueTaken) {
-      return fail(std::string(arg) + " takes no value");
-    }
+    if (option.ValueLeftOver()) return fail(std::string(arg) + " takes no value");
   }
   options.command = CommandOf(words);
   if (options.help || options.version) return options;

@@ -4,6 +4,7 @@
 
 #include "playersim.h"
 #include "tools/playerctl/arguments.h"
+#include "tools/playerctl/option_argument.h"
 
 namespace vorpex::playerctl {
 namespace {
@@ -196,35 +197,18 @@ std::variant<FilesOptions, FilesUsageError> ParseFilesArguments(
       options.operands.emplace_back(arg);
       continue;
     }
-    // "--option=value" gives its value inline; "--option value" in the next argument.
-    std::optional<std::string_view> inlineValue;
-    if (size_t equals = arg.find('='); arg.starts_with("--") && equals != std::string_view::npos) {
-      inlineValue = arg.substr(equals + 1);
-      arg = arg.substr(0, equals);
-    }
-    bool valueTaken = false;
-    auto value = [&]() -> std::optional<std::string_view> {
-      valueTaken = true;
-      if (inlineValue) return inlineValue;
-      if (i + 1 >= args.size()) return std::nullopt;
-      return args[++i];
-    };
+    OptionArgument option(args, i);
+    arg = option.Name();
+    auto value = [&option] { return option.Value(); };
+    std::string error;
     if (arg == "--") {
       optionsEnded = true;
+    } else if (TakeCommonOption(option, options, error)) {
+      if (!error.empty()) return fail(error);
     } else if (arg == "-o" && options.command == FilesCommand::kGet) {
       auto dest = value();
       if (!dest || dest->empty()) return fail("-o needs a file or folder");
       options.destination = std::string(*dest);
-    } else if (arg == "--help" || arg == "-h") {
-      options.help = true;
-    } else if (arg == "--version") {
-      options.version = true;
-    } else if (arg == "--quiet" || arg == "-q") {
-      options.quiet = true;
-    } else if (arg == "--simulate") {
-      auto dir = value();
-      if (!dir || dir->empty()) return fail("--simulate needs the folder of a simulated player");
-      options.simulateFolder = std::string(*dir);
     } else if (arg == "--route") {
       auto text = value();
       if (text && *text == "chip") {
@@ -274,7 +258,7 @@ std::variant<FilesOptions, FilesUsageError> ParseFilesArguments(
     } else {
       return fail("unknown option " + std::string(arg) + " for " + name);
     }
-    if (inlineValue && !valueTaken) return fail(std::string(arg) + " takes no value");
+    if (option.ValueLeftOver()) return fail(std::string(arg) + " takes no value");
   }
   if (options.help || options.version) return options;
   if (!options.simulatedFaults.empty() && !options.simulateFolder) {
