@@ -209,11 +209,11 @@ std::variant<Options, UsageError> ParseArguments(std::span<const std::string_vie
     OptionArgument option(args, i);
     arg = option.Name();
     auto value = [&option] { return option.Value(); };
-    std::string error;
+    std::string commonError;
     if (arg == "--") {
       optionsEnded = true;
-    } else if (TakeCommonOption(option, options, error)) {
-      if (!error.empty()) return fail(error);
+    } else if (TakeCommonOption(option, options, commonError)) {
+      if (!commonError.empty()) return fail(commonError);
     } else if (options.command == Command::kInfo && arg == "--json") {
       options.json = true;
     } else if (options.command == Command::kHexToBin && arg == "--base") {

@@ -200,11 +200,11 @@ std::variant<FilesOptions, FilesUsageError> ParseFilesArguments(
     OptionArgument option(args, i);
     arg = option.Name();
     auto value = [&option] { return option.Value(); };
-    std::string error;
+    std::string commonError;
     if (arg == "--") {
       optionsEnded = true;
-    } else if (TakeCommonOption(option, options, error)) {
-      if (!error.empty()) return fail(error);
+    } else if (TakeCommonOption(option, options, commonError)) {
+      if (!commonError.empty()) return fail(commonError);
     } else if (arg == "-o" && options.command == FilesCommand::kGet) {
       auto dest = value();
       if (!dest || dest->empty()) return fail("-o needs a file or folder");
