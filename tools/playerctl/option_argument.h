@@ -14,7 +14,8 @@ class OptionArgument {
   // The option at args[index]; taking its value from the next argument moves `index` on.
   OptionArgument(std::span<const std::string_view> args, size_t& index)
       : args_(args), index_(index), name_(args[index]) {
-    if (size_t equals = name_.find('='); name_.starts_with("--") && equals != name_.npos) {
+    if (size_t equals = name_.find('=');
+        name_.starts_with("--") && equals != std::string_view::npos) {
       inline_ = name_.substr(equals + 1);
       name_ = name_.substr(0, equals);
     }
