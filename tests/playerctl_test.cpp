@@ -369,6 +369,14 @@ class Tmux {
   std::string server_;
 };
 
+// The tmux session of the i-th case, built by appending: g++ 12 at -O3 warns wrongly about
+// "literal" + std::string&& (-Wrestrict).
+std::string SessionName(size_t i) {
+  std::string name = "s";
+  name += std::to_string(i);
+  return name;
+}
+
 // playerctl on a terminal, as a person sees it when it has ended: each status once, above one
 // bar that fits the terminal, also after the terminal was narrowed half-way; into a pipe whose
 // reader went away it still upgrades, quietly; format asks first.
@@ -454,10 +462,10 @@ TEST_F(Playerctl, OnATerminalAsAPersonSeesIt) {
         c.name == "reader gone"
             ? "{ " + run + "; printf '\\n[exit %d]\\n' $? >&2; } | head -c 20; sleep 600"
             : run + "; echo \"[exit $?]\"; sleep 600";
-    tmux.Start("s" + std::to_string(i), c.columns, work_, command);
+    tmux.Start(SessionName(i), c.columns, work_, command);
   }
   for (size_t i = 0; i < cases.size(); ++i) {
-    const std::string session = "s" + std::to_string(i);
+    const std::string session = SessionName(i);
     if (cases[i].narrowTo != 0) {
       ASSERT_TRUE(tmux.WaitFor(session, "Erasing"));
       tmux.Resize(session, cases[i].narrowTo);
@@ -469,8 +477,8 @@ TEST_F(Playerctl, OnATerminalAsAPersonSeesIt) {
   }
   for (size_t i = 0; i < cases.size(); ++i) {
     const Case& c = cases[i];
-    const bool ended = tmux.WaitFor("s" + std::to_string(i), "[exit ");
-    const std::vector<std::string> screen = tmux.Screen("s" + std::to_string(i));
+    const bool ended = tmux.WaitFor(SessionName(i), "[exit ");
+    const std::vector<std::string> screen = tmux.Screen(SessionName(i));
     std::string shown;
     for (const std::string& line : screen) shown += line + "\n";
     ASSERT_TRUE(ended) << c.name << ":\n" << shown;
@@ -523,7 +531,8 @@ TEST_F(Playerctl, WithoutAPlayerNothingAnswers) {
   EXPECT_THAT(info.out, HasSubstr("driver route: 2000"));
 #ifndef _WIN32
   EXPECT_THAT(info.out, StartsWith("system version: Linux "));
-  EXPECT_THAT(info.out, HasSubstr(", reported to the libraries as the NT family 10.0 (platform 2)\n"));
+  EXPECT_THAT(info.out,
+              HasSubstr(", reported to the libraries as the NT family 10.0 (platform 2)\n"));
 #endif
   EXPECT_THAT(info.out, HasSubstr("player: does not answer\n"));
   EXPECT_THAT(info.out, Not(HasSubstr("device information")));
