@@ -1,10 +1,11 @@
 #include "app/text_trace.h"
 
-#include <cstdio>
 #include <optional>
+#include <span>
 #include <string>
 
 #include "platform/environment.h"
+#include "platform/file.h"
 
 namespace vorpex::app {
 
@@ -32,10 +33,12 @@ void TraceShownText(std::string_view kind, std::string_view detail, std::string_
     }
   }
   line += "\n";
-  if (std::FILE* file = std::fopen(path->c_str(), "ab")) {
-    std::fputs(line.c_str(), file);
-    std::fclose(file);  // NOLINT(cert-err33-c): the trace is best-effort, with nowhere to say so
-  }
+  // Best-effort: a trace that cannot be written has nowhere to say so.
+  auto file = platform::File::Open(*path, platform::Access::kWrite, platform::Share::kReadWrite,
+                                   platform::Disposition::kOpenAlways);
+  if (!file) return;
+  if (auto size = file->Size(); !size || !file->Seek(*size)) return;
+  file->Write({reinterpret_cast<const uint8_t*>(line.data()), line.size()});
 }
 
 }  // namespace vorpex::app
