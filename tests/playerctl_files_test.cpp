@@ -294,7 +294,8 @@ TEST_F(PlayerctlFiles, TheDeviceRouteCopiesListsDeletesAndFormats) {
 }
 
 #ifndef _WIN32
-// Ctrl-C in the middle of a slow copy: the copy is cancelled like the window's Cancel.
+// Ctrl-C, or any other interrupt, in the middle of a slow copy: the copy is cancelled like the
+// window's Cancel.
 TEST_F(PlayerctlFiles, CtrlCCancelsACopy) {
   const std::string big = WriteFile("pc/big.bin", Bytes(4 * 1024 * 1024, 3));
   ASSERT_EQ(Run({"put", big}).status, 0);
@@ -302,12 +303,16 @@ TEST_F(PlayerctlFiles, CtrlCCancelsACopy) {
   struct Case {
     std::vector<std::string> args;
     std::string message;
+    int signal = SIGINT;  // a request to terminate, a closed terminal or quit cancel it alike
   };
   const std::vector<Case> cases = {
       {{"put", big, "--to", "S"}, "the player keeps nothing of it"},
       {{"get", "M:0", "-o", Path("back")}, "no partial file is left"},
       {{"--route", "device", "put", big, "--to", "S"}, "the player keeps nothing of it"},
       {{"--route", "device", "get", "M:0", "-o", Path("back")}, "no partial file is left"},
+      {{"get", "M:0", "-o", Path("back")}, "no partial file is left", SIGTERM},
+      {{"--route", "device", "get", "M:0", "-o", Path("back")}, "no partial file is left", SIGHUP},
+      {{"put", big, "--to", "S"}, "the player keeps nothing of it", SIGQUIT},
   };
   for (const Case& c : cases) {
     std::vector<std::string> args = {Program(), "--simulate", Path("player"), "--sim-slow", "40"};
@@ -333,11 +338,11 @@ TEST_F(PlayerctlFiles, CtrlCCancelsACopy) {
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    kill(child, SIGINT);
+    kill(child, c.signal);
     int status = 0;
     waitpid(child, &status, 0);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 130) << c.args[0] << " " << c.args[1];
+    ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 128 + c.signal) << c.args[0] << " " << c.args[1];
     EXPECT_THAT(ReadText(Path("err.txt")), HasSubstr("was cancelled; " + c.message));
   }
   EXPECT_EQ(ReadText(Path("back/big.bin")), "kept");

@@ -14,6 +14,7 @@
 
 #ifndef _WIN32
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -210,6 +211,20 @@ TEST_F(Playerctl, BadFirmwareFilesReachNothing) {
   Outcome folder = Run({"--simulate", player, "upgrade", "boot", player});
   EXPECT_EQ(folder.status, 1);
   EXPECT_EQ(folder.err, "playerctl: cannot read " + player + ": is a folder\n");
+#ifndef _WIN32
+  // Neither one that never ends nor one whose opening waits for a writer is read.
+  ASSERT_EQ(::mkfifo(Path("fifo.hex").c_str(), 0600), 0);
+  for (const std::string& special : {std::string("/dev/zero"), Path("fifo.hex")}) {
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"--simulate", player, "upgrade", "codec", special},
+          std::vector<std::string>{"hex2bin", special, Path("special.bin")}}) {
+      Outcome refused = Run(args);
+      EXPECT_EQ(refused.status, 1) << special;
+      EXPECT_EQ(refused.err, "playerctl: cannot read " + special + ": is not a regular file\n");
+    }
+  }
+  EXPECT_FALSE(fs::exists(Path("special.bin")));
+#endif
 
   // A record whose checksum does not match: the library refuses it before the player hears
   // anything, and says why.
@@ -296,15 +311,16 @@ TEST_F(Playerctl, AnUpgradeUnderWayIsNeverCutInTwo) {
   }
   ::close(out[0]);
   EXPECT_THAT(seen, HasSubstr("Codec Area Erasing..."));
-  for (int signal : {SIGINT, SIGTERM, SIGHUP}) ::kill(child, signal);
+  for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) ::kill(child, signal);
   int status = 0;
   ASSERT_EQ(::waitpid(child, &status, 0), child);
   ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
-  EXPECT_EQ(WEXITSTATUS(status), 130);
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "the interrupts came too late to stop anything";
   const std::string err = ReadText(Path("stderr.txt"));
   EXPECT_THAT(err, ::testing::MatchesRegex(
                        "(\nplayerctl: the upgrade cannot be interrupted now; it ends in about "
-                       "[0-9]+ s\n){3}"))
+                       "[0-9]+ s\n){4}playerctl: the interrupt came too late to stop the upgrade, "
+                       "which completed\n"))
       << err;
   std::vector<uint8_t> padded = codec;  // the last block's fill lands too
   padded.resize(40 * 512, 0x00);
@@ -554,6 +570,7 @@ TEST_F(Playerctl, HexToBinWritesTheWholeImageOrNothing) {
   const std::vector<uint8_t> data = Pattern(100, 9);
   const std::string hex = WriteFile("in.hex", test::HexOf(0x2010, data) + test::kHexEnd);
   const std::string out = Path("out.bin");
+  const std::string mine = WriteFile("out.bin.partial", "mine");
 
   Outcome based = Run({"hex2bin", hex, out, "--base", "0x2000"});
   EXPECT_EQ(based.status, 0) << based.err;
@@ -576,7 +593,8 @@ TEST_F(Playerctl, HexToBinWritesTheWholeImageOrNothing) {
                                   " is not a valid Intel HEX file: the record at line 7 is cut "
                                   "short"));
   EXPECT_EQ(ReadBytes(out), before);
-  EXPECT_FALSE(fs::exists(out + ".partial"));
+  EXPECT_EQ(ReadText(mine), "mine") << "a file of the user's is never the temporary one";
+  EXPECT_EQ(std::distance(fs::directory_iterator(work_), {}), 6) << "no temporary file is left";
 
   // The HEX file is never its own image, by whatever name.
   Outcome same = Run({"hex2bin", hex, work_ + "/./" + fs::path(hex).filename().string()});
@@ -681,6 +699,31 @@ TEST_F(Playerctl, EveryCommandExplainsItself) {
   EXPECT_EQ(version.status, 0);
   EXPECT_EQ(version.out, "playerctl " VORPEX_VERSION "\n");
 }
+
+#ifndef _WIN32
+// Output that cannot be written (a full disk) fails every command that writes it.
+TEST_F(Playerctl, OutputThatCannotBeWrittenFails) {
+  const std::string player = NewPlayer();
+  const std::string hex = WriteFile("in.hex", test::HexOf(0, Pattern(16, 3)) + test::kHexEnd);
+  const std::vector<std::string> commands[] = {
+      {"--version"},
+      {"--help"},
+      {"--simulate", player, "info"},
+      {"--simulate", player, "ls"},
+      {"hex2bin", hex, Path("out.bin")},
+      {"--simulate", player, "df"},
+  };
+  const std::string program =
+      platform::ProgramFolder().value_or(".") + platform::PathSeparator() + PLAYERCTL_FILE_NAME;
+  for (const auto& args : commands) {
+    auto status = platform::RunProgram(program, args, "/dev/full", Path("stderr.txt"));
+    EXPECT_EQ(status, 1) << args.back();
+    EXPECT_THAT(ReadText(Path("stderr.txt")),
+                StartsWith("playerctl: cannot write to standard output"))
+        << args.back();
+  }
+}
+#endif
 
 // Options written the other ways people write them: joined values, -q, and "--".
 TEST_F(Playerctl, OptionsTakeTheirCommonForms) {

@@ -11,13 +11,13 @@ namespace vorpex::platform {
 namespace {
 
 std::atomic<InterruptHook> gHook{nullptr};
-constexpr int kInterrupts[] = {SIGINT, SIGTERM, SIGHUP};
+constexpr int kInterrupts[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
 
 void OnInterrupt(int signal) {
   const int savedErrno = errno;
   char message[256] = {};
   InterruptHook hook = gHook.load();
-  if (hook != nullptr && hook(message, sizeof message)) {
+  if (hook != nullptr && hook(signal, message, sizeof message)) {
     if (::write(STDERR_FILENO, message, std::strlen(message)) < 0) {
       // Nowhere left to say it; the interrupt stays deferred all the same.
     }

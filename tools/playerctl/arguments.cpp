@@ -40,8 +40,8 @@ constexpr std::string_view kProgramHelp =
     "\n"
     "An option's value may follow it (--simulate DIR) or be joined to it (--simulate=DIR).\n"
     "\n"
-    "exit status: 0 done, 1 the operation failed, 2 wrong command line, 130 a copy cancelled\n"
-    "with Ctrl-C\n";
+    "exit status: 0 done, 1 the operation failed, 2 wrong command line, 128 + the signal's\n"
+    "number when an interrupt stopped it (130 for Ctrl-C); no partial file is left behind\n";
 
 constexpr std::string_view kUpgradeHelp =
     "usage: playerctl [--simulate DIR] [--quiet] upgrade boot|codec FILE.hex\n"
@@ -50,9 +50,10 @@ constexpr std::string_view kUpgradeHelp =
     "from address 0) or codec area (codec, from address 0x2000), showing the progress.\n"
     "The player must answer; unplug it and plug it in again afterwards.\n"
     "\n"
-    "Once the area is being erased the upgrade cannot be interrupted: Ctrl-C (or a\n"
-    "terminal closed) waits for the exchange to end, reports its outcome and then exits\n"
-    "with status 130, so that the player is never left half-written.\n";
+    "Once the area is being erased the upgrade cannot be interrupted: Ctrl-C (or any\n"
+    "other interrupt, a terminal closed) waits for the exchange to end and reports its\n"
+    "outcome, so that the player is never left half-written. A failed upgrade then exits\n"
+    "with 128 + the signal's number (130 for Ctrl-C); a completed one with 0.\n";
 
 constexpr std::string_view kInfoHelp =
     "usage: playerctl [--simulate DIR] info [--json]\n"

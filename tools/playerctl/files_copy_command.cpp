@@ -1,5 +1,5 @@
 // put and get: files copied to and from the player with the progress bar. Everything that can
-// be checked is checked before the first byte moves; Ctrl-C cancels the copy under way.
+// be checked is checked before the first byte moves; an interrupt cancels the copy under way.
 #include <algorithm>
 #include <cstdio>
 #include <string>
@@ -32,13 +32,14 @@ std::string Counter(size_t i, size_t count) {
   return text;
 }
 
-// Tells how a copy ended that did not succeed: cancelled (130) or failed (1).
+// Tells how a copy ended that did not succeed: cancelled (128 + the interrupt's number) or
+// failed (1).
 int CopyFailed(const std::string& what, const std::string& afterCancel, TerminalUi& ui) {
   const LibraryError error = ReadLibraryError(ui);
   std::fflush(stdout);
   if (error.code == VORPEX_ERR_USERBREAK || Interrupted()) {
     ReportError(what + " was cancelled; " + afterCancel);
-    return kExitInterrupted;
+    return InterruptedStatus();
   }
   ReportLibraryError(what + " failed", error);
   return kExitFailed;
@@ -66,7 +67,7 @@ struct PutItem {
 }  // namespace
 
 int RunPut(const FilesOptions& options, FileRoute& route, TerminalUi& ui) {
-  CatchInterrupt();
+  DeferInterrupts();
   const int32_t memory = options.memories.at(0);
   const std::string letter(1, MemoryLetter(memory));
   auto listing = ReadOrReport(route, memory, ui);
@@ -107,7 +108,7 @@ int RunPut(const FilesOptions& options, FileRoute& route, TerminalUi& ui) {
     const PutItem& item = items[i];
     if (Interrupted()) {
       ReportError("cancelled before " + item.path + " was copied");
-      return kExitInterrupted;
+      return InterruptedStatus();
     }
     if (!options.quiet) {
       std::string line = Counter(i, items.size()) + item.path;
@@ -147,7 +148,7 @@ int RunPut(const FilesOptions& options, FileRoute& route, TerminalUi& ui) {
 }
 
 int RunGet(const FilesOptions& options, FileRoute& route, TerminalUi& ui) {
-  CatchInterrupt();
+  DeferInterrupts();
   // Every ENTRY is found on the player before the first copy.
   auto resolved = ResolveEntries(options.operands, route, ui);
   if (!resolved) return kExitFailed;
@@ -176,7 +177,7 @@ int RunGet(const FilesOptions& options, FileRoute& route, TerminalUi& ui) {
         fileName ? *fileName : folder + platform::PathSeparator() + file.name;
     if (Interrupted()) {
       ReportError("cancelled before " + source + " was copied");
-      return kExitInterrupted;
+      return InterruptedStatus();
     }
     if (!options.quiet) {
       std::printf("%s%s -> %s\n", Counter(i, files.size()).c_str(), source.c_str(), target.c_str());

@@ -3,9 +3,10 @@
 #include "VORPEXUSB.h"
 #include "platform/error.h"
 #include "platform/file.h"
-#include "platform/folder.h"
+#include "platform/file_copy.h"
 #include "tools/playerctl/commands.h"
 #include "tools/playerctl/hex_survey.h"
+#include "tools/playerctl/interrupt.h"
 #include "tools/playerctl/library_error.h"
 
 namespace vorpex::playerctl {
@@ -46,34 +47,36 @@ int RunHexToBin(const Options& options) {
     return kExitFailed;
   }
   if (source) source->Close();
-  // The image is made beside its final name and moved over it only when whole, so a file that
-  // does not convert leaves an earlier OUT.bin as it was.
-  const std::string partial = out + ".partial";
-  if (loc_ConvertHexToBin(in.c_str(), partial.c_str(), options.base) != 1) {
-    platform::RemoveFile(partial);
-    // The conversion says only that it failed: find out whether the image could be written.
-    auto probe = platform::File::Open(partial, platform::Access::kWrite, platform::Share::kNone,
-                                      platform::Disposition::kCreateAlways);
-    if (!probe) {
-      ReportError("cannot write " + out + ": " + SystemText(platform::LastError()));
-      return kExitFailed;
-    }
-    probe->Close();
-    platform::RemoveFile(partial);
+  // The image is made in a new file beside OUT and takes its place only when whole, so a file
+  // that does not convert leaves an earlier OUT as it was. An interrupt waits for the
+  // conversion; then the new file goes and OUT stays as it was.
+  DeferInterrupts();
+  platform::ReceivingFile image(out);
+  if (!image.Reserve()) {
+    ReportError("cannot write " + out + ": " + SystemText(platform::LastError()));
+    return kExitFailed;
+  }
+  const bool converted = loc_ConvertHexToBin(in.c_str(), image.Path().c_str(), options.base) == 1;
+  if (Interrupted()) {
+    image.Discard();
+    ReportError("interrupted; " + out + " was not written");
+    return InterruptedStatus();
+  }
+  if (!converted) {
     ReportError(in + " is not a valid Intel HEX file: its image would exceed 33,553,920 bytes; " +
                 out + " was not written");
     return kExitFailed;
   }
-  auto image = platform::File::Open(partial, platform::Access::kRead, platform::Share::kReadWrite,
-                                    platform::Disposition::kOpenExisting);
-  const uint64_t size = image ? image->Size().value_or(0) : 0;
-  if (image) image->Close();
-  if (!platform::RenameOver(partial, out)) {
-    const uint32_t code = platform::LastError();
-    platform::RemoveFile(partial);
-    ReportError("cannot write " + out + ": " + SystemText(code));
+  auto written =
+      platform::File::Open(image.Path(), platform::Access::kRead, platform::Share::kReadWrite,
+                           platform::Disposition::kOpenExisting);
+  const uint64_t size = written ? written->Size().value_or(0) : 0;
+  if (written) written->Close();
+  if (!image.Commit()) {
+    ReportError("cannot write " + out + ": " + SystemText(platform::LastError()));
     return kExitFailed;
   }
+  StopDeferringInterrupts();
   if (!survey.endOfFile) {
     ReportError("warning: " + in + " has no end-of-file record; converted what it holds");
   }

@@ -1,9 +1,13 @@
 // playerctl: the player from the command line (upgrade, information, HEX conversion, simulated
 // players). Usage errors exit with 2, failed operations with 1.
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <new>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/interrupt.h"
@@ -12,18 +16,16 @@
 #include "tools/playerctl/arguments.h"
 #include "tools/playerctl/commands.h"
 #include "tools/playerctl/files_commands.h"
+#include "tools/playerctl/interrupt.h"
 #include "tools/playerctl/library_error.h"
 #include "tools/playerctl/simulated_player.h"
 #include "tools/playerctl/terminal_ui.h"
 
 using namespace vorpex::playerctl;
 
-// Whatever escapes a command (memory running out, above all) ends in a message and a failed
-// exit, never in an abort.
-int main(int argc, char** argv) try {
-  // A reader that went away (playerctl ... | head) makes output fail, never an upgrade.
-  vorpex::platform::IgnoreBrokenPipe();
-  std::vector<std::string_view> args(argv + 1, argv + argc);
+namespace {
+
+int RunCommand(std::span<const std::string_view> args) {
   if (FindFilesCommand(args)) return RunFilesCommand(args);
   auto parsed = ParseArguments(args);
   if (auto* usage = std::get_if<UsageError>(&parsed)) {
@@ -66,6 +68,30 @@ int main(int argc, char** argv) try {
       break;
   }
   return kExitUsage;
+}
+
+// Output that never reached standard output (a full disk: playerctl ls > /dev/full) fails the
+// command that wrote it. A reader that went away (playerctl ... | head) took what it wanted.
+int WithOutputWritten(int status) {
+  errno = 0;
+  if (std::fflush(stdout) == 0 && std::ferror(stdout) == 0) return status;
+  if (errno == EPIPE) return status;
+  const int error = errno;
+  ReportError(std::string("cannot write to standard output") +
+              (error != 0 ? std::string(": ") + std::strerror(error) : std::string()));
+  return status == kExitOk ? kExitFailed : status;
+}
+
+}  // namespace
+
+// Whatever escapes a command (memory running out, above all) ends in a message and a failed
+// exit, never in an abort.
+int main(int argc, char** argv) try {
+  // A reader that went away (playerctl ... | head) makes output fail, never an upgrade.
+  vorpex::platform::IgnoreBrokenPipe();
+  CatchInterrupts();
+  const std::vector<std::string_view> args(argv + 1, argv + argc);
+  return WithOutputWritten(RunCommand(args));
 } catch (const std::bad_alloc&) {
   std::fputs("playerctl: not enough memory\n", stderr);
   return kExitFailed;

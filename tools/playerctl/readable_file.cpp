@@ -10,6 +10,8 @@ namespace vorpex::playerctl {
 std::optional<std::string> UnreadableFile(const std::string& path) {
   // The system would say only that access is denied.
   if (platform::FolderExists(path)) return std::string("is a folder");
+  // Checked before it is opened: opening a pipe waits for a writer.
+  if (platform::IsSpecialFile(path)) return std::string("is not a regular file");
   auto file = platform::File::Open(path, platform::Access::kRead, platform::Share::kReadWrite,
                                    platform::Disposition::kOpenExisting);
   // A folder opens on some systems but does not read.

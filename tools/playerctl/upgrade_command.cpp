@@ -49,13 +49,14 @@ int RunUpgrade(const Options& options, TerminalUi& ui) {
       }
     }
     ReportLibraryError("the " + area + " upgrade from " + path + " failed", error);
-    return interrupted ? kExitInterrupted : kExitFailed;
+    return interrupted ? InterruptedStatus() : kExitFailed;
   }
   if (!options.quiet) {
     std::printf("The %s was upgraded from %s. Unplug the player and plug it in again.\n",
                 area.c_str(), path.c_str());
   }
-  return interrupted ? kExitInterrupted : kExitOk;
+  if (interrupted) ReportError("the interrupt came too late to stop the upgrade, which completed");
+  return kExitOk;
 }
 
 }  // namespace vorpex::playerctl

@@ -4,8 +4,6 @@
 #include <chrono>
 #include <cstdint>
 
-#include "platform/interrupt.h"
-
 namespace vorpex::playerctl {
 namespace {
 
@@ -15,9 +13,7 @@ namespace {
 constexpr uint32_t kPausesPerStageMs = 2000;
 constexpr uint32_t kAssumedBytesPerMs = 500;  // until the first blocks tell the real pace
 
-// Read by the interrupt hook, which may run in a signal handler: lock-free atomics only.
-std::atomic<bool> gArmed{false};
-std::atomic<bool> gInterrupted{false};
+// Read by the interrupt's notice, which may run in a signal handler: lock-free atomics only.
 std::atomic<uint32_t> gRanges{0};
 std::atomic<uint32_t> gStageStartMs{0};
 std::atomic<uint32_t> gTotal{0};
@@ -56,9 +52,7 @@ size_t Append(char* out, size_t at, size_t capacity, const char* text) {
   return at;
 }
 
-bool OnInterrupt(char* message, size_t capacity) {
-  if (!gArmed.load()) return false;
-  gInterrupted.store(true);
+void TellTimeLeft(char* message, size_t capacity) {
   char digits[12] = {};
   char* d = digits + sizeof digits - 1;
   uint32_t seconds = SecondsLeft();
@@ -70,7 +64,6 @@ bool OnInterrupt(char* message, size_t capacity) {
                      "\nplayerctl: the upgrade cannot be interrupted now; it ends in about ");
   at = Append(message, at, capacity, d);
   Append(message, at, capacity, " s\n");
-  return true;
 }
 
 void* OpenProgress(void* context, void* owner, const char* title, const char* status,
@@ -90,7 +83,7 @@ void SetProgressRange(void* context, void* window, uint32_t low, uint32_t high) 
   gFirstDataMs.store(now);
   gFirstDataSent.store(gSent.load());
   gRanges.fetch_add(1);
-  gArmed.store(true);  // the erase command follows
+  DeferInterrupts(&TellTimeLeft);  // the erase command follows
   if (gInner.setProgressRange != nullptr) gInner.setProgressRange(context, window, low, high);
 }
 
@@ -106,7 +99,7 @@ void SetProgressPercent(void* context, void* window, const char* percentText, ui
 }
 
 void CloseWindow(void* context, void* window) {
-  gArmed.store(false);  // the final reply was read, or the exchange failed
+  StopDeferringInterrupts();  // the final reply was read, or the exchange failed
   if (gInner.closeWindow != nullptr) gInner.closeWindow(context, window);
 }
 
@@ -114,8 +107,6 @@ void CloseWindow(void* context, void* window) {
 
 UpgradeGuard::UpgradeGuard(const VorpexUiHooks& inner) {
   gInner = inner;
-  gArmed.store(false);
-  gInterrupted.store(false);
   VorpexUiHooks hooks = inner;
   hooks.size = sizeof hooks;
   hooks.openProgress = &OpenProgress;
@@ -123,17 +114,15 @@ UpgradeGuard::UpgradeGuard(const VorpexUiHooks& inner) {
   hooks.setProgressPercent = &SetProgressPercent;
   hooks.closeWindow = &CloseWindow;
   VorpexHost_InstallUi(&hooks);
-  platform::SetInterruptHook(&OnInterrupt);
 }
 
 UpgradeGuard::~UpgradeGuard() {
-  platform::SetInterruptHook(nullptr);
-  gArmed.store(false);
+  StopDeferringInterrupts();
   VorpexHost_InstallUi(&gInner);
 }
 
 bool UpgradeGuard::Interrupted() const {
-  return gInterrupted.load();
+  return playerctl::Interrupted();
 }
 
 }  // namespace vorpex::playerctl

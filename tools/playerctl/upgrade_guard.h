@@ -1,7 +1,8 @@
 // An upgrade that an interrupt cannot cut in two. From the erase to the final reply the player's
-// firmware area is empty or half-written, so Ctrl-C, a request to terminate or a closed terminal
-// is deferred there: the user hears how long the upgrade still takes, the exchange ends, its
-// outcome is reported, and only then does the program end (status 130).
+// firmware area is empty or half-written, so every interrupt is deferred there: the user hears
+// how long the upgrade still takes, the exchange ends and its outcome is reported. An upgrade
+// that failed then ends with the interrupt's status; one that completed says the interrupt came
+// too late to stop it, and succeeds.
 #pragma once
 #include "tools/playerctl/interrupt.h"
 #include "vorpex_host.h"
