@@ -35,9 +35,13 @@ class EmulatedUsbPlayer {
   // While on, the device node cannot be opened (the user lacks permission), in this process and
   // in programs it starts from then on.
   void RefuseOpen(bool refuse);
+  // While on, another program holds the player: its interface is claimed through a device file
+  // of its own (to the kernel, another open of the node is as good as another program).
+  void HoldElsewhere(bool hold);
 
  private:
   static gboolean OnIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer self);
+  static void OnVanished(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer self);
   bool Handle(UMockdevIoctlClient* client);
   void Submit(UMockdevIoctlClient* client);
   void Reap(UMockdevIoctlClient* client);
@@ -51,6 +55,10 @@ class EmulatedUsbPlayer {
   std::mutex mutex_;
   std::deque<UMockdevIoctlData*> completed_;  // URBs the host may reap
   std::vector<UMockdevIoctlData*> waiting_;   // URBs the player does not answer
+  // The open of the device node that holds the interface claim, as the kernel keeps it: a
+  // claim from any other open (in this process or another) is refused as busy.
+  UMockdevIoctlClient* claimant_ = nullptr;
+  int elsewhere_ = -1;  // the device file of HoldElsewhere
   std::atomic<bool> unplugged_{false};
   std::atomic<int64_t> outBeforeUnplug_{-1};
 };
