@@ -110,7 +110,7 @@ EmulatedUsbPlayer::EmulatedUsbPlayer(const sim::PlayerSettings& settings, bool w
 }
 
 EmulatedUsbPlayer::~EmulatedUsbPlayer() {
-  HoldElsewhere(false);
+  LetGo();
   {
     std::lock_guard lock(mutex_);
     for (UMockdevIoctlData* urb : completed_) umockdev_ioctl_data_unref(urb);
@@ -156,12 +156,17 @@ void EmulatedUsbPlayer::HoldElsewhere(bool hold) {
       elsewhere_ = -1;
       throw std::runtime_error("cannot hold the player: " + reason);
     }
-  } else if (!hold && elsewhere_ >= 0) {
-    unsigned int interface = 0;
-    ioctl(elsewhere_, USBDEVFS_RELEASEINTERFACE, &interface);
-    close(elsewhere_);
-    elsewhere_ = -1;
+  } else if (!hold) {
+    LetGo();
   }
+}
+
+void EmulatedUsbPlayer::LetGo() noexcept {
+  if (elsewhere_ < 0) return;
+  unsigned int interface = 0;
+  ioctl(elsewhere_, USBDEVFS_RELEASEINTERFACE, &interface);
+  close(elsewhere_);
+  elsewhere_ = -1;
 }
 
 bool EmulatedUsbPlayer::Gone() {
@@ -174,7 +179,8 @@ gboolean EmulatedUsbPlayer::OnIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* cli
   return static_cast<EmulatedUsbPlayer*>(self)->Handle(client) ? TRUE : FALSE;
 }
 
-void EmulatedUsbPlayer::OnVanished(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer self) {
+void EmulatedUsbPlayer::OnVanished(UMockdevIoctlBase*, const UMockdevIoctlClient* client,
+                                   gpointer self) {
   // A closed device file gives up its claim.
   auto* bus = static_cast<EmulatedUsbPlayer*>(self);
   std::lock_guard lock(bus->mutex_);

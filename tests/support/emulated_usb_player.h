@@ -41,8 +41,9 @@ class EmulatedUsbPlayer {
 
  private:
   static gboolean OnIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer self);
-  static void OnVanished(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer self);
+  static void OnVanished(UMockdevIoctlBase*, const UMockdevIoctlClient* client, gpointer self);
   bool Handle(UMockdevIoctlClient* client);
+  void LetGo() noexcept;
   void Submit(UMockdevIoctlClient* client);
   void Reap(UMockdevIoctlClient* client);
   void Discard(UMockdevIoctlClient* client);
