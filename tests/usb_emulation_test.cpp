@@ -142,17 +142,14 @@ std::string ReadWhole(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-// A file to the player, found in its directory and back, byte for byte: through each library,
-// and through the device library's copies (the chip library's, on its own device handle) while
-// the caller holds a device session, which the player then serves to both at once.
+// A file to the player, found in its directory and back, byte for byte, through each library,
+// and through the device library's copies (the chip library's) inside a device session.
 TEST_F(UsbPlayer, FilesGoToThePlayerAndComeBackThroughBothLibraries) {
   enum class Route { kChip, kDevice, kChipInsideSession };
   const std::vector<uint8_t> bytes = Pattern(16385, 23);
   const std::string text(bytes.begin(), bytes.end());
   for (const Route route : {Route::kChip, Route::kDevice, Route::kChipInsideSession}) {
-    const std::string name = route == Route::kChip     ? "chipfile.dat"
-                             : route == Route::kDevice ? "devfile.dat"
-                                                       : "sessionfile.dat";
+    const std::string name = "file" + std::to_string(static_cast<int>(route)) + ".dat";
     SCOPED_TRACE(name);
     const std::string source = WriteFile(name, text);
     const std::string back = source + ".back";
@@ -166,8 +163,7 @@ TEST_F(UsbPlayer, FilesGoToThePlayerAndComeBackThroughBothLibraries) {
     if (route != Route::kDevice) {
       const bool inSession = route == Route::kChipInsideSession;
       void* device = VORPEX_Open();
-      ASSERT_NE(device, nullptr) << "error " << VORPEX_GetError() << ", system error "
-                                 << VORPEX_GetWindowsError();
+      ASSERT_NE(device, nullptr) << "error " << VORPEX_GetError();
       ASSERT_EQ(inSession ? Usb_DownloadElseFile(nullptr, device, 0, source.c_str())
                           : VORPEX_DownloadIndexFile(nullptr, device, 0, source.c_str()),
                 1)
@@ -331,28 +327,25 @@ TEST_F(NoUsb, ChipLibraryHasNoDriver) {
   g_object_unref(empty);
 }
 
-// A player that cannot be had: error 6 with the system's reason on both routes, which playerctl
-// tells in plain words; once the reason is gone the player opens. The user may not open it
-// (access denied, and the udev rule), or another program holds its interface (busy).
+// A player another program holds (32), or the user may not open (5, and the udev rule): error 6
+// with that reason on both routes, told by playerctl; once the reason is gone the player opens.
 class UsbRefusingPlayer : public ::testing::Test {};
 
 TEST_F(UsbRefusingPlayer, OpenFailsWithTheSystemsReason) {
   const struct {
-    const char* name;
     void (*refuse)(EmulatedUsbPlayer&, bool);
     uint32_t windowsError;
     const char* says;
     const char* advice;
   } cases[] = {
-      {"held by another program", [](EmulatedUsbPlayer& bus, bool on) { bus.HoldElsewhere(on); },
-       32, "playerctl: the player is in use by another program",
-       "library error 6, Windows error 32"},
-      {"may not open", [](EmulatedUsbPlayer& bus, bool on) { bus.RefuseOpen(on); }, 5,
+      {[](EmulatedUsbPlayer& bus, bool on) { bus.HoldElsewhere(on); }, 32,
+       "playerctl: the player is in use by another program", "library error 6, Windows error 32"},
+      {[](EmulatedUsbPlayer& bus, bool on) { bus.RefuseOpen(on); }, 5,
        "playerctl: the player is plugged in, but this user may not open it\n",
        "70-vorpex-player.rules"},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
+    SCOPED_TRACE(c.windowsError);
     EmulatedUsbPlayer bus(sim::PlayerSettings{});
     c.refuse(bus, true);
     VORPEX_SetError(0);

@@ -147,17 +147,12 @@ void EmulatedUsbPlayer::RefuseOpen(bool refuse) {
 }
 
 void EmulatedUsbPlayer::HoldElsewhere(bool hold) {
-  if (hold && elsewhere_ < 0) {
-    elsewhere_ = open(kNode, O_RDWR | O_CLOEXEC);
-    unsigned int interface = 0;
-    if (elsewhere_ < 0 || ioctl(elsewhere_, USBDEVFS_CLAIMINTERFACE, &interface) != 0) {
-      const std::string reason = std::strerror(errno);
-      if (elsewhere_ >= 0) close(elsewhere_);
-      elsewhere_ = -1;
-      throw std::runtime_error("cannot hold the player: " + reason);
-    }
-  } else if (!hold) {
-    LetGo();
+  LetGo();
+  if (!hold) return;
+  elsewhere_ = open(kNode, O_RDWR | O_CLOEXEC);
+  unsigned int interface = 0;
+  if (ioctl(elsewhere_, USBDEVFS_CLAIMINTERFACE, &interface) != 0) {
+    throw std::runtime_error("cannot hold the player");
   }
 }
 
@@ -179,9 +174,9 @@ gboolean EmulatedUsbPlayer::OnIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* cli
   return static_cast<EmulatedUsbPlayer*>(self)->Handle(client) ? TRUE : FALSE;
 }
 
+// A closed device file gives up its claim.
 void EmulatedUsbPlayer::OnVanished(UMockdevIoctlBase*, const UMockdevIoctlClient* client,
                                    gpointer self) {
-  // A closed device file gives up its claim.
   auto* bus = static_cast<EmulatedUsbPlayer*>(self);
   std::lock_guard lock(bus->mutex_);
   if (bus->claimant_ == client) bus->claimant_ = nullptr;

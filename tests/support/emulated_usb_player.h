@@ -35,8 +35,7 @@ class EmulatedUsbPlayer {
   // While on, the device node cannot be opened (the user lacks permission), in this process and
   // in programs it starts from then on.
   void RefuseOpen(bool refuse);
-  // While on, another program holds the player: its interface is claimed through a device file
-  // of its own (to the kernel, another open of the node is as good as another program).
+  // While on, another program holds the player (to the kernel, another open of the node).
   void HoldElsewhere(bool hold);
 
  private:
@@ -56,8 +55,7 @@ class EmulatedUsbPlayer {
   std::mutex mutex_;
   std::deque<UMockdevIoctlData*> completed_;  // URBs the host may reap
   std::vector<UMockdevIoctlData*> waiting_;   // URBs the player does not answer
-  // The open of the device node that holds the interface claim, as the kernel keeps it: a
-  // claim from any other open (in this process or another) is refused as busy.
+  // The open of the node holding the interface claim; the kernel refuses any other open's.
   UMockdevIoctlClient* claimant_ = nullptr;
   int elsewhere_ = -1;  // the device file of HoldElsewhere
   std::atomic<bool> unplugged_{false};
