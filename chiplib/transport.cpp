@@ -127,9 +127,11 @@ ChipDevice* OpenDevice() {
   DeviceOwner owner{*handle};
   ChipDevice& device = *owner.device;
   auto fail = [] {
-    // A player the system will not let this user open is told as such, not as an old driver.
-    if (platform::LastError() == platform::kErrorAccessDenied) {
-      SetWindowsError(platform::kErrorAccessDenied);
+    // A player the system will not let this user open, or that another program holds, is told
+    // as such, not as an old driver.
+    const uint32_t refusal = platform::LastError();
+    if (refusal == platform::kErrorAccessDenied || refusal == platform::kErrorSharingViolation) {
+      SetWindowsError(refusal);
     } else {
       SetError(VORPEX_ERR_DEVICEDRIVER_VERSION);
     }

@@ -2,15 +2,19 @@
 
 #include <vector>
 
+#include "platform/error.h"
 #include "playersim_vizu10.h"
+#include "vorpex_shared.h"
 
 namespace vorpex::device {
 namespace {
 
-// The simulated player's driver face, lent by the chip library, behind the same port.
-class SimulatedVizu10 final : public platform::Vizu10Port {
+// A driver face lent by the chip library (the simulated player's or the system's), behind the
+// port. A failing call leaves its system error in the chip library; it is brought over, so that
+// this library reads it as if it had made the call itself.
+class LentVizu10 final : public platform::Vizu10Port {
  public:
-  explicit SimulatedVizu10(const VorpexVizu10Ops& ops) : ops_(ops) {}
+  explicit LentVizu10(const VorpexVizu10Ops& ops) : ops_(ops) {}
 
   std::vector<std::string> InterfacePaths(const std::string& classGuid) override {
     std::vector<char> slots;
@@ -25,14 +29,21 @@ class SimulatedVizu10 final : public platform::Vizu10Port {
       paths.emplace_back(&slots[size_t{i} * PLAYERSIM_VIZU10_PATH_SLOT]);
     return paths;
   }
-  platform::DriverHandle Open(const std::string& path) override { return ops_.open(path.c_str()); }
+  platform::DriverHandle Open(const std::string& path) override {
+    const platform::DriverHandle handle = ops_.open(path.c_str());
+    if (handle == platform::kInvalidDriverHandle) TakeLastError();
+    return handle;
+  }
   bool Configuration(platform::DriverHandle device,
                      std::span<uint8_t, platform::kVizu10ConfigBufferSize> buffer) override {
-    return ops_.configuration(device, buffer.data()) == 1;
+    if (ops_.configuration(device, buffer.data()) == 1) return true;
+    TakeLastError();
+    return false;
   }
   std::optional<uint32_t> Write(platform::DriverHandle pipe, std::span<const uint8_t> data) override {
     uint32_t written = 0;
     if (ops_.write(pipe, data.data(), static_cast<uint32_t>(data.size()), &written) != 1) {
+      TakeLastError();
       return std::nullopt;
     }
     return written;
@@ -40,6 +51,7 @@ class SimulatedVizu10 final : public platform::Vizu10Port {
   std::optional<uint32_t> Read(platform::DriverHandle pipe, std::span<uint8_t> buffer) override {
     uint32_t got = 0;
     if (ops_.read(pipe, buffer.data(), static_cast<uint32_t>(buffer.size()), &got) != 1) {
+      TakeLastError();
       return std::nullopt;
     }
     return got;
@@ -47,6 +59,8 @@ class SimulatedVizu10 final : public platform::Vizu10Port {
   void Close(platform::DriverHandle handle) override { ops_.close(handle); }
 
  private:
+  static void TakeLastError() { platform::SetLastError(VorpexShared_LastSystemError()); }
+
   const VorpexVizu10Ops& ops_;
 };
 
@@ -55,12 +69,14 @@ class SimulatedVizu10 final : public platform::Vizu10Port {
 platform::Vizu10Port& Driver() {
   // The chip library decides whether a simulated player stands in for the driver (attached
   // from code or named by VORPEX_SIMULATOR); it is asked at every use, so attaching and
-  // detaching take effect at once.
+  // detaching take effect at once. The system's driver comes from there as well: the process
+  // has one, whose handle of a real player both libraries share.
   if (const VorpexVizu10Ops* ops = PlayerSim_Vizu10()) {
-    static SimulatedVizu10 simulated(*ops);
+    static LentVizu10 simulated(*ops);
     return simulated;
   }
-  return platform::SystemVizu10();
+  static LentVizu10 system(*VorpexShared_SystemVizu10());
+  return system;
 }
 
 }  // namespace vorpex::device

@@ -98,8 +98,12 @@ bool OpenPipes() {
   }
   if (s.cancelPipe == kInvalidDriverHandle || s.readPipe == kInvalidDriverHandle ||
       s.writePipe == kInvalidDriverHandle) {
-    // A player the system will not let this user open is told as such.
-    if (deviceError == platform::kErrorAccessDenied) VORPEX_SetWindowsError(deviceError);
+    // A player the system will not let this user open, or that another program holds, is told
+    // as such.
+    if (deviceError == platform::kErrorAccessDenied ||
+        deviceError == platform::kErrorSharingViolation) {
+      VORPEX_SetWindowsError(deviceError);
+    }
     return false;
   }
   s.pipesOpen = true;

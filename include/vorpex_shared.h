@@ -7,6 +7,7 @@
 #include <stdint.h>
 
 #include "VORPEXUSB.h"
+#include "playersim_vizu10.h"
 
 #ifdef __cplusplus
 extern "C" {
@@ -55,6 +56,14 @@ VORPEX_API int32_t VORPEX_CC VorpexShared_ConvertHexForUpgrade(const char* sourc
 /* The reason of the error recorded last, in plain words, when whoever recorded it knew more than
  * its code (empty otherwise), into `buffer` as VorpexShared_LoadString does; returns its length. */
 VORPEX_API uint32_t VORPEX_CC VorpexShared_ErrorDetail(char* buffer, uint32_t limit);
+
+/* The system's device driver (the one the device library uses when no simulated player is asked
+ * for), as the same table PlayerSim_Vizu10 gives. It lives in the chip library so that the
+ * process has one of it: on a system where an open player belongs to whoever opened it, both
+ * libraries then share the player's one handle instead of refusing each other. */
+VORPEX_API const VorpexVizu10Ops* VORPEX_CC VorpexShared_SystemVizu10(void);
+/* The system's error code that the last failing call of such a table left on this thread. */
+VORPEX_API uint32_t VORPEX_CC VorpexShared_LastSystemError(void);
 
 #ifdef __cplusplus
 }

@@ -142,22 +142,31 @@ std::string ReadWhole(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-// A file to the player, found in its directory and back, byte for byte, through each library.
+// A file to the player, found in its directory and back, byte for byte, through each library,
+// and through the device library's copies (the chip library's) inside a device session.
 TEST_F(UsbPlayer, FilesGoToThePlayerAndComeBackThroughBothLibraries) {
+  enum class Route { kChip, kDevice, kChipInsideSession };
   const std::vector<uint8_t> bytes = Pattern(16385, 23);
   const std::string text(bytes.begin(), bytes.end());
-  for (const bool chip : {true, false}) {
-    SCOPED_TRACE(chip ? "chip library" : "device library");
-    const std::string name = chip ? "chipfile.dat" : "devfile.dat";
+  for (const Route route : {Route::kChip, Route::kDevice, Route::kChipInsideSession}) {
+    const std::string name = "file" + std::to_string(static_cast<int>(route)) + ".dat";
+    SCOPED_TRACE(name);
     const std::string source = WriteFile(name, text);
     const std::string back = source + ".back";
     std::filesystem::remove(back);
     uint32_t count = 0;
     uint32_t size = 0;
-    if (chip) {
+    if (route != Route::kChip) {
+      OrvaneTesting_SetOsVersion(5, 1, 2600, 2);
+      ASSERT_EQ(Usb_Checking(0), 1);
+    }
+    if (route != Route::kDevice) {
+      const bool inSession = route == Route::kChipInsideSession;
       void* device = VORPEX_Open();
       ASSERT_NE(device, nullptr) << "error " << VORPEX_GetError();
-      ASSERT_EQ(VORPEX_DownloadIndexFile(nullptr, device, 0, source.c_str()), 1)
+      ASSERT_EQ(inSession ? Usb_DownloadElseFile(nullptr, device, 0, source.c_str())
+                          : VORPEX_DownloadIndexFile(nullptr, device, 0, source.c_str()),
+                1)
           << "error " << VORPEX_GetError();
       MemoryInfo info{};
       DirEntry entries[8] = {};
@@ -165,14 +174,18 @@ TEST_F(UsbPlayer, FilesGoToThePlayerAndComeBackThroughBothLibraries) {
       ASSERT_EQ(VORPEX_Refresh(device, 0, &info, entries, &count), 1);
       ASSERT_GE(count, 1u);
       size = entries[count - 1].size;
-      ASSERT_EQ(VORPEX_UploadIndexFile(nullptr, device, 0, static_cast<int32_t>(count - 1),
-                                       back.c_str(), nullptr, size),
+      const auto index = static_cast<int32_t>(count - 1);
+      ASSERT_EQ(inSession ? Usb_UploadFile(nullptr, device, 0, index, back.c_str(), nullptr, size)
+                          : VORPEX_UploadIndexFile(nullptr, device, 0, index, back.c_str(), nullptr,
+                                                   size),
                 1)
           << "error " << VORPEX_GetError();
       VORPEX_Close(device);
+      if (inSession) {
+        uint8_t deviceInfo[20] = {};
+        EXPECT_EQ(Usb_GetDevInfo(nullptr, deviceInfo), 0) << "the session ended with the copies";
+      }
     } else {
-      OrvaneTesting_SetOsVersion(5, 1, 2600, 2);
-      ASSERT_EQ(Usb_Checking(0), 1);
       ASSERT_EQ(Usb_DownloadIndexFile(nullptr, nullptr, 0, source.c_str()), 1)
           << "error " << VORPEX_GetError();
       uint32_t info[5] = {};
@@ -187,6 +200,7 @@ TEST_F(UsbPlayer, FilesGoToThePlayerAndComeBackThroughBothLibraries) {
                 1)
           << "error " << VORPEX_GetError();
     }
+    Usb_Close(0);
     EXPECT_EQ(size, bytes.size());
     EXPECT_TRUE(ReadWhole(back) == text) << back << " differs from what was sent";
   }
@@ -313,31 +327,46 @@ TEST_F(NoUsb, ChipLibraryHasNoDriver) {
   g_object_unref(empty);
 }
 
-// A player the user may not open: error 6 with Windows error 5 on both routes, and playerctl
-// names the udev rule.
+// A player another program holds (32), or the user may not open (5, and the udev rule): error 6
+// with that reason on both routes, told by playerctl; once the reason is gone the player opens.
 class UsbRefusingPlayer : public ::testing::Test {};
 
-TEST_F(UsbRefusingPlayer, OpenFailsWithAccessDenied) {
-  EmulatedUsbPlayer bus(sim::PlayerSettings{});
-  bus.RefuseOpen(true);
-  VORPEX_SetError(0);
-  EXPECT_EQ(VORPEX_Open(), nullptr);
-  EXPECT_EQ(VORPEX_GetError(), VORPEX_ERR_WINDOWS);
-  EXPECT_EQ(VORPEX_GetWindowsError(), 5u);
-  VORPEX_SetError(0);
-  OrvaneTesting_SetOsVersion(5, 1, 2600, 2);
-  EXPECT_EQ(Usb_Checking(0), 0);
-  EXPECT_EQ(VORPEX_GetError(), VORPEX_ERR_WINDOWS);
-  EXPECT_EQ(VORPEX_GetWindowsError(), 5u);
-  int status = -1;
-  const std::string output = RunPlayerctl("info", status);
-  EXPECT_NE(status, 0) << output;
-  EXPECT_NE(output.find("may not open it"), std::string::npos) << output;
-  EXPECT_NE(output.find("70-vorpex-player.rules"), std::string::npos) << output;
-  bus.RefuseOpen(false);
-  EXPECT_EQ(Usb_Checking(0), 1);
-  Usb_Close(0);
-  OrvaneTesting_UseSystemVersion();
+TEST_F(UsbRefusingPlayer, OpenFailsWithTheSystemsReason) {
+  const struct {
+    void (*refuse)(EmulatedUsbPlayer&, bool);
+    uint32_t windowsError;
+    const char* says;
+    const char* advice;
+  } cases[] = {
+      {[](EmulatedUsbPlayer& bus, bool on) { bus.HoldElsewhere(on); }, 32,
+       "playerctl: the player is in use by another program", "library error 6, Windows error 32"},
+      {[](EmulatedUsbPlayer& bus, bool on) { bus.RefuseOpen(on); }, 5,
+       "playerctl: the player is plugged in, but this user may not open it\n",
+       "70-vorpex-player.rules"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.windowsError);
+    EmulatedUsbPlayer bus(sim::PlayerSettings{});
+    c.refuse(bus, true);
+    VORPEX_SetError(0);
+    EXPECT_EQ(VORPEX_Open(), nullptr);
+    EXPECT_EQ(VORPEX_GetError(), VORPEX_ERR_WINDOWS);
+    EXPECT_EQ(VORPEX_GetWindowsError(), c.windowsError);
+    VORPEX_SetError(0);
+    OrvaneTesting_SetOsVersion(5, 1, 2600, 2);
+    EXPECT_EQ(Usb_Checking(0), 0);
+    EXPECT_EQ(VORPEX_GetError(), VORPEX_ERR_WINDOWS);
+    EXPECT_EQ(VORPEX_GetWindowsError(), c.windowsError);
+    int status = -1;
+    const std::string output = RunPlayerctl("info", status);
+    EXPECT_NE(status, 0) << output;
+    EXPECT_NE(output.find(c.says), std::string::npos) << output;
+    EXPECT_NE(output.find(c.advice), std::string::npos) << output;
+    c.refuse(bus, false);
+    EXPECT_EQ(Usb_Checking(0), 1);
+    Usb_Close(0);
+    OrvaneTesting_UseSystemVersion();
+  }
 }
 
 // A player pulled out in the middle of an upgrade, on either library's route: the transfer

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <mutex>
 
 #include "platform/error.h"
@@ -37,6 +38,25 @@ void ForEachPlayer(Use use) {
   if (list != nullptr) libusb_free_device_list(list, 1);
 }
 
+// The players this process has open: one handle and one interface claim each, whoever uses
+// them (the kernel refuses a second claim of the interface, from this process as from any
+// other), closed when the last user is done.
+struct Claim {
+  BusAddress where;
+  libusb_device_handle* handle = nullptr;
+  size_t users = 0;
+};
+
+std::vector<Claim>& Claims() {
+  static std::vector<Claim> claims;
+  return claims;
+}
+
+std::mutex& ClaimsMutex() {
+  static std::mutex mutex;
+  return mutex;
+}
+
 }  // namespace
 
 bool Started() {
@@ -63,6 +83,14 @@ std::vector<BusAddress> Players() {
 }
 
 libusb_device_handle* Open(BusAddress where) {
+  std::lock_guard lock(ClaimsMutex());
+  std::vector<Claim>& claims = Claims();
+  const auto held = std::find_if(claims.begin(), claims.end(),
+                                 [&](const Claim& claim) { return claim.where == where; });
+  if (held != claims.end()) {
+    ++held->users;
+    return held->handle;
+  }
   libusb_device_handle* handle = nullptr;
   int result = LIBUSB_ERROR_NO_DEVICE;
   ForEachPlayer([&](libusb_device* device) {
@@ -78,12 +106,21 @@ libusb_device_handle* Open(BusAddress where) {
       handle = nullptr;
     }
   }
-  if (handle == nullptr) SetLastError(WindowsError(result));
+  if (handle == nullptr) {
+    SetLastError(WindowsError(result));
+    return nullptr;
+  }
+  claims.push_back({where, handle, 1});
   return handle;
 }
 
 void Close(libusb_device_handle* handle) {
-  if (handle == nullptr) return;
+  std::lock_guard lock(ClaimsMutex());
+  std::vector<Claim>& claims = Claims();
+  const auto held = std::find_if(claims.begin(), claims.end(),
+                                 [&](const Claim& claim) { return claim.handle == handle; });
+  if (held == claims.end() || --held->users > 0) return;
+  claims.erase(held);
   libusb_release_interface(handle, kInterface);
   libusb_close(handle);
 }
@@ -113,6 +150,8 @@ uint32_t WindowsError(int libusbError) {
       return kErrorFileNotFound;
     case LIBUSB_ERROR_TIMEOUT:
       return kErrorSemTimeout;
+    case LIBUSB_ERROR_BUSY:
+      return kErrorSharingViolation;
     default:
       return kErrorGenFailure;
   }

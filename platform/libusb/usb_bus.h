@@ -1,6 +1,8 @@
 // The player on the USB bus through libusb-1.0, shared by the two driver ports of the Linux
-// build: the process's one libusb context, the attached players, opening one for exclusive use,
-// and libusb's failures in Windows error codes.
+// build: the process's one libusb context, the attached players, the one handle and interface
+// claim of each open player, and libusb's failures in Windows error codes. Both ports run in
+// the chip library (the device library borrows its driver port from there), so that a process
+// has one of each whichever library asks.
 #pragma once
 #include <libusb.h>
 
@@ -25,17 +27,20 @@ bool Started();
 std::vector<BusAddress> Players();
 
 // Opens the player at `where` and claims its interface, detaching a kernel driver that holds it
-// (reattached on Close). nullptr with the last error set: access denied (5) when the system
-// refuses the device, file not found (2) when it is gone.
+// (reattached when the claim is given up); a player this process has open already gives the
+// same handle, counted once more. nullptr with the last error set: access denied (5) when the
+// system refuses the device, sharing violation (32) when another program holds its interface,
+// file not found (2) when it is gone.
 libusb_device_handle* Open(BusAddress where);
+// One use of a handle from Open ends; the last one releases the claim and closes the device.
 void Close(libusb_device_handle* handle);
 
 // The endpoint addresses of the player's interface in the order of its configuration
 // descriptor; empty when libusb cannot read it.
 std::vector<uint8_t> Endpoints(libusb_device_handle* handle);
 
-// A libusb failure as a Windows error code: access denied, file not found, a time-out, and
-// "the device does not work" for the rest.
+// A libusb failure as a Windows error code: access denied, file not found, a time-out, the
+// device in use by another program, and "the device does not work" for the rest.
 uint32_t WindowsError(int libusbError);
 
 }  // namespace vorpex::platform::usb

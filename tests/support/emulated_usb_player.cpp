@@ -1,5 +1,6 @@
 #include "support/emulated_usb_player.h"
 
+#include <fcntl.h>
 #include <linux/capability.h>
 #include <linux/usbdevice_fs.h>
 #include <sys/ioctl.h>
@@ -68,6 +69,7 @@ EmulatedUsbPlayer::EmulatedUsbPlayer(const sim::PlayerSettings& settings, bool w
   testbed_ = umockdev_testbed_new();
   handler_ = umockdev_ioctl_base_new();
   g_signal_connect(handler_, "handle-ioctl", G_CALLBACK(OnIoctl), this);
+  g_signal_connect(handler_, "client-vanished", G_CALLBACK(OnVanished), this);
   GError* error = nullptr;
   umockdev_testbed_add_from_string(testbed_,
                                    "P: /devices/usb1\n"
@@ -108,6 +110,7 @@ EmulatedUsbPlayer::EmulatedUsbPlayer(const sim::PlayerSettings& settings, bool w
 }
 
 EmulatedUsbPlayer::~EmulatedUsbPlayer() {
+  LetGo();
   {
     std::lock_guard lock(mutex_);
     for (UMockdevIoctlData* urb : completed_) umockdev_ioctl_data_unref(urb);
@@ -128,6 +131,7 @@ void EmulatedUsbPlayer::Replug() {
   std::lock_guard lock(mutex_);
   outBeforeUnplug_ = -1;
   unplugged_ = false;
+  claimant_ = nullptr;  // the opens from before the unplug are dead
   player_.SetUnplugged(false);
   player_.model().Cancel();
 }
@@ -142,6 +146,24 @@ void EmulatedUsbPlayer::RefuseOpen(bool refuse) {
   }
 }
 
+void EmulatedUsbPlayer::HoldElsewhere(bool hold) {
+  LetGo();
+  if (!hold) return;
+  elsewhere_ = open(kNode, O_RDWR | O_CLOEXEC);
+  unsigned int interface = 0;
+  if (ioctl(elsewhere_, USBDEVFS_CLAIMINTERFACE, &interface) != 0) {
+    throw std::runtime_error("cannot hold the player");
+  }
+}
+
+void EmulatedUsbPlayer::LetGo() noexcept {
+  if (elsewhere_ < 0) return;
+  unsigned int interface = 0;
+  ioctl(elsewhere_, USBDEVFS_RELEASEINTERFACE, &interface);
+  close(elsewhere_);
+  elsewhere_ = -1;
+}
+
 bool EmulatedUsbPlayer::Gone() {
   if (unplugged_ && !player_.faults.unplugged) player_.SetUnplugged(true);
   return unplugged_;
@@ -150,6 +172,14 @@ bool EmulatedUsbPlayer::Gone() {
 gboolean EmulatedUsbPlayer::OnIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client,
                                     gpointer self) {
   return static_cast<EmulatedUsbPlayer*>(self)->Handle(client) ? TRUE : FALSE;
+}
+
+// A closed device file gives up its claim.
+void EmulatedUsbPlayer::OnVanished(UMockdevIoctlBase*, const UMockdevIoctlClient* client,
+                                   gpointer self) {
+  auto* bus = static_cast<EmulatedUsbPlayer*>(self);
+  std::lock_guard lock(bus->mutex_);
+  if (bus->claimant_ == client) bus->claimant_ = nullptr;
 }
 
 bool EmulatedUsbPlayer::Handle(UMockdevIoctlClient* client) {
@@ -171,7 +201,17 @@ bool EmulatedUsbPlayer::Handle(UMockdevIoctlClient* client) {
       return true;
     }
     case USBDEVFS_CLAIMINTERFACE:
+      if (claimant_ != nullptr && claimant_ != client) {
+        umockdev_ioctl_client_complete(client, -1, EBUSY);
+        return true;
+      }
+      claimant_ = client;
+      umockdev_ioctl_client_complete(client, 0, 0);
+      return true;
     case USBDEVFS_RELEASEINTERFACE:
+      if (claimant_ == client) claimant_ = nullptr;
+      umockdev_ioctl_client_complete(client, 0, 0);
+      return true;
     case USBDEVFS_SETINTERFACE:
     case USBDEVFS_RESET:
       umockdev_ioctl_client_complete(client, 0, 0);

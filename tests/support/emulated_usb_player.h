@@ -35,10 +35,14 @@ class EmulatedUsbPlayer {
   // While on, the device node cannot be opened (the user lacks permission), in this process and
   // in programs it starts from then on.
   void RefuseOpen(bool refuse);
+  // While on, another program holds the player (to the kernel, another open of the node).
+  void HoldElsewhere(bool hold);
 
  private:
   static gboolean OnIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer self);
+  static void OnVanished(UMockdevIoctlBase*, const UMockdevIoctlClient* client, gpointer self);
   bool Handle(UMockdevIoctlClient* client);
+  void LetGo() noexcept;
   void Submit(UMockdevIoctlClient* client);
   void Reap(UMockdevIoctlClient* client);
   void Discard(UMockdevIoctlClient* client);
@@ -51,6 +55,9 @@ class EmulatedUsbPlayer {
   std::mutex mutex_;
   std::deque<UMockdevIoctlData*> completed_;  // URBs the host may reap
   std::vector<UMockdevIoctlData*> waiting_;   // URBs the player does not answer
+  // The open of the node holding the interface claim; the kernel refuses any other open's.
+  UMockdevIoctlClient* claimant_ = nullptr;
+  int elsewhere_ = -1;  // the device file of HoldElsewhere
   std::atomic<bool> unplugged_{false};
   std::atomic<int64_t> outBeforeUnplug_{-1};
 };

@@ -64,12 +64,7 @@ int RunFilesCommand(std::span<const std::string_view> args) {
                                                   : RouteChoice::kAny;
   std::unique_ptr<FileRoute> route = OpenFileRoute(choice, ui);
   if (!route) {
-    const LibraryError error = ReadLibraryError(ui);
-    if (error.code != VORPEX_OK) {
-      ReportLibraryError("no player answers", error);
-    } else {
-      ReportError("no player answers: is it plugged in, and its driver installed?");
-    }
+    ReportNoPlayer(ui);
     return kExitFailed;
   }
   switch (options.command) {

@@ -163,7 +163,7 @@ int RunInfo(const Options& options, TerminalUi& ui) {
   VORPEX_SetError(VORPEX_OK);
   if (Usb_Checking(0) != 1) {
     print();
-    ReportNoPlayer();
+    ReportNoPlayer(ui);
     return kExitFailed;
   }
   facts.answers = true;

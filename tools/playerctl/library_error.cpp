@@ -9,8 +9,22 @@ namespace vorpex::playerctl {
 namespace {
 
 constexpr uint32_t kAccessDenied = 5;
-// Gives the logged-in user access to vendor 04e8, product 1003.
-constexpr const char* kUdevRule = "70-vorpex-player.rules";
+constexpr uint32_t kSharingViolation = 32;
+
+// No player, in the words of the system's own way of reaching one: on Linux the udev rule
+// 70-vorpex-player.rules gives the logged-in user access to vendor 04e8, product 1003.
+#ifdef _WIN32
+constexpr const char* kNoPlayer = "no player answers: is it plugged in, and its driver installed?";
+constexpr const char* kUserAccessHint = nullptr;
+#else
+constexpr const char* kNoPlayer =
+    "no player answers: is it plugged in with a working USB cable, and may this user open the "
+    "device (the udev rule 70-vorpex-player.rules lets the logged-in user open it)?";
+constexpr const char* kUserAccessHint =
+    "  the udev rule 70-vorpex-player.rules lets the logged-in user open it: install the package\n"
+    "  (or copy the rule from packaging/ into /etc/udev/rules.d/), then unplug\n"
+    "  the player and plug it in again\n";
+#endif
 
 const char* PlainWords(int32_t code) {
   switch (code) {
@@ -55,6 +69,8 @@ const char* SystemWords(uint32_t windowsError) {
       return "no such file or folder";
     case 5:
       return "access denied";
+    case 32:
+      return "the player is in use by another program";
     case 13:
       return "not a valid Intel HEX file";
     case 38:
@@ -64,6 +80,16 @@ const char* SystemWords(uint32_t windowsError) {
              "bytes from address 0, the codec starts at 0x2000)";
     default:
       return nullptr;
+  }
+}
+
+// The last line of every report: the library's code and text, when it recorded one.
+void ReportLibraryCode(const LibraryError& error) {
+  if (error.code == VORPEX_ERR_WINDOWS) {
+    std::fprintf(stderr, "  library error %d, Windows error %u: %s\n", error.code,
+                 error.windowsError, error.text.c_str());
+  } else if (error.code != VORPEX_OK) {
+    std::fprintf(stderr, "  library error %d: %s\n", error.code, error.text.c_str());
   }
 }
 
@@ -87,33 +113,21 @@ void ReportLibraryError(const std::string& what, const LibraryError& error) {
   std::fprintf(stderr, "playerctl: %s: %s\n", what.c_str(),
                words != nullptr ? words : PlainWords(error.code));
   if (!error.detail.empty()) std::fprintf(stderr, "  %s\n", error.detail.c_str());
-  if (error.code == VORPEX_ERR_WINDOWS) {
-    std::fprintf(stderr, "  library error %d, Windows error %u: %s\n", error.code,
-                 error.windowsError, error.text.c_str());
-  } else if (error.code != VORPEX_OK) {
-    std::fprintf(stderr, "  library error %d: %s\n", error.code, error.text.c_str());
-  }
+  ReportLibraryCode(error);
 }
 
-void ReportNoPlayer() {
-  if (VORPEX_GetError() == VORPEX_ERR_WINDOWS && VORPEX_GetWindowsError() == kAccessDenied) {
+void ReportNoPlayer(TerminalUi& ui) {
+  const LibraryError error = ReadLibraryError(ui);
+  const uint32_t refusal = error.code == VORPEX_ERR_WINDOWS ? error.windowsError : 0;
+  if (refusal == kSharingViolation) {
+    ReportError("the player is in use by another program: close it, then try again");
+  } else if (refusal == kAccessDenied) {
     ReportError("the player is plugged in, but this user may not open it");
-#ifndef _WIN32
-    std::fprintf(stderr,
-                 "  the udev rule %s lets the logged-in user open it: install the package\n"
-                 "  (or copy the rule from packaging/ into /etc/udev/rules.d/), then unplug\n"
-                 "  the player and plug it in again\n",
-                 kUdevRule);
-#endif
-    return;
+    if (kUserAccessHint != nullptr) std::fprintf(stderr, "%s", kUserAccessHint);
+  } else {
+    ReportError(kNoPlayer);
   }
-#ifdef _WIN32
-  ReportError("no player answers: is it plugged in, and its driver installed?");
-#else
-  ReportError(
-      "no player answers: is it plugged in with a working USB cable, and may this user open "
-      "the device?");
-#endif
+  ReportLibraryCode(error);
 }
 
 void ReportError(const std::string& text) {

@@ -22,9 +22,11 @@ LibraryError ReadLibraryError(TerminalUi& ui);
 // last line with the library's code and text.
 void ReportLibraryError(const std::string& what, const LibraryError& error);
 
-// When no player could be reached: a player the system refused to open (error 6, access
-// denied) is told as such, with the udev rule that lets the logged-in user open it.
-void ReportNoPlayer();
+// When no player could be reached, in one wording per system, with the library's code and
+// text after it when it recorded one: a player the system refused to open (error 6, access
+// denied) is told as such, with the udev rule that lets the logged-in user open it, and one
+// that another program holds (error 6, sharing violation) as in use.
+void ReportNoPlayer(TerminalUi& ui);
 
 // Any other failure: "playerctl: <text>".
 void ReportError(const std::string& text);

@@ -26,7 +26,7 @@ int RunUpgrade(const Options& options, TerminalUi& ui) {
   }
   VORPEX_SetError(VORPEX_OK);
   if (Usb_Checking(0) != 1) {
-    ReportNoPlayer();
+    ReportNoPlayer(ui);
     return kExitFailed;
   }
   // The upgrade program passes the path as the fifth argument as well; the sixth counts.
