@@ -2,6 +2,7 @@
 
 #include "ORVANEUsbDll.h"
 #include "VORPEXUSB.h"
+#include "platform/environment.h"
 
 namespace vorpex::app {
 
@@ -124,7 +125,8 @@ std::string LibraryBinder::ErrorDetail() {
 }
 
 bool LibraryBinder::SimulatedPlayer() {
-  return entry_->simulatorAttached != nullptr && entry_->simulatorAttached() == 1;
+  if (entry_->simulatorAttached != nullptr && entry_->simulatorAttached() == 1) return true;
+  return platform::EnvironmentVariable("VORPEX_SIMULATOR").has_value();
 }
 
 }  // namespace vorpex::app

@@ -39,8 +39,8 @@ class DeviceBinder {
   virtual void DispError(const ChipError& error) = 0;
   // The reason of the error in plain words, when the library knew more than its code.
   virtual std::string ErrorDetail() { return {}; }
-  // Whether the chip library talks to its simulated player rather than a real one; asked after
-  // Checking, by which time the library has picked the one it uses.
+  // Whether the chip library talks to its simulated player rather than a real one: one is
+  // attached, or VORPEX_SIMULATOR names the one it attaches at its first use of the driver.
   virtual bool SimulatedPlayer() { return false; }
 };
 

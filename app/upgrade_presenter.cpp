@@ -178,21 +178,22 @@ void UpgradePresenter::RunFlow(Flow flow) {
     bUpgrading = false;
     return;
   }
+  // A sample image is refused before any player is looked for, unless a simulated one stands in.
+  const std::string path = FirmwarePath(paths_, boot ? strBootFileName : strMainFileName);
+  if (!binder_.SimulatedPlayer() && IsSampleImage(path)) {
+    view_.ShowMessage(path + kSampleRefused, BoxTitle::kProgram, BoxKind::kError);
+    RestoreButtons(before);
+    bUpgrading = false;
+    return;
+  }
   if (binder_.Checking(0) == 0) {
     view_.ShowMessage(kPlayerMissing, BoxTitle::kProgram, BoxKind::kError);
     finish(std::nullopt);
     return;
   }
 
-  const std::string path = FirmwarePath(paths_, boot ? strBootFileName : strMainFileName);
   if (!platform::FindAnyFile(path)) {
     view_.ShowMessage(kFileMissing, BoxTitle::kProgram, BoxKind::kError);
-    finish(std::nullopt);
-    return;
-  }
-  if (!binder_.SimulatedPlayer() && IsSampleImage(path)) {
-    view_.ShowMessage(path + kSampleRefused, BoxTitle::kProgram, BoxKind::kError);
-    binder_.Close(0);
     finish(std::nullopt);
     return;
   }
