@@ -21,6 +21,8 @@ constexpr int16_t kBootStateQuiet = 4;
 constexpr int32_t kKindBootCode = -1;
 constexpr int32_t kKindCodec = 0;
 constexpr uint32_t kPauseAfterUpgradeMs = 1000;
+
+// Whether the firmware file is one of the sample images: our own patterns, not firmware.
 bool IsSampleImage(const std::string& path) {
   return protocol::IsSampleImage(
       platform::ReadFileHead(path, protocol::kSampleImageHead).value_or(""));
