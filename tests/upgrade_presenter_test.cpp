@@ -12,8 +12,10 @@
 #include <sstream>
 
 #include "app/startup.h"
+#include "app/text_fit.h"
 #include "platform/clock.h"
 #include "platform/environment.h"
+#include "platform/error.h"
 #include "platform/process.h"
 #include "protocol/sample_image.h"
 #include "support/hex_text.h"
@@ -214,14 +216,17 @@ TEST_F(FlowTest, BootFlowFromStateZeroRecordsTheBootCodeAndOffersTheMainFirmware
   EXPECT_EQ(binder_.path6, Firmware("codec.hex"));
   EXPECT_EQ(Settings(), expected);
 
-  // A settings file nobody may write stays as it is, and the user is told.
+  // A settings file nobody may write stays as it is, and the user is told, with the system's
+  // reason.
+  const std::string denied =
+      TrimLineEnd(platform::SystemErrorText(platform::kErrorAccessDenied).value_or(""));
   Start("0");
   fs::permissions(paths_.settingsFile, fs::perms::owner_read | fs::perms::group_read);
   presenter_->OnBootUpClick();
   fs::permissions(paths_.settingsFile, fs::perms::owner_all);
   EXPECT_THAT(view_.Boxes(), ElementsAre(kCable,
                                          "box!:" + paths_.settingsFile + kBootStateNotSaved +
-                                             "Access is denied." + kSetItByHand,
+                                             denied + kSetItByHand,
                                          kBootDone));
   EXPECT_EQ(Settings(), before);
 
@@ -239,11 +244,10 @@ TEST_F(FlowTest, BootFlowFromStateZeroRecordsTheBootCodeAndOffersTheMainFirmware
     runs.push_back(view_.Boxes());
   }
   EXPECT_EQ(Settings(), before);
-  EXPECT_THAT(runs[0],
-              ElementsAre(kCable,
-                          "box:" + paths_.settingsFile + kBootStateElsewhere + "Access is denied." +
-                              kBootStateKeptIn + stateFile.string() + ".",
-                          kBootDone));
+  EXPECT_THAT(runs[0], ElementsAre(kCable,
+                                   "box:" + paths_.settingsFile + kBootStateElsewhere + denied +
+                                       kBootStateKeptIn + stateFile.string() + ".",
+                                   kBootDone));
   EXPECT_THAT(runs[1], ElementsAre(kCable, kBootDone));
   presenter_->Load();
   EXPECT_FALSE(BootOn());

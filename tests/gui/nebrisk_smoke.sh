@@ -205,7 +205,9 @@ cp "$trace" "$artifacts/texts.tsv" || fail "the window told no texts"
 library_box='alert	Error	The specified form size is invalid.'
 damaged_kind=alert damaged_file="$program/BootCodec/SampleCodec.hex"
 if [ "$mode" != fltk ]; then
-  library_box="" damaged_kind=message damaged_file=$(winepath -w "$damaged_file")
+  # The Windows path, with "\" written as "\\" as the trace writes it.
+  library_box="" damaged_kind=message
+  damaged_file=$(winepath -w "$damaged_file" | sed 's/\\/\\\\/g')
 fi
 boxes=$(grep -E '^(alert|message|choice)	' "$trace" || true)
 expected_boxes=$(printf '%s\n' \
