@@ -2,6 +2,7 @@
 
 #include "ORVANEUsbDll.h"
 #include "VORPEXUSB.h"
+#include "platform/environment.h"
 
 namespace vorpex::app {
 
@@ -17,6 +18,7 @@ struct LibraryBinder::EntryPoints {
   int32_t(VORPEX_CC* dispError)(int32_t, uint32_t) = nullptr;
   void(VORPEX_CC* installUi)(const VorpexUiHooks*) = nullptr;
   uint32_t(VORPEX_CC* errorDetail)(char*, uint32_t) = nullptr;  // absent from other libraries
+  int32_t(VORPEX_CC* simulatorAttached)() = nullptr;            // absent from other libraries
 };
 
 namespace {
@@ -80,6 +82,8 @@ std::optional<std::string> LibraryBinder::Bind() {
   if (failure) return failure;
   entry->errorDetail =
       reinterpret_cast<decltype(entry->errorDetail)>(chip->Find("VorpexShared_ErrorDetail"));
+  entry->simulatorAttached =
+      reinterpret_cast<decltype(entry->simulatorAttached)>(chip->Find("PlayerSim_IsAttached"));
 
   if (hostUi_) entry->installUi(&*hostUi_);
   deviceLibrary_ = std::move(device);
@@ -118,6 +122,11 @@ std::string LibraryBinder::ErrorDetail() {
   char detail[1024] = {};
   entry_->errorDetail(detail, sizeof detail);
   return detail;
+}
+
+bool LibraryBinder::SimulatedPlayer() {
+  if (entry_->simulatorAttached != nullptr && entry_->simulatorAttached() == 1) return true;
+  return platform::EnvironmentVariable("VORPEX_SIMULATOR").has_value();
 }
 
 }  // namespace vorpex::app

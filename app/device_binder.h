@@ -39,6 +39,9 @@ class DeviceBinder {
   virtual void DispError(const ChipError& error) = 0;
   // The reason of the error in plain words, when the library knew more than its code.
   virtual std::string ErrorDetail() { return {}; }
+  // Whether the chip library talks to its simulated player rather than a real one: one is
+  // attached, or VORPEX_SIMULATOR names the one it attaches at its first use of the driver.
+  virtual bool SimulatedPlayer() { return false; }
 };
 
 // The binder over the real libraries.
@@ -62,6 +65,7 @@ class LibraryBinder final : public DeviceBinder {
   ChipError GetError() override;
   void DispError(const ChipError& error) override;
   std::string ErrorDetail() override;
+  bool SimulatedPlayer() override;
 
  private:
   struct EntryPoints;

@@ -11,9 +11,9 @@ std::string CIniFile::GetFile(const std::string& strSection, const std::string& 
   return platform::ReadProfileValue(strSection, strKey, path_, kValueBuffer);
 }
 
-void CIniFile::WriteFile(const std::string& strSection, const std::string& strKey,
+bool CIniFile::WriteFile(const std::string& strSection, const std::string& strKey,
                          const std::string& strValue) const {
-  platform::WriteProfileValue(strSection, strKey, strValue, path_);
+  return platform::WriteProfileValue(strSection, strKey, strValue, path_);
 }
 
 }  // namespace vorpex::app

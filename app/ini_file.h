@@ -12,8 +12,10 @@ class CIniFile {
 
   // The value cut to 99 characters; "" when the file, the section or the key is missing.
   std::string GetFile(const std::string& strSection, const std::string& strKey) const;
-  // Sets the value, creating what is missing. A failed write goes unnoticed.
-  void WriteFile(const std::string& strSection, const std::string& strKey,
+  // Sets the value, creating what is missing, through a symbolic link to its target. A file
+  // without write permission is left as it is. False when the value could not be written, with
+  // the system's reason in platform::LastError().
+  bool WriteFile(const std::string& strSection, const std::string& strKey,
                  const std::string& strValue) const;
 
  private:

@@ -2,11 +2,15 @@
 # BootCodec/ and a CodecFileInfo.ini with boot state 0 that names them.
 #   cmake -DOUT=<program folder> -P make_sample_package.cmake
 # The images are our own patterns, not firmware: a boot image of 4096 bytes from address 0 and
-# a codec image of 6144 bytes from address 0x2000.
+# a codec image of 6144 bytes from address 0x2000. Each begins with the text of MARK, by which
+# the programs tell a sample from firmware and refuse to send it to a real player.
 cmake_minimum_required(VERSION 3.25)
 
 set(BOOT_NAME "SampleBoot.hex")
 set(CODEC_NAME "SampleCodec.hex")
+set(MARK "VORPEX SAMPLE IMAGE - NOT FIRMWARE")
+string(HEX "${MARK}" mark_hex)
+string(LENGTH "${MARK}" mark_length)
 
 function(hex_byte value out)
   math(EXPR v "${value} & 255" OUTPUT_FORMAT HEXADECIMAL)
@@ -19,7 +23,8 @@ function(hex_byte value out)
   set(${out} "${digits}" PARENT_SCOPE)
 endfunction()
 
-# One image of `size` bytes at `base`, 16 bytes to a record; byte k is (k * step + seed) & 255.
+# One image of `size` bytes at `base`, 16 bytes to a record: the mark, then byte k is
+# (k * step + seed) & 255.
 function(write_hex path base size seed step)
   set(text "")
   set(offset 0)
@@ -38,7 +43,14 @@ function(write_hex path base size seed step)
     set(line ":${c}${h}${l}00")
     math(EXPR last "${count} - 1")
     foreach(i RANGE ${last})
-      math(EXPR value "((${offset} + ${i}) * ${step} + ${seed}) & 255")
+      math(EXPR k "${offset} + ${i}")
+      if(k LESS mark_length)
+        math(EXPR digit "${k} * 2")
+        string(SUBSTRING "${mark_hex}" ${digit} 2 mark_byte)
+        math(EXPR value "0x${mark_byte}")
+      else()
+        math(EXPR value "(${k} * ${step} + ${seed}) & 255")
+      endif()
       math(EXPR sum "${sum} + ${value}")
       hex_byte(${value} b)
       string(APPEND line "${b}")

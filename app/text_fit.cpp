@@ -1,5 +1,6 @@
 #include "app/text_fit.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace vorpex::app {
@@ -73,6 +74,78 @@ std::string ShortenMiddle(std::string_view text, double room, const TextWidth& w
   while (t > h && width(joined(h, t - 1)) <= room) --t;
   while (h + 1 <= t && width(joined(h + 1, t)) <= room) ++h;
   return joined(h, t);
+}
+
+namespace {
+
+// Where a word wider than the room is cut: after the last separator that keeps the piece within
+// it, else after the last character that fits (at least one).
+size_t WordCut(std::string_view word, double room, const TextWidth& width) {
+  const std::vector<size_t> starts = CharacterStarts(word);
+  size_t fits = starts[1];
+  for (size_t k = 2; k < starts.size() && width(word.substr(0, starts[k])) <= room; ++k) {
+    fits = starts[k];
+  }
+  for (size_t at = fits; at > 0; --at) {
+    if (IsSeparator(word[at - 1])) return at;
+  }
+  return fits;
+}
+
+void WrapLine(std::string_view line, double room, const TextWidth& width, std::string& out) {
+  std::string current;
+  size_t at = 0;
+  while (at < line.size()) {
+    const size_t blank = line.find(' ', at);
+    std::string_view word =
+        line.substr(at, blank == std::string_view::npos ? std::string_view::npos : blank - at);
+    at = blank == std::string_view::npos ? line.size() : blank + 1;
+    for (;;) {
+      const std::string joined =
+          current.empty() ? std::string(word) : current + " " + std::string(word);
+      if (width(joined) <= room || (current.empty() && word.empty())) {
+        current = joined;
+        break;
+      }
+      if (!current.empty()) {
+        out += current + "\n";
+        current.clear();
+        continue;
+      }
+      const size_t cut = WordCut(word, room, width);
+      out += std::string(word.substr(0, cut)) + "\n";
+      word.remove_prefix(cut);
+    }
+  }
+  out += current;
+}
+
+}  // namespace
+
+std::string WrapText(std::string_view text, double room, const TextWidth& width) {
+  std::string out;
+  size_t at = 0;
+  for (;;) {
+    const size_t end = text.find('\n', at);
+    WrapLine(text.substr(at, end == std::string_view::npos ? std::string_view::npos : end - at),
+             room, width, out);
+    if (end == std::string_view::npos) break;
+    out += '\n';
+    at = end + 1;
+  }
+  return out;
+}
+
+double WidestLine(std::string_view text, const TextWidth& width) {
+  double widest = 0;
+  for (size_t at = 0;;) {
+    const size_t end = text.find('\n', at);
+    widest = std::max(
+        widest,
+        width(text.substr(at, end == std::string_view::npos ? std::string_view::npos : end - at)));
+    if (end == std::string_view::npos) return widest;
+    at = end + 1;
+  }
 }
 
 }  // namespace vorpex::app

@@ -19,4 +19,17 @@ std::string TrimLineEnd(std::string_view text);
 // A text without separators, or a file name too long on its own, keeps its start and end.
 std::string ShortenMiddle(std::string_view text, double room, const TextWidth& width);
 
+// The text broken into lines no wider than `room`, for a message box: at blanks where it can,
+// a word wider than the room (a long path) after a "/" or "" that keeps the piece within it,
+// else after the last character that fits. Line breaks of the text stay; nothing is dropped
+// but the blanks a break replaces.
+std::string WrapText(std::string_view text, double room, const TextWidth& width);
+
+// How wide the widest line of a text is.
+double WidestLine(std::string_view text, const TextWidth& width);
+
+// The room, in pixels, for the text of a message box: its box stays well within a screen
+// 1024 pixels wide.
+inline constexpr double kBoxTextRoom = 480;
+
 }  // namespace vorpex::app

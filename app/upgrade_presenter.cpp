@@ -1,8 +1,13 @@
 #include "app/upgrade_presenter.h"
 
 #include "app/startup.h"
+#include "app/text_fit.h"
 #include "platform/clock.h"
+#include "platform/error.h"
+#include "platform/file_head.h"
 #include "platform/file_search.h"
+#include "platform/folder.h"
+#include "protocol/sample_image.h"
 
 namespace vorpex::app {
 namespace {
@@ -17,6 +22,12 @@ constexpr int32_t kKindBootCode = -1;
 constexpr int32_t kKindCodec = 0;
 constexpr uint32_t kPauseAfterUpgradeMs = 1000;
 
+// Whether the firmware file is one of the sample images: our own patterns, not firmware.
+bool IsSampleImage(const std::string& path) {
+  return protocol::IsSampleImage(
+      platform::ReadFileHead(path, protocol::kSampleImageHead).value_or(""));
+}
+
 }  // namespace
 
 UpgradePresenter::UpgradePresenter(UpgradeView& view, DeviceBinder& binder, PackagePaths paths)
@@ -30,7 +41,45 @@ std::string UpgradePresenter::BadBootStateText() const {
 std::optional<int16_t> UpgradePresenter::ReadBootState() {
   gIniFile = CIniFile{};
   gIniFile.INIFile(paths_.settingsFile);
-  return ParseBootState(gIniFile.GetFile(kBootInfo, kBootUpgrade));
+  std::optional<int16_t> state = ParseBootState(gIniFile.GetFile(kBootInfo, kBootUpgrade));
+  // A boot state kept for the package in the user's state folder, because the package could
+  // not be written, is the later word.
+  if (state && !paths_.stateFile.empty()) {
+    CIniFile kept;
+    kept.INIFile(paths_.stateFile);
+    if (auto keptState = ParseBootState(kept.GetFile(kBootInfo, kBootUpgrade))) state = keptState;
+  }
+  return state;
+}
+
+void UpgradePresenter::RecordBootCodeUpgraded() {
+  if (gIniFile.WriteFile(kBootInfo, kBootUpgrade, "1")) return;
+  const uint32_t code = platform::LastError();
+  const std::string reason = TrimLineEnd(
+      platform::SystemErrorText(code).value_or("Windows error " + std::to_string(code)));
+  if (!paths_.stateFile.empty()) {
+    const std::string folder = platform::FolderOf(paths_.stateFile);
+    platform::MakeFolder(platform::FolderOf(folder));
+    platform::MakeFolder(folder);
+    CIniFile kept;
+    kept.INIFile(paths_.stateFile);
+    if (kept.WriteFile(kBootInfo, kBootUpgrade, "1") &&
+        kept.WriteFile(kBootInfo, "PACKAGE", paths_.settingsFile)) {
+      view_.ShowMessage(paths_.settingsFile + kBootStateElsewhere + reason + kBootStateKeptIn +
+                            paths_.stateFile + ".",
+                        BoxTitle::kProgram, BoxKind::kInformation);
+      return;
+    }
+  }
+  view_.ShowMessage(paths_.settingsFile + kBootStateNotSaved + reason + kSetItByHand,
+                    BoxTitle::kProgram, BoxKind::kError);
+}
+
+void UpgradePresenter::ShowNoPackage(const std::string& text) {
+  SetEnabled(UpgradeButton::kBootUp, false);
+  SetEnabled(UpgradeButton::kFwUp, false);
+  view_.SetStatusText(kNoPackageStatus);
+  view_.ShowMessage(text, BoxTitle::kProgram, BoxKind::kInformation);
 }
 
 void UpgradePresenter::SetEnabled(UpgradeButton button, bool enabled) {
@@ -131,13 +180,20 @@ void UpgradePresenter::RunFlow(Flow flow) {
     bUpgrading = false;
     return;
   }
+  // A sample image is refused before any player is looked for, unless a simulated one stands in.
+  const std::string path = FirmwarePath(paths_, boot ? strBootFileName : strMainFileName);
+  if (!binder_.SimulatedPlayer() && IsSampleImage(path)) {
+    view_.ShowMessage(path + kSampleRefused, BoxTitle::kProgram, BoxKind::kError);
+    RestoreButtons(before);
+    bUpgrading = false;
+    return;
+  }
   if (binder_.Checking(0) == 0) {
     view_.ShowMessage(kPlayerMissing, BoxTitle::kProgram, BoxKind::kError);
     finish(std::nullopt);
     return;
   }
 
-  const std::string path = FirmwarePath(paths_, boot ? strBootFileName : strMainFileName);
   if (!platform::FindAnyFile(path)) {
     view_.ShowMessage(kFileMissing, BoxTitle::kProgram, BoxKind::kError);
     finish(std::nullopt);
@@ -158,7 +214,7 @@ void UpgradePresenter::RunFlow(Flow flow) {
     ReportUpgradeFailure();
     view_.SetStatusText(kFailed);
   } else if (boot) {
-    if (*bootState == kBootStateDue) gIniFile.WriteFile(kBootInfo, kBootUpgrade, "1");
+    if (*bootState == kBootStateDue) RecordBootCodeUpgraded();
     if (*bootState == kBootStateBootIsAll) {
       view_.ShowMessage(kMainDoneBox, BoxTitle::kProgram, BoxKind::kInformation);
     } else if (*bootState != kBootStateQuiet) {

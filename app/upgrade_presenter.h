@@ -19,6 +19,8 @@ namespace vorpex::app {
 struct PackagePaths {
   std::string settingsFile;
   std::string firmwareFolder;
+  // Where the boot state goes when the settings file cannot be written; empty: nowhere.
+  std::string stateFile;
 };
 
 // The texts the user sees.
@@ -35,6 +37,20 @@ inline constexpr const char* kBootDoneBox =
     "Boot firmware upgrade completed. Please, USB cable plug-out";
 inline constexpr const char* kMainDoneBox =
     "Firmware upgrade completed. Please, USB cable plug-out";
+// The boot code was upgraded, but the settings file does not say so: the text after its path.
+inline constexpr const char* kBootStateNotSaved =
+    " could not be changed to record that the boot code was upgraded (BOOT UPGRADE=1 in "
+    "[BOOTINFO]): ";
+inline constexpr const char* kBootStateElsewhere = " cannot be changed (";
+inline constexpr const char* kBootStateKeptIn =
+    "), so the window keeps the state of this package's upgrade in ";
+inline constexpr const char* kNoPackageStatus = "No firmware package";
+inline constexpr const char* kSetItByHand =
+    " Set it by hand, or the window offers the boot code again at its next start.";
+// A sample image (our own pattern, not firmware) for a player that is not the simulated one.
+inline constexpr const char* kSampleRefused =
+    " is a sample image that comes with the program, not firmware. It is only sent to a "
+    "simulated player (nebrisk --simulate DIR); nothing was sent to this player.";
 
 class UpgradePresenter {
  public:
@@ -42,6 +58,8 @@ class UpgradePresenter {
 
   // Start-up: reads the settings file, captions the buttons and enables them by boot state.
   void Load();
+  // Start-up without a package: both buttons stay disabled and the window says `text`.
+  void ShowNoPackage(const std::string& text);
   void OnBootUpClick();
   void OnFwUpClick();
   // The close request: false while a flow runs, so that the window stays open.
@@ -60,6 +78,8 @@ class UpgradePresenter {
   // The firmware file names and versions, from the settings file just read.
   void ReadPackageNames();
   void ReportUpgradeFailure();
+  // BOOT UPGRADE=1 into the settings file, else into the user's state file, saying so.
+  void RecordBootCodeUpgraded();
 
   UpgradeView& view_;
   DeviceBinder& binder_;

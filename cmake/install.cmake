@@ -1,8 +1,9 @@
 # What `cmake --install` puts on a Linux system, and the Debian package of it (cpack -G DEB):
 # the two libraries with their SONAME, the public headers, playerctl with its man page, the
 # pkg-config files, a CMake package (find_package(Vorpex)), the udev rule that lets the
-# logged-in user open the player, and nebrisk in a folder of its own with the sample package and
-# the libraries beside it, as it expects them (linked from /usr/bin).
+# logged-in user open the player, nebrisk in a folder of its own with the libraries beside it, as
+# it expects them (linked from /usr/bin), and the sample package apart from it, in
+# share/vorpex/sample-package: synthetic images for a simulated player, never a default package.
 include(GNUInstallDirs)
 
 set_target_properties(VORPEXUSB ORVANEUsbDll PROPERTIES
@@ -20,8 +21,9 @@ install(FILES packaging/70-vorpex-player.rules DESTINATION lib/udev/rules.d)
 if(TARGET nebrisk)
   set(nebrisk_dir ${CMAKE_INSTALL_LIBDIR}/vorpex/nebrisk)
   install(TARGETS nebrisk RUNTIME DESTINATION ${nebrisk_dir})
-  install(FILES ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/CodecFileInfo.ini DESTINATION ${nebrisk_dir})
-  install(DIRECTORY ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/BootCodec DESTINATION ${nebrisk_dir})
+  set(sample_dir ${CMAKE_INSTALL_DATADIR}/vorpex/sample-package)
+  install(FILES ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/CodecFileInfo.ini DESTINATION ${sample_dir})
+  install(DIRECTORY ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/BootCodec DESTINATION ${sample_dir})
   install(CODE "
     set(dir \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${nebrisk_dir}\")
     foreach(library VORPEXUSB ORVANEUsbDll)

@@ -13,7 +13,9 @@ std::string ReadProfileValue(const std::string& section, const std::string& key,
                              const std::string& path, size_t bufferSize);
 
 // Sets the key to the value, creating the file, the section or the key when missing; every
-// other line stays as it was. Never leaves a half-written file. False when it could not write.
+// other line stays as it was. Never leaves a half-written file. A symbolic link is written
+// through to its target; a file without any write permission is left alone, whoever runs the
+// program. False when it could not write, with the reason in LastError().
 bool WriteProfileValue(const std::string& section, const std::string& key, const std::string& value,
                        const std::string& path);
 

@@ -1,12 +1,14 @@
 // Intel HEX text into images, on records made here, with the image kept in memory.
 #include "protocol/hex_image.h"
-#include "support/hex_text.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <string>
 #include <vector>
+
+#include "protocol/sample_image.h"
+#include "support/hex_text.h"
 
 namespace {
 
@@ -209,6 +211,38 @@ TEST(HexImage, ImagesBeyondTheLimitFail) {
   std::string text = Rec(0, 4, {0xFF, 0x00}) + "\n" + Rec(0, 0, {1}) + "\n";
   EXPECT_FALSE(builder.Feed(std::span(text.data(), text.size())));
   EXPECT_EQ(sink.fills, 0u);
+}
+
+// The sample images' mark: their data begin with a fixed text wherever they start.
+struct SampleRow {
+  const char* what;
+  std::string text;
+  bool sample;
+};
+
+TEST(HexImage, SampleImagesAreToldByTheTextTheirDataBeginWith) {
+  using vorpex::test::HexOf;
+  const std::string_view markText = vorpex::protocol::kSampleImageMark;
+  const std::vector<uint8_t> mark(markText.begin(), markText.end());
+  const std::vector<uint8_t> head(mark.begin(), mark.begin() + 16);
+  const std::vector<uint8_t> tail(mark.begin() + 16, mark.end());
+  std::vector<uint8_t> followed = mark;
+  followed.push_back(0x01);
+  const SampleRow rows[] = {
+      {"marked at 0", HexOf(0, followed) + kEof, true},
+      {"marked at 0x2000, no end record", HexOf(0x2000, mark), true},
+      {"mark over uneven records", Rec(0x2000, 0, head) + "\n" + Rec(0x2010, 0, tail) + "\n", true},
+      {"mark cut short", HexOf(0, std::vector<uint8_t>(mark.begin(), mark.end() - 1)) + kEof,
+       false},
+      {"a gap inside the mark", Rec(0, 0, head) + "\n" + Rec(0x20, 0, tail) + "\n", false},
+      {"other data first", HexOf(0, Bytes(4, 1)) + HexOf(4, mark) + kEof, false},
+      {"plain firmware", HexOf(0, Bytes(64, 0x20)) + kEof, false},
+      {"no data", kEof, false},
+      {"not hex", std::string(markText), false},
+  };
+  for (const SampleRow& row : rows) {
+    EXPECT_EQ(vorpex::protocol::IsSampleImage(row.text), row.sample) << row.what;
+  }
 }
 
 }  // namespace

@@ -77,9 +77,50 @@ TEST_F(IniFileTest, WriteChangesOneValueAndLeavesNothingBeside) {
 
 TEST_F(IniFileTest, WriteIntoAMissingFolderCreatesNothing) {
   ini_.INIFile((folder_ / "absent" / "CodecFileInfo.ini").string());
-  ini_.WriteFile("S", "K", "v");
+  EXPECT_FALSE(ini_.WriteFile("S", "K", "v"));
   EXPECT_FALSE(fs::exists(folder_ / "absent"));
   EXPECT_EQ(ini_.GetFile("S", "K"), "");
+}
+
+// The file's permissions hold for whoever runs the program (root too: no write bit for anyone
+// means read-only), and a link is written through to its target.
+TEST_F(IniFileTest, WriteRespectsReadOnlyFilesAndLinks) {
+  struct Row {
+    const char* what;
+    fs::perms perms;
+    bool link, written;
+  };
+  std::vector<Row> rows = {
+      {"writable", fs::perms::owner_read | fs::perms::owner_write, false, true},
+      {"read-only", fs::perms::owner_read | fs::perms::group_read, false, false}};
+#ifndef _WIN32
+  rows.push_back(
+      {"link to a writable file", fs::perms::owner_read | fs::perms::owner_write, true, true});
+  rows.push_back({"link to a read-only file", fs::perms::owner_read, true, false});
+#endif
+  const fs::path target = folder_ / "target.ini";
+  for (const Row& row : rows) {
+    fs::remove(ini_.INIFile());
+    if (fs::exists(target)) fs::permissions(target, fs::perms::owner_all);
+    const std::string before = "[BOOTINFO]\r\nBOOT UPGRADE=0\r\n";
+    std::ofstream(target, std::ios::binary) << before;
+    fs::permissions(target, row.perms);
+    if (row.link) {
+      fs::create_symlink(target.filename(), ini_.INIFile());
+    } else {
+      fs::rename(target, ini_.INIFile());
+    }
+    const fs::path file = row.link ? target : fs::path(ini_.INIFile());
+    EXPECT_EQ(ini_.WriteFile("BOOTINFO", "BOOT UPGRADE", "1"), row.written) << row.what;
+    EXPECT_EQ(Contents(), row.written ? "[BOOTINFO]\r\nBOOT UPGRADE=1\r\n" : before) << row.what;
+    EXPECT_EQ(fs::is_symlink(ini_.INIFile()), row.link) << row.what;
+    const fs::perms write =
+        fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+    EXPECT_EQ((fs::status(file).permissions() & write) != fs::perms::none,
+              (row.perms & write) != fs::perms::none)
+        << row.what;
+    fs::permissions(file, fs::perms::owner_all);
+  }
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "platform/clock.h"
 #include "platform/process.h"
 #include "playersim.h"
+#include "protocol/sample_image.h"
 #include "support/recording_ui.h"
 #include "support/recording_view.h"
 
@@ -34,10 +35,15 @@ const std::string kMainDone = std::string("box:") + kMainDoneBox;
 const std::string kNoPlayer = std::string("box!:") + kPlayerMissing;
 const std::string kNoFile = std::string("box!:") + kFileMissing;
 
-// The sample package's images, as its HEX files describe them: byte k is (k * step + seed) & 255.
+// The sample package's images, as its HEX files describe them: the sample mark, then byte k is
+// (k * step + seed) & 255.
 std::vector<uint8_t> SampleImage(size_t size, unsigned seed, unsigned step) {
+  const std::string_view mark = protocol::kSampleImageMark;
   std::vector<uint8_t> image(size);
-  for (size_t k = 0; k < size; ++k) image[k] = static_cast<uint8_t>(k * step + seed);
+  for (size_t k = 0; k < size; ++k) {
+    image[k] =
+        k < mark.size() ? static_cast<uint8_t>(mark[k]) : static_cast<uint8_t>(k * step + seed);
+  }
   return image;
 }
 const std::vector<uint8_t> kBootImage = SampleImage(4096, 17, 7);

@@ -27,6 +27,7 @@
 #include "platform/environment.h"
 #include "platform/process.h"
 #include "playersim.h"
+#include "protocol/sample_image.h"
 #include "support/hex_text.h"
 #include "tools/playerctl/progress_line.h"
 #include "tools/playerctl/terminal_ui.h"
@@ -148,10 +149,30 @@ TEST_F(Playerctl, TheEnvironmentVariableSelectsThePlayerToo) {
   const std::string player = NewPlayer({"--device-info", "FROM ENVIRONMENT"});
   ASSERT_TRUE(platform::SetEnvironment("VORPEX_SIMULATOR", player));
   Outcome info = Run({"info"});
+  // A sample image goes to the simulated player the variable names, as to one asked for.
+  const std::string_view mark = protocol::kSampleImageMark;
+  const std::string sample =
+      WriteFile("sample.hex", test::HexOf(0x2000, std::vector<uint8_t>(mark.begin(), mark.end())) +
+                                  test::kHexEnd);
+  Outcome upgrade = Run({"--quiet", "upgrade", "codec", sample});
   platform::SetEnvironment("VORPEX_SIMULATOR", "");
   EXPECT_EQ(info.status, 0) << info.err;
   EXPECT_THAT(info.out, HasSubstr("player: answers\n"));
   EXPECT_THAT(info.out, HasSubstr("\"FROM ENVIRONMENT    \""));
+  // Every run says which player it used, since the variable is easily left set in a shell.
+  const std::string notice =
+      "playerctl: using the simulated player in " + player + " (VORPEX_SIMULATOR)\n";
+  EXPECT_EQ(info.err, notice);
+  EXPECT_EQ(upgrade.status, 0) << upgrade.err;
+  EXPECT_EQ(upgrade.err, notice);
+
+  // Without a simulated player, the sample is refused before any player is looked for.
+  Outcome refused = Run({"upgrade", "codec", sample});
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_EQ(refused.err, "playerctl: " + sample +
+                             " is a sample image that comes with the programs, not firmware: it is "
+                             "only sent to a simulated player (--simulate DIR). Nothing was sent "
+                             "to the player.\n");
 }
 
 TEST_F(Playerctl, UpgradesLandInTheFirmwareAreas) {

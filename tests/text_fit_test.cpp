@@ -37,5 +37,33 @@ TEST(ShortenMiddle, KeepsTheFileNameAndTheFoldersNextToIt) {
   EXPECT_EQ(TrimLineEnd("The data is invalid.\r\n"), "The data is invalid.");
 }
 
+TEST(WrapText, BreaksAtBlanksAndCutsWordsWiderThanTheRoom) {
+  struct Row {
+    const char* text;
+    double room;
+    const char* shown;
+  };
+  const Row rows[] = {
+      {"fits on one line", 16, "fits on one line"},
+      {"The firmware file is damaged.", 12, "The firmware\nfile is\ndamaged."},
+      {"file /home/ann/pkg/BootCodec/codec.hex is bad", 16,
+       "file\n/home/ann/pkg/\nBootCodec/\ncodec.hex is bad"},
+      {"C:\\Nebrisk\\BootCodec\\x.hex", 12, "C:\\Nebrisk\\\nBootCodec\\\nx.hex"},
+      {"abcdefghij", 4, "abcd\nefgh\nij"},
+      {"two\nlines stay", 20, "two\nlines stay"},
+      {"üüüüüü", 4, "üüüü\nüü"},
+  };
+  for (const Row& row : rows) {
+    const std::string shown = WrapText(row.text, row.room, Characters);
+    EXPECT_EQ(shown, row.shown) << row.text << " in " << row.room;
+    size_t start = 0;
+    for (size_t end = shown.find('\n'); start <= shown.size();
+         start = end + 1, end = shown.find('\n', start)) {
+      EXPECT_LE(Characters(shown.substr(start, end - start)), row.room) << row.text;
+      if (end == std::string::npos) break;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace vorpex::app

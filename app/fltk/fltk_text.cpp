@@ -38,11 +38,21 @@ void ShowLine(Fl_Widget* widget, std::string_view text, const char* kind) {
 
 int32_t ShowBox(std::string_view text, const char* caption, uint32_t flags) {
   constexpr int32_t kIdOk = 1, kIdCancel = 2, kIdYes = 6, kIdNo = 7;
-  const std::string body = TrimLineEnd(text);
   const uint32_t icon = flags & 0xF0;
   const bool alert = icon == platform::kMbIconError || icon == platform::kMbIconWarning;
   const uint32_t buttons = flags & 0xF;
-  TraceShownText(buttons == 0 ? (alert ? "alert" : "message") : "choice", caption, body);
+  // The box is as wide as its longest line: long texts are broken into lines that fit.
+  auto width = [](std::string_view part) {
+    fl_font(FL_HELVETICA, FL_NORMAL_SIZE);
+    return fl_width(part.data(), static_cast<int>(part.size()));
+  };
+  const std::string trimmed = TrimLineEnd(text);
+  const std::string body = WrapText(trimmed, kBoxTextRoom, width);
+  TraceShownText(buttons == 0 ? (alert ? "alert" : "message") : "choice", caption, trimmed);
+  TraceShownText("box-width",
+                 std::to_string(static_cast<int>(WidestLine(body, width) + 0.999)) + "/" +
+                     std::to_string(static_cast<int>(kBoxTextRoom)),
+                 "");
 
   fl_message_title(caption);
   switch (buttons) {

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "app/fltk/fltk_text.h"
+#include "app/text_trace.h"
 #include "platform/ui.h"
 
 namespace vorpex::app {
@@ -71,6 +72,11 @@ FltkView::FltkView() {
 
 Fl_Button* FltkView::ButtonOf(UpgradeButton button) const {
   return button == UpgradeButton::kBootUp ? cmdBootUp : cmdFWUp;
+}
+
+void FltkView::SetTitle(const std::string& title) {
+  form_->copy_label(title.c_str());
+  TraceShownText("title", "", title);
 }
 
 void FltkView::SetCaption(UpgradeButton button, const std::string& caption) {

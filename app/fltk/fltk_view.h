@@ -22,6 +22,7 @@ class FltkView final : public UpgradeView {
   // requests to it.
   void Attach(UpgradePresenter& presenter) { presenter_ = &presenter; }
   void Show() { form_->show(); }
+  void SetTitle(const std::string& title);
 
   void SetCaption(UpgradeButton button, const std::string& caption) override;
   void SetEnabled(UpgradeButton button, bool enabled) override;

@@ -44,7 +44,12 @@ int main(int argc, char** argv) try {
   UpgradePresenter presenter(view, binder, setup.paths);
   view.Attach(presenter);
   view.Show();
-  presenter.Load();
+  view.SetTitle(WindowTitle(setup));
+  if (setup.noPackage) {
+    presenter.ShowNoPackage(*setup.noPackage);
+  } else {
+    presenter.Load();
+  }
   return Fl::run();
 } catch (const std::bad_alloc&) {
   std::fputs("nebrisk: not enough memory\n", stderr);

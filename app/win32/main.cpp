@@ -39,7 +39,12 @@ int main(int argc, char** argv) try {
   UpgradePresenter presenter(view, binder, setup.paths);
   view.Attach(presenter);
   view.Show(SW_SHOWNORMAL);
-  presenter.Load();
+  view.SetTitle(WindowTitle(setup));
+  if (setup.noPackage) {
+    presenter.ShowNoPackage(*setup.noPackage);
+  } else {
+    presenter.Load();
+  }
 
   MSG message;
   while (::GetMessageA(&message, nullptr, 0, 0) > 0) {

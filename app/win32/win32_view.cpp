@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "app/text_fit.h"
 #include "app/text_trace.h"
 
 namespace vorpex::app {
@@ -90,6 +91,11 @@ Win32View::~Win32View() {
   if (headingFont_ != nullptr) ::DeleteObject(headingFont_);
 }
 
+void Win32View::SetTitle(const std::string& title) {
+  ::SetWindowTextA(Form1, title.c_str());
+  TraceShownText("title", "", title);
+}
+
 void Win32View::Show(int showCommand) {
   ::ShowWindow(Form1, showCommand);
   ::UpdateWindow(Form1);
@@ -127,9 +133,32 @@ void Win32View::SetStatusText(const std::string& text) {
 }
 
 void Win32View::ShowMessage(const std::string& text, BoxTitle title, BoxKind /*kind*/) {
-  // The program's boxes are plain ones with an OK button, errors too.
+  // The program's boxes are plain ones with an OK button, errors too. A message box breaks its
+  // text at blanks only, so a long path would widen it beyond the screen: the text comes broken
+  // into lines that fit, measured in the message boxes' font.
+  NONCLIENTMETRICSA metrics{};
+  metrics.cbSize = sizeof metrics;
+  HFONT font = ::SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0) != 0
+                   ? ::CreateFontIndirectA(&metrics.lfMessageFont)
+                   : nullptr;
+  HDC dc = ::GetDC(nullptr);
+  HGDIOBJ before = font != nullptr ? ::SelectObject(dc, font) : nullptr;
+  auto width = [dc](std::string_view part) {
+    SIZE drawn{};
+    ::GetTextExtentPoint32A(dc, part.data(), static_cast<int>(part.size()), &drawn);
+    return static_cast<double>(drawn.cx);
+  };
+  const std::string shown = WrapText(text, kBoxTextRoom, width);
+  const double widest = WidestLine(shown, width);
+  if (before != nullptr) ::SelectObject(dc, before);
+  ::ReleaseDC(nullptr, dc);
+  if (font != nullptr) ::DeleteObject(font);
   TraceShownText("message", title == BoxTitle::kEmpty ? "" : kProgramTitle, text);
-  ::MessageBoxA(Form1, text.c_str(), title == BoxTitle::kEmpty ? "" : kProgramTitle, MB_OK);
+  TraceShownText("box-width",
+                 std::to_string(static_cast<int>(widest)) + "/" +
+                     std::to_string(static_cast<int>(kBoxTextRoom)),
+                 "");
+  ::MessageBoxA(Form1, shown.c_str(), title == BoxTitle::kEmpty ? "" : kProgramTitle, MB_OK);
 }
 
 void Win32View::PumpMessages() {

@@ -18,6 +18,7 @@ class Win32View final : public UpgradeView {
   bool Created() const { return Form1 != nullptr; }
   void Attach(UpgradePresenter& presenter) { presenter_ = &presenter; }
   void Show(int showCommand);
+  void SetTitle(const std::string& title);
 
   void SetCaption(UpgradeButton button, const std::string& caption) override;
   void SetEnabled(UpgradeButton button, bool enabled) override;

@@ -5,6 +5,8 @@
 
 #include <climits>
 
+#include "platform/environment.h"
+
 namespace vorpex::platform {
 
 char PathSeparator() {
@@ -19,6 +21,16 @@ std::optional<std::string> ProgramFolder() {
   size_t slash = path.rfind('/');
   if (slash == std::string::npos) return std::nullopt;
   return path.substr(0, slash);
+}
+
+bool DataBesideProgram() {
+  return false;
+}
+
+std::optional<std::string> UserStateFolder() {
+  if (auto state = EnvironmentVariable("XDG_STATE_HOME")) return state;
+  if (auto home = EnvironmentVariable("HOME")) return *home + "/.local/state";
+  return std::nullopt;
 }
 
 }  // namespace vorpex::platform

@@ -5,8 +5,11 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <optional>
 
+#include "platform/error.h"
+#include "platform/posix/errno_map.h"
 #include "protocol/ini_text.h"
 
 namespace vorpex::platform {
@@ -56,21 +59,41 @@ std::string ReadProfileValue(const std::string& section, const std::string& key,
 }
 
 bool WriteProfileValue(const std::string& section, const std::string& key, const std::string& value,
-                       const std::string& path) {
+                       const std::string& linkOrPath) {
+  // A symbolic link is written through: its target gets the new text, the link stays.
+  std::string path = linkOrPath;
+  if (char* target = ::realpath(linkOrPath.c_str(), nullptr)) {
+    path = target;
+    ::free(target);  // NOLINT(cppcoreguidelines-no-malloc): realpath's buffer comes from malloc
+  }
+  struct stat st {};
+  const bool exists = ::stat(path.c_str(), &st) == 0;
+  // A file that nobody may write stays as it is, for root too; one this user may not write too.
+  if (exists && ((st.st_mode & 0222) == 0 || ::access(path.c_str(), W_OK) != 0)) {
+    SetLastError(kErrorAccessDenied);
+    return false;
+  }
   std::optional<std::string> text = ReadWholeFile(path);
-  if (!text) return false;
+  if (!text) {
+    posix::RecordPathErrno(path);
+    return false;
+  }
   // A new file gets Windows line ends, as WritePrivateProfileStringA writes it.
   std::string updated = protocol::IniAssign(*text, section, key, value);
 
   // The new text goes into a file beside the old one, which it then replaces in one step.
   std::string temporary = path + ".XXXXXX";
   int fd = ::mkstemp(temporary.data());
-  if (fd < 0) return false;
-  struct stat st {};
-  mode_t mode = ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644;
+  if (fd < 0) {
+    posix::RecordPathErrno(path);
+    return false;
+  }
+  mode_t mode = exists ? (st.st_mode & 07777) : 0644;
   bool written = ::fchmod(fd, mode) == 0 && WriteAll(fd, updated) && ::fsync(fd) == 0;
+  if (!written) posix::RecordErrno();
   written = (::close(fd) == 0) && written;
   if (!written || ::rename(temporary.c_str(), path.c_str()) != 0) {
+    if (written) posix::RecordPathErrno(path);
     ::unlink(temporary.c_str());
     return false;
   }

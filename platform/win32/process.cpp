@@ -4,6 +4,8 @@
 
 #include <cstdlib>
 
+#include "platform/environment.h"
+
 namespace vorpex::platform {
 
 char PathSeparator() {
@@ -18,6 +20,14 @@ std::optional<std::string> ProgramFolder() {
   size_t separator = path.find_last_of("\\/");
   if (separator == std::string::npos) return std::nullopt;
   return path.substr(0, separator);
+}
+
+bool DataBesideProgram() {
+  return true;
+}
+
+std::optional<std::string> UserStateFolder() {
+  return EnvironmentVariable("LOCALAPPDATA");
 }
 
 }  // namespace vorpex::platform

@@ -17,6 +17,12 @@ std::string ReadProfileValue(const std::string& section, const std::string& key,
 
 bool WriteProfileValue(const std::string& section, const std::string& key, const std::string& value,
                        const std::string& path) {
+  // A read-only file stays as it is, whoever runs the program (Wine run by root would write it).
+  const DWORD attributes = ::GetFileAttributesA(path.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+    ::SetLastError(ERROR_ACCESS_DENIED);
+    return false;
+  }
   return ::WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), path.c_str()) !=
          FALSE;
 }

@@ -2,7 +2,8 @@
 # Smoke test of the upgrade window on a virtual X display: copies the program, its libraries and
 # the sample package into a folder of its own, starts it against a fresh simulated player, clicks
 # the boot-code button on a boot file too large for the boot area (an error box), then again on
-# the right one, then the main-firmware button, presses OK on every message box, and checks the
+# the right one, then the main-firmware button on a damaged codec file (an error box with a long
+# text, which must wrap) and again on the right one, presses OK on every message box, and checks the
 # player's firmware areas and the settings file afterwards. The package names its boot file in
 # Windows form, "sub\SampleBoot.hex". Screenshots of the window, of every message box and of the
 # progress windows are kept in ARTIFACTS. The FLTK window also tells what it showed (every box,
@@ -73,7 +74,8 @@ window_named() {
   echo "$w"
 }
 
-main=$(window_named "Firmware Upgrade")
+# The title says that a simulated player stands in.
+main=$(window_named "Firmware Upgrade - simulated player")
 note "window $main is up"
 sleep 1 # let it paint
 shot window-start
@@ -169,6 +171,14 @@ shot window-failed
 cp "$bin/BootCodec/SampleBoot.hex" "$program/BootCodec/sub/SampleBoot.hex"
 click_button boot
 answer_boxes 2 "Boot Code Upgrade" progress-boot
+# A damaged codec file: one checksum digit of its first record changed. The box names the file
+# by its full path and says what is wrong: a long text.
+cp "$program/BootCodec/SampleCodec.hex" "$work/SampleCodec.hex"
+sed -i '1s/..\r$/00\r/' "$program/BootCodec/SampleCodec.hex"
+cmp -s "$work/SampleCodec.hex" "$program/BootCodec/SampleCodec.hex" && fail "codec file not damaged"
+click_button main
+answer_boxes 2 "" ""
+cp "$work/SampleCodec.hex" "$program/BootCodec/SampleCodec.hex"
 click_button main
 answer_boxes 2 "Codec Upgrade" progress-codec
 sleep 1
@@ -185,7 +195,7 @@ cmp "$work/codec.expected" "$player/codec.bin" || fail "codec.bin differs from S
 expected=$(printf '%s' "$settings_before" | sed 's/^BOOT UPGRADE=0/BOOT UPGRADE=1/')
 [ "$(cat "$program/CodecFileInfo.ini")" = "$expected" ] ||
   fail "settings file: $(cat "$program/CodecFileInfo.ini")"
-[ "$boxes_total" -eq 6 ] || fail "$boxes_total message boxes instead of 6"
+[ "$boxes_total" -eq 8 ] || fail "$boxes_total message boxes instead of 8"
 
 # What the window showed: the texts whole (no line break at their end), each line within its
 # widget, the progress window's status ending in the firmware file's name. The Win32 window tells
@@ -193,13 +203,20 @@ expected=$(printf '%s' "$settings_before" | sed 's/^BOOT UPGRADE=0/BOOT UPGRADE=
 # through the system).
 cp "$trace" "$artifacts/texts.tsv" || fail "the window told no texts"
 library_box='alert	Error	The specified form size is invalid.'
-[ "$mode" = fltk ] || library_box=""
+damaged_kind=alert damaged_file="$program/BootCodec/SampleCodec.hex"
+if [ "$mode" != fltk ]; then
+  # The Windows path, with "\" written as "\\" as the trace writes it.
+  library_box="" damaged_kind=message
+  damaged_file=$(winepath -w "$damaged_file" | sed 's/\\/\\\\/g')
+fi
 boxes=$(grep -E '^(alert|message|choice)	' "$trace" || true)
 expected_boxes=$(printf '%s\n' \
   'message		Check USB cable connection, Please..' \
   "$library_box" \
   'message		Check USB cable connection, Please..' \
   'message	Nebrisk	Boot firmware upgrade completed. Please, USB cable plug-out' \
+  'message		Check USB cable connection, Please..' \
+  "$damaged_kind	Nebrisk	The firmware file $damaged_file is damaged: the record at line 1 is cut short, holds a character that is not a hex digit or fails its checksum." \
   'message		Check USB cable connection, Please..' \
   'message	Nebrisk	Firmware upgrade completed. Please, USB cable plug-out' | grep -v '^$')
 [ "$boxes" = "$expected_boxes" ] || fail "message boxes said:
@@ -209,12 +226,18 @@ $expected_boxes"
 statuses=$(awk -F '\t' '$1 == "status" { print $3 }' "$trace")
 expected_statuses=$(printf '%s\n' "Firmware Upgrading...wait please" "Firmware Upgrade failed..." \
   "Firmware Upgrading...wait please" "Firmware Upgrade completed..." \
+  "Firmware Upgrading...wait please" "Firmware Upgrade failed..." \
   "Firmware Upgrading...wait please" "Firmware Upgrade completed...")
 [ "$statuses" = "$expected_statuses" ] || fail "the status line said:
 $statuses
 instead of:
 $expected_statuses"
-cut=$(awk -F '\t' '$1 == "status" || $1 == "progress" {
+# Every box the window shows tells the width of its widest line, which fits the box's room.
+widths=$(grep -c '^box-width	' "$trace" || true)
+[ "$widths" -eq "$(printf '%s\n' "$boxes" | wc -l)" ] ||
+  fail "$widths box widths told for $(printf '%s\n' "$boxes" | wc -l) boxes"
+grep -qx 'title		Firmware Upgrade - simulated player' "$trace" || fail "the title was not told"
+cut=$(awk -F '\t' '$1 == "status" || $1 == "progress" || $1 == "box-width" {
   split($2, f, "/"); if (f[1] + 0 > f[2] + 0) print }' "$trace")
 [ -z "$cut" ] || fail "texts wider than their lines (width/room):
 $cut"

@@ -1,5 +1,7 @@
 #include "tools/playerctl/simulated_player.h"
 
+#include <cstdio>
+
 #include "platform/environment.h"
 #include "platform/file.h"
 #include "platform/process.h"
@@ -25,7 +27,12 @@ bool SelectSimulatedPlayer(const std::optional<std::string>& simulateFolder) {
     // cannot be used on their own, unprefixed, before this program's own "no player" message.
     // Attached here, by the libraries' own rule, it is told once.
     const auto named = platform::EnvironmentVariable(kEnvironmentVariable);
-    if (!named || PlayerSim_Attach(named->c_str()) == 1) return true;
+    if (!named) return true;
+    if (PlayerSim_Attach(named->c_str()) == 1) {
+      std::fprintf(stderr, "playerctl: using the simulated player in %s (%s)\n", named->c_str(),
+                   kEnvironmentVariable);
+      return true;
+    }
     ReportError(std::string("cannot use the simulated player in ") + *named + " (named by " +
                 kEnvironmentVariable + "): " + AttachMessage());
     return false;
@@ -40,6 +47,10 @@ bool SelectSimulatedPlayer(const std::optional<std::string>& simulateFolder) {
   if (PlayerSim_Attach(folder.c_str()) == 1) return true;
   ReportError("cannot use the simulated player in " + folder + ": " + AttachMessage());
   return false;
+}
+
+bool SimulatedPlayerSelected() {
+  return PlayerSim_IsAttached() == 1;
 }
 
 }  // namespace vorpex::playerctl

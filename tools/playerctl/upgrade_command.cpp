@@ -3,9 +3,12 @@
 
 #include "ORVANEUsbDll.h"
 #include "VORPEXUSB.h"
+#include "platform/file_head.h"
+#include "protocol/sample_image.h"
 #include "tools/playerctl/commands.h"
 #include "tools/playerctl/hex_survey.h"
 #include "tools/playerctl/library_error.h"
+#include "tools/playerctl/simulated_player.h"
 #include "tools/playerctl/upgrade_guard.h"
 
 namespace vorpex::playerctl {
@@ -22,6 +25,14 @@ int RunUpgrade(const Options& options, TerminalUi& ui) {
   // A file that is not there is told as such, before the player is touched.
   if (auto problem = UnreadableFile(path)) {
     ReportError("cannot read " + path + ": " + *problem);
+    return kExitFailed;
+  }
+  if (!SimulatedPlayerSelected() &&
+      protocol::IsSampleImage(
+          platform::ReadFileHead(path, protocol::kSampleImageHead).value_or(""))) {
+    ReportError(path +
+                " is a sample image that comes with the programs, not firmware: it is only "
+                "sent to a simulated player (--simulate DIR). Nothing was sent to the player.");
     return kExitFailed;
   }
   VORPEX_SetError(VORPEX_OK);
