@@ -73,9 +73,11 @@ int RunMove(const FilesOptions& options, FileRoute& route, TerminalUi& ui) {
   // A name, not a path: what a PC name cannot hold would make a file that no copy can fetch
   // ("M:1" is not entry 1).
   if (newName.empty() || !std::all_of(newName.begin(), newName.end(), IsPcNameChar)) {
-    ReportError("\"" + ShownName(newName) +
-                "\" is no name the player can store: no / \\ : * ? \" < > | or control "
-                "characters");
+    // Built by appending: g++ 12's optimiser takes "\"" + text for an overlapping copy.
+    std::string message = "\"";
+    message += ShownName(newName);
+    message += "\" is no name the player can store: no / \\ : * ? \" < > | or control characters";
+    ReportError(message);
     return kExitFailed;
   }
   auto shortName = platform::ShortNameOfPath(newName);

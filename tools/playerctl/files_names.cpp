@@ -55,7 +55,13 @@ LocalName LocalFileName(std::string_view playerName) {
     if (!IsPcNameChar(c)) c = '_';
   }
   const bool dotsOnly = local.name.find_first_not_of('.') == std::string::npos;
-  if (dotsOnly || IsDeviceName(local.name)) local.name.insert(0, "_");
+  if (dotsOnly || IsDeviceName(local.name)) {
+    // Built by appending: g++ 12's optimiser takes an insertion at the front for an
+    // overlapping copy.
+    std::string prefixed = "_";
+    prefixed += local.name;
+    local.name = std::move(prefixed);
+  }
   local.changed = local.name != playerName;
   return local;
 }
