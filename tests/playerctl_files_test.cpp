@@ -12,7 +12,9 @@
 #include "platform/child_process.h"
 #include "platform/process.h"
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -315,27 +317,43 @@ TEST_F(PlayerctlFiles, NamesFromThePlayerAreShownEscapedAndFetchedInsideTheFolde
   EXPECT_EQ(ReadBytes(Path("out.txt")), "second");
 }
 
-#ifndef _WIN32
+#ifdef _WIN32
+// The mark a replaced file keeps: the hidden attribute on Windows, mode 0600 on Linux.
+void Mark(const std::string& path) {
+  SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_HIDDEN);
+}
+bool Marked(const std::string& path) {
+  return (GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_HIDDEN) != 0;
+}
+#else
+void Mark(const std::string& path) {
+  fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
+}
+bool Marked(const std::string& path) {
+  return fs::status(path).permissions() == (fs::perms::owner_read | fs::perms::owner_write);
+}
+#endif
+
 // What the user named keeps its kind, permissions and links: only the contents change.
 TEST_F(PlayerctlFiles, GetChangesOnlyTheContentsOfWhatItWritesTo) {
   ASSERT_EQ(Run({"put", WriteFile("pc/song.mp3", "new contents")}).status, 0);
   struct Case {
     std::string what, link;  // the destination back/dest: a link to `link`, or a file
     int status;
-    std::string target, contents;  // the file that holds the data afterwards
+    std::string target;  // the file that holds the new contents afterwards
   };
   const std::vector<Case> cases = {
-      {"0600 file", "", 0, "back/dest", "new contents"},
-      {"link to a file", "target.mp3", 0, "back/target.mp3", "new contents"},
-      {"link to a device", "/dev/full", 1, "", ""},
+      {"marked file", "", 0, "back/dest"},
+#ifndef _WIN32
+      {"link to a file", "target.mp3", 0, "back/target.mp3"},
+      {"link to a device", "/dev/full", 1, ""},
+#endif
   };
   for (const char* route : {"chip", "device"}) {
     for (const Case& c : cases) {
       fs::remove_all(Path("back"));
       fs::create_directories(Path("back"));
-      WriteFile(c.link.empty() ? "back/dest" : "back/target.mp3", "old");
-      fs::permissions(Path(c.link.empty() ? "back/dest" : "back/target.mp3"),
-                      fs::perms::owner_read | fs::perms::owner_write);
+      Mark(WriteFile(c.link.empty() ? "back/dest" : "back/target.mp3", "old"));
       if (!c.link.empty()) fs::create_symlink(c.link, Path("back/dest"));
       const Outcome got = Run({"--route", route, "get", "M:0", "-o", Path("back/dest")});
       const std::string what = c.what + " (" + route + ")";
@@ -345,14 +363,11 @@ TEST_F(PlayerctlFiles, GetChangesOnlyTheContentsOfWhatItWritesTo) {
         EXPECT_THAT(got.err, HasSubstr("failed: ")) << what;
       }
       if (c.target.empty()) continue;
-      EXPECT_EQ(ReadBytes(Path(c.target)), c.contents) << what;
-      EXPECT_EQ(fs::status(Path(c.target)).permissions(),
-                fs::perms::owner_read | fs::perms::owner_write)
-          << what;
+      EXPECT_EQ(ReadBytes(Path(c.target)), "new contents") << what;
+      EXPECT_TRUE(Marked(Path(c.target))) << what;
     }
   }
 }
-#endif
 
 // The device library's route: the same copies and listings, formats of every kind, no rename.
 TEST_F(PlayerctlFiles, TheDeviceRouteCopiesListsDeletesAndFormats) {
