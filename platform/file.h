@@ -64,4 +64,20 @@ class File {
 bool RemoveFile(const std::string& path);
 bool FileExists(const std::string& path);
 
+// What a path names, symbolic links followed: kOther is a device, a pipe, a socket.
+enum class FileKind { kMissing, kRegular, kFolder, kOther };
+FileKind KindOf(const std::string& path);
+
+// The path that symbolic links starting at `path` lead to (the last one's target need not
+// exist); `path` itself when it is no link, and on Windows, whose copies replace a link itself.
+std::string LinkTarget(const std::string& path);
+
+// Gives the file `to` the permissions of the file `from` (its mode on Linux, its attributes on
+// Windows); false with the system's error.
+bool CopyPermissions(const std::string& from, const std::string& to);
+
+// The program's standard output as a file of its own (closing it leaves standard output open);
+// nullopt with the system's error.
+std::optional<File> OpenStandardOutput();
+
 }  // namespace vorpex::platform

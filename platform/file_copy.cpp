@@ -1,5 +1,7 @@
 #include "platform/file_copy.h"
 
+#include <vector>
+
 #include "platform/error.h"
 #include "platform/folder.h"
 #include "platform/temp.h"
@@ -8,6 +10,7 @@ namespace vorpex::platform {
 namespace {
 
 constexpr char kReceivePrefix[] = "vpx";
+constexpr size_t kCopyBlock = 65536;
 
 }  // namespace
 
@@ -20,6 +23,18 @@ std::optional<size_t> ReadFull(File& file, std::span<uint8_t> out) {
     done += *got;
   }
   return done;
+}
+
+bool CopyContents(const std::string& from, File& to) {
+  auto source = File::Open(from, Access::kRead, Share::kRead, Disposition::kOpenExisting);
+  if (!source) return false;
+  std::vector<uint8_t> block(kCopyBlock);
+  for (;;) {
+    const auto got = ReadFull(*source, block);
+    if (!got) return false;
+    if (*got == 0) return true;
+    if (!to.Write(std::span(block).first(*got))) return false;
+  }
 }
 
 bool ReceivingFile::Create() {
@@ -36,11 +51,21 @@ bool ReceivingFile::Reserve() {
     SetLastError(kErrorPathNotFound);
     return false;
   }
+  target_ = LinkTarget(destination_);
+  const FileKind kind = KindOf(target_);
+  inPlace_ = kind == FileKind::kOther;
   SetLastError(0);
-  if (!File::Open(destination_, Access::kWrite, Share::kNone, Disposition::kOpenExisting)) {
+  if (kind == FileKind::kFolder) {
+    SetLastError(kErrorAccessDenied);
+    return false;
+  }
+  // A device or a pipe is opened only once the data is complete (a pipe waits for its reader).
+  if (!inPlace_ && !File::Open(target_, Access::kWrite, Share::kNone, Disposition::kOpenExisting)) {
     if (LastError() != kErrorFileNotFound) return false;
   }
-  auto path = CreateUniqueTempFile(FolderOf(destination_), kReceivePrefix);
+  std::optional<std::string> folder = inPlace_ ? TempFolder() : FolderOf(target_);
+  if (!folder) return false;
+  auto path = CreateUniqueTempFile(*folder, kReceivePrefix);
   if (!path) return false;
   path_ = *path;
   return true;
@@ -48,7 +73,15 @@ bool ReceivingFile::Reserve() {
 
 bool ReceivingFile::Commit() {
   file_.Close();
-  if (!RenameOver(path_, destination_)) return false;
+  if (inPlace_) {
+    auto target =
+        File::Open(target_, Access::kWrite, Share::kReadWrite, Disposition::kOpenExisting);
+    if (!target || !CopyContents(path_, *target)) return false;
+    Discard();
+    return true;
+  }
+  if (KindOf(target_) == FileKind::kRegular && !CopyPermissions(target_, path_)) return false;
+  if (!RenameOver(path_, target_)) return false;
   path_.clear();
   return true;
 }

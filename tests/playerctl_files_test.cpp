@@ -12,7 +12,9 @@
 #include "platform/child_process.h"
 #include "platform/process.h"
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -85,6 +87,22 @@ class PlayerctlFiles : public ::testing::Test {
   std::string WriteFile(const std::string& name, const std::string& bytes) {
     std::ofstream(Path(name), std::ios::binary) << bytes;
     return Path(name);
+  }
+
+  // Gives entry `index` of memory M the stored name `name` (8 bytes) and `extension` (3), as a
+  // player whose directory was written by other software may hold.
+  void NameEntry(size_t index, const std::string& name, const std::string& extension) {
+    std::string text = ReadBytes(Path("player/player.txt"));
+    size_t at = 0;
+    for (size_t i = 0; i <= index; ++i) at = text.find("slot M ", at) + 7;
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string hex;
+    for (char c : name + extension) {
+      hex += kHex[static_cast<unsigned char>(c) >> 4];
+      hex += kHex[c & 15];
+    }
+    text.replace(at, hex.size(), hex);
+    WriteFile("player/player.txt", text);
   }
 
   std::string work_;
@@ -209,6 +227,12 @@ TEST_F(PlayerctlFiles, FailuresSayWhatAndChangeNothing) {
       {{"get", "M:0", "-o", Path("nowhere/song.mp3")}, 1, "the folder " + Path("nowhere")},
       {{"rm", "M:0", "M:5"}, 1, "M:5: memory M has no entry 5"},
       {{"mv", "M:0", "x", "y"}, 2, "too many arguments for mv"},
+      {{"mv", "M:0", "M:1"}, 1, "\"M:1\" is no name the player can store"},
+      {{"mv", "M:0", "a\x1b]0;b"}, 1, "\"a\\x1b]0;b\" is no name the player can store"},
+      {{"get", "M:0", "S:0", "-o", "-"}, 1, "-o - writes one file to standard output, not 2"},
+#ifndef _WIN32
+      {{"put", "/dev/zero"}, 1, "cannot read /dev/zero: it is not a file"},
+#endif
   };
   for (const Case& c : cases) {
     const Outcome outcome = Run(c.args);
@@ -244,6 +268,105 @@ TEST_F(PlayerctlFiles, FailuresSayWhatAndChangeNothing) {
   EXPECT_THAT(now.out, HasSubstr("  700  ")) << now.out;
   ASSERT_EQ(Run({"get", "M:song.mp3", "-o", Path("back")}).status, 0);
   EXPECT_EQ(ReadBytes(Path("back/SONG.MP3")), "other");  // named as the player now has it
+}
+
+// A stored name is input: shown escaped, fetched under a name that stays in the folder asked for.
+TEST_F(PlayerctlFiles, NamesFromThePlayerAreShownEscapedAndFetchedInsideTheFolder) {
+  ASSERT_EQ(Run({"put", WriteFile("pc/a.bin", "first")}).status, 0);
+  ASSERT_EQ(Run({"put", WriteFile("pc/b.bin", "second")}).status, 0);
+  fs::create_directories(Path("back/sub"));
+  struct Case {
+    std::string name, extension;  // as stored, blank-padded
+    std::string shown, json, local;
+  };
+  const std::vector<Case> cases = {
+      {"../evil ", "txt", "../evil.txt", "../evil.txt", ".._evil.txt"},
+      {"..\\x    ", "   ", "..\\\\x", "..\\\\x", ".._x"},
+      {"C:boot  ", "ini", "C:boot.ini", "C:boot.ini", "C_boot.ini"},
+      {"\x1b[2J\x07   ", "   ", "\\x1b[2J\\x07", "\\u001b[2J\\u0007", "_[2J_"},
+      {"..      ", "   ", "..", "..", "_.."},
+      {"        ", "   ", "", "", "_"},
+      {"nul     ", "txt", "nul.txt", "nul.txt", "_nul.txt"},
+  };
+  for (const Case& c : cases) {
+    NameEntry(0, c.name, c.extension);
+    const Outcome table = Run({"ls", "M"});
+    EXPECT_THAT(table.out, HasSubstr("  " + c.shown + "\n")) << c.shown;
+    EXPECT_EQ(table.out.find('\x1b'), std::string::npos) << c.shown;
+    EXPECT_THAT(Run({"ls", "M", "--json"}).out, HasSubstr("\"name\": \"" + c.json + "\","));
+    for (const char* route : {"chip", "device"}) {
+      const Outcome got = Run({"--route", route, "get", "M:0", "-o", Path("back/sub")});
+      EXPECT_EQ(got.status, 0) << c.shown << got.err;
+      EXPECT_THAT(got.err, HasSubstr("M:" + c.shown + " is written as " + c.local + ": "));
+      EXPECT_EQ(ReadBytes(Path("back/sub/" + c.local)), "first") << c.shown;
+      EXPECT_EQ(std::distance(fs::directory_iterator(Path("back/sub")), {}), 1) << c.shown;
+      EXPECT_EQ(std::distance(fs::directory_iterator(Path("back")), {}), 1) << c.shown;
+      fs::remove(Path("back/sub/" + c.local));
+    }
+  }
+  // Two entries that would land on one name: nothing is copied.
+  NameEntry(0, "../x    ", "   ");
+  NameEntry(1, "..\\x    ", "   ");
+  const Outcome both = Run({"get", "M:0", "M:1", "-o", Path("back/sub")});
+  EXPECT_EQ(both.status, 1);
+  EXPECT_THAT(both.err, HasSubstr("M:..\\\\x and M:../x would both be written to .._x"));
+  EXPECT_TRUE(fs::is_empty(Path("back/sub")));
+  // -o -: the bytes alone on standard output.
+  const Outcome piped = Run({"get", "M:1", "-o", "-"});
+  EXPECT_EQ(piped.status, 0) << piped.err;
+  EXPECT_EQ(ReadBytes(Path("out.txt")), "second");
+}
+
+#ifdef _WIN32
+// The mark a replaced file keeps: the hidden attribute on Windows, mode 0600 on Linux.
+void Mark(const std::string& path) {
+  SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_HIDDEN);
+}
+bool Marked(const std::string& path) {
+  return (GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_HIDDEN) != 0;
+}
+#else
+void Mark(const std::string& path) {
+  fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
+}
+bool Marked(const std::string& path) {
+  return fs::status(path).permissions() == (fs::perms::owner_read | fs::perms::owner_write);
+}
+#endif
+
+// What the user named keeps its kind, permissions and links: only the contents change.
+TEST_F(PlayerctlFiles, GetChangesOnlyTheContentsOfWhatItWritesTo) {
+  ASSERT_EQ(Run({"put", WriteFile("pc/song.mp3", "new contents")}).status, 0);
+  struct Case {
+    std::string what, link;  // the destination back/dest: a link to `link`, or a file
+    int status;
+    std::string target;  // the file that holds the new contents afterwards
+  };
+  const std::vector<Case> cases = {
+      {"marked file", "", 0, "back/dest"},
+#ifndef _WIN32
+      {"link to a file", "target.mp3", 0, "back/target.mp3"},
+      {"link to a device", "/dev/full", 1, ""},
+#endif
+  };
+  for (const char* route : {"chip", "device"}) {
+    for (const Case& c : cases) {
+      fs::remove_all(Path("back"));
+      fs::create_directories(Path("back"));
+      Mark(WriteFile(c.link.empty() ? "back/dest" : "back/target.mp3", "old"));
+      if (!c.link.empty()) fs::create_symlink(c.link, Path("back/dest"));
+      const Outcome got = Run({"--route", route, "get", "M:0", "-o", Path("back/dest")});
+      const std::string what = c.what + " (" + route + ")";
+      EXPECT_EQ(got.status, c.status) << what << got.err;
+      EXPECT_EQ(fs::is_symlink(Path("back/dest")), !c.link.empty()) << what;
+      if (c.status != 0) {
+        EXPECT_THAT(got.err, HasSubstr("failed: ")) << what;
+      }
+      if (c.target.empty()) continue;
+      EXPECT_EQ(ReadBytes(Path(c.target)), "new contents") << what;
+      EXPECT_TRUE(Marked(Path(c.target))) << what;
+    }
+  }
 }
 
 // The device library's route: the same copies and listings, formats of every kind, no rename.

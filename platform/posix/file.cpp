@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 
 #include "platform/error.h"
 #include "platform/posix/errno_map.h"
@@ -153,6 +154,51 @@ bool RemoveFile(const std::string& path) {
 bool FileExists(const std::string& path) {
   struct stat st {};
   return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+FileKind KindOf(const std::string& path) {
+  struct stat st {};
+  // Any other failure is told by opening the file.
+  if (::stat(path.c_str(), &st) != 0) {
+    return errno == ENOENT ? FileKind::kMissing : FileKind::kRegular;
+  }
+  if (S_ISREG(st.st_mode)) return FileKind::kRegular;
+  return S_ISDIR(st.st_mode) ? FileKind::kFolder : FileKind::kOther;
+}
+
+std::string LinkTarget(const std::string& path) {
+  std::string at = path;
+  // As many links as the system itself follows before it gives up.
+  for (int hop = 0; hop < 40; ++hop) {
+    struct stat st {};
+    if (::lstat(at.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return at;
+    char target[PATH_MAX];
+    const ssize_t n = ::readlink(at.c_str(), target, sizeof target);
+    if (n <= 0 || static_cast<size_t>(n) >= sizeof target) return at;
+    const std::string next(target, static_cast<size_t>(n));
+    const size_t slash = at.find_last_of('/');
+    // A relative target is found from the link's own folder.
+    at = next[0] == '/' || slash == std::string::npos ? next : at.substr(0, slash + 1) + next;
+  }
+  return at;
+}
+
+bool CopyPermissions(const std::string& from, const std::string& to) {
+  struct stat st {};
+  if (::stat(from.c_str(), &st) != 0 || ::chmod(to.c_str(), st.st_mode & 07777) != 0) {
+    posix::RecordErrno();
+    return false;
+  }
+  return true;
+}
+
+std::optional<File> OpenStandardOutput() {
+  const int fd = ::fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 1);
+  if (fd < 0) {
+    posix::RecordErrno();
+    return std::nullopt;
+  }
+  return File::FromNative(fd);
 }
 
 }  // namespace vorpex::platform

@@ -120,4 +120,46 @@ bool FileExists(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
+FileKind KindOf(const std::string& path) {
+  const DWORD attributes = ::GetFileAttributesA(path.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    return FileKind::kFolder;
+  }
+  // Devices (NUL, CON, COM1) and pipes open like files: what the handle is tells them apart.
+  HANDLE h = ::CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) {
+    const DWORD error = ::GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? FileKind::kMissing
+                                                                          : FileKind::kRegular;
+  }
+  const DWORD type = ::GetFileType(h);
+  ::CloseHandle(h);
+  return type == FILE_TYPE_DISK ? FileKind::kRegular : FileKind::kOther;
+}
+
+std::string LinkTarget(const std::string& path) {
+  return path;
+}
+
+bool CopyPermissions(const std::string& from, const std::string& to) {
+  // The attributes a user gives a file; what the file system keeps for itself stays.
+  constexpr DWORD kKept = FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                          FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+  const DWORD attributes = ::GetFileAttributesA(from.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return false;
+  const DWORD kept = attributes & kKept;
+  return ::SetFileAttributesA(to.c_str(), kept == 0 ? FILE_ATTRIBUTE_NORMAL : kept) != 0;
+}
+
+std::optional<File> OpenStandardOutput() {
+  HANDLE self = ::GetCurrentProcess();
+  HANDLE copy = nullptr;
+  if (!::DuplicateHandle(self, ::GetStdHandle(STD_OUTPUT_HANDLE), self, &copy, 0, FALSE,
+                         DUPLICATE_SAME_ACCESS)) {
+    return std::nullopt;
+  }
+  return File::FromNative(reinterpret_cast<intptr_t>(copy));
+}
+
 }  // namespace vorpex::platform

@@ -11,6 +11,7 @@
 #include "tools/playerctl/commands.h"
 #include "tools/playerctl/files_commands.h"
 #include "tools/playerctl/files_directory.h"
+#include "tools/playerctl/files_names.h"
 #include "tools/playerctl/library_error.h"
 
 namespace vorpex::playerctl {
@@ -50,9 +51,9 @@ int RunRemove(const FilesOptions& options, FileRoute& route, TerminalUi& ui) {
   for (const PlayerFile& file : *files) {
     VORPEX_SetError(VORPEX_OK);
     if (!route.Delete(file)) {
-      ReportLibraryError(
-          std::string(1, MemoryLetter(file.memory)) + ":" + file.name + " could not be deleted",
-          ReadLibraryError(ui));
+      ReportLibraryError(std::string(1, MemoryLetter(file.memory)) + ":" + ShownName(file.name) +
+                             " could not be deleted",
+                         ReadLibraryError(ui));
       return kExitFailed;
     }
   }
@@ -69,6 +70,16 @@ int RunMove(const FilesOptions& options, FileRoute& route, TerminalUi& ui) {
   if (!files) return kExitFailed;
   const PlayerFile& file = files->front();
   const std::string& newName = options.operands[1];
+  // A name, not a path: what a PC name cannot hold would make a file that no copy can fetch
+  // ("M:1" is not entry 1).
+  if (newName.empty() || !std::all_of(newName.begin(), newName.end(), IsPcNameChar)) {
+    // Built by appending: g++ 12's optimiser takes "\"" + text for an overlapping copy.
+    std::string message = "\"";
+    message += ShownName(newName);
+    message += "\" is no name the player can store: no / \\ : * ? \" < > | or control characters";
+    ReportError(message);
+    return kExitFailed;
+  }
   auto shortName = platform::ShortNameOfPath(newName);
   if (!shortName) {
     ReportError(newName + " gives no name the player can store (an 8.3 name needs a base name)");
@@ -79,20 +90,20 @@ int RunMove(const FilesOptions& options, FileRoute& route, TerminalUi& ui) {
     for (const PlayerFile& other : listing->files) {
       if (other.index != file.index && SameName(other.name, *shortName)) {
         ReportError(std::string("memory ") + MemoryLetter(file.memory) + " already holds " +
-                    other.name + " (entry " + std::to_string(other.index) + ")");
+                    ShownName(other.name) + " (entry " + std::to_string(other.index) + ")");
         return kExitFailed;
       }
     }
   }
   VORPEX_SetError(VORPEX_OK);
   if (!route.Rename(file, newName)) {
-    ReportLibraryError(
-        std::string(1, MemoryLetter(file.memory)) + ":" + file.name + " could not be renamed",
-        ReadLibraryError(ui));
+    ReportLibraryError(std::string(1, MemoryLetter(file.memory)) + ":" + ShownName(file.name) +
+                           " could not be renamed",
+                       ReadLibraryError(ui));
     return kExitFailed;
   }
   if (!options.quiet) {
-    std::printf("%c:%s -> %s\n", MemoryLetter(file.memory), file.name.c_str(),
+    std::printf("%c:%s -> %s\n", MemoryLetter(file.memory), ShownName(file.name).c_str(),
                 ListedName(*shortName).c_str());
   }
   return kExitOk;

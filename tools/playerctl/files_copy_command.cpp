@@ -6,13 +6,17 @@
 #include <vector>
 
 #include "VORPEXUSB.h"
+#include "platform/error.h"
 #include "platform/file.h"
+#include "platform/file_copy.h"
 #include "platform/folder.h"
 #include "platform/process.h"
 #include "platform/short_name.h"
+#include "platform/temp.h"
 #include "tools/playerctl/commands.h"
 #include "tools/playerctl/files_commands.h"
 #include "tools/playerctl/files_directory.h"
+#include "tools/playerctl/files_names.h"
 #include "tools/playerctl/interrupt.h"
 #include "tools/playerctl/library_error.h"
 
@@ -45,6 +49,15 @@ int CopyFailed(const std::string& what, const std::string& afterCancel, Terminal
   return kExitFailed;
 }
 
+// A failure of the PC's own side, told with the system's error.
+int SystemFailed(const std::string& what, TerminalUi& ui) {
+  const uint32_t code = platform::LastError();
+  VORPEX_SetError(VORPEX_ERR_WINDOWS);
+  VORPEX_SetWindowsError(code);
+  ReportLibraryError(what, ReadLibraryError(ui));
+  return kExitFailed;
+}
+
 // The entry where the new file went: the first place where the directory after the copy
 // differs from the one before, which it equals but for that one file.
 size_t InsertedAt(const MemoryListing& before, const MemoryListing& after) {
@@ -56,6 +69,34 @@ size_t InsertedAt(const MemoryListing& before, const MemoryListing& after) {
     ++i;
   }
   return i;
+}
+
+// "M:NAME.EXT", the name as it can be shown.
+std::string SourceText(const PlayerFile& file) {
+  return std::string(1, MemoryLetter(file.memory)) + ":" + ShownName(file.name);
+}
+
+// get -o -: the file arrives in a temporary file of its own, which goes to standard output
+// once complete; the progress and every message go to standard error.
+int GetToOutput(const PlayerFile& file, FileRoute& route, TerminalUi& ui) {
+  const std::string source = SourceText(file);
+  const auto folder = platform::TempFolder();
+  const auto temp = folder ? platform::CreateUniqueTempFile(*folder, "vpx") : std::nullopt;
+  if (!temp) return SystemFailed("no temporary file for " + source + " can be made", ui);
+  struct Removed {
+    std::string path;
+    ~Removed() { platform::RemoveFile(path); }
+  } removed{*temp};
+  VORPEX_SetError(VORPEX_OK);
+  if (!route.Get(file, *temp, source)) {
+    return CopyFailed("the copy of " + source, "nothing was written to standard output", ui);
+  }
+  std::fflush(stdout);
+  auto out = platform::OpenStandardOutput();
+  if (!out || !platform::CopyContents(*temp, *out)) {
+    return SystemFailed(source + " could not be written to standard output", ui);
+  }
+  return kExitOk;
 }
 
 struct PutItem {
@@ -76,6 +117,11 @@ int RunPut(const FilesOptions& options, FileRoute& route, TerminalUi& ui) {
   // Every file is checked before the first one is copied.
   std::vector<PutItem> items;
   for (const std::string& path : options.operands) {
+    // A device or a pipe would be read as an empty file, or waited on for ever.
+    if (platform::KindOf(path) == platform::FileKind::kOther) {
+      ReportError("cannot read " + path + ": it is not a file (a device, a pipe or the like)");
+      return kExitFailed;
+    }
     if (auto problem = UnreadableFile(path)) {
       ReportError("cannot read " + path + ": " + *problem);
       return kExitFailed;
@@ -95,8 +141,8 @@ int RunPut(const FilesOptions& options, FileRoute& route, TerminalUi& ui) {
     for (const PlayerFile& file : listing->files) {
       if (!SameName(file.name, item.shortName)) continue;
       if (!options.replace) {
-        ReportError(path + ": memory " + letter + " already holds " + file.name + " (entry " +
-                    std::to_string(file.index) + "); --replace replaces it");
+        ReportError(path + ": memory " + letter + " already holds " + ShownName(file.name) +
+                    " (entry " + std::to_string(file.index) + "); --replace replaces it");
         return kExitFailed;
       }
       item.replaced = file;
@@ -138,8 +184,9 @@ int RunPut(const FilesOptions& options, FileRoute& route, TerminalUi& ui) {
     PlayerFile stale = *old;
     stale.index = static_cast<int32_t>(index);
     if (!route.Delete(stale)) {
-      ReportLibraryError("the new " + item.shortName + " is stored, but the old one (entry " +
-                             std::to_string(index) + ") could not be deleted",
+      ReportLibraryError("the new " + ShownName(item.shortName) +
+                             " is stored, but the old one (entry " + std::to_string(index) +
+                             ") could not be deleted",
                          ReadLibraryError(ui));
       return kExitFailed;
     }
@@ -149,16 +196,30 @@ int RunPut(const FilesOptions& options, FileRoute& route, TerminalUi& ui) {
 
 int RunGet(const FilesOptions& options, FileRoute& route, TerminalUi& ui) {
   DeferInterrupts();
-  // Every ENTRY is found on the player before the first copy.
+  // Every ENTRY is found on the player before the first copy; one named twice is copied once.
   auto resolved = ResolveEntries(options.operands, route, ui);
   if (!resolved) return kExitFailed;
-  const std::vector<PlayerFile>& files = *resolved;
+  std::vector<PlayerFile> files;
+  for (const PlayerFile& file : *resolved) {
+    if (std::none_of(files.begin(), files.end(), [&](const PlayerFile& earlier) {
+          return earlier.memory == file.memory && earlier.index == file.index;
+        })) {
+      files.push_back(file);
+    }
+  }
+  if (options.destination == "-") {
+    if (files.size() > 1) {
+      ReportError("-o - writes one file to standard output, not " + std::to_string(files.size()));
+      return kExitFailed;
+    }
+    return GetToOutput(files.front(), route, ui);
+  }
 
   // The destination: a folder, or for one file a file name in a folder that exists.
   std::string folder = options.destination.value_or(".");
   std::optional<std::string> fileName;
   if (!platform::FolderExists(folder)) {
-    if (files.size() > 1) {
+    if (resolved->size() > 1) {
       ReportError("the folder " + folder + " does not exist");
       return kExitFailed;
     }
@@ -170,11 +231,33 @@ int RunGet(const FilesOptions& options, FileRoute& route, TerminalUi& ui) {
     }
   }
 
+  // In a folder each file is named as on the player, as far as a PC name can hold it; two that
+  // would land on one name stop the command before anything is copied.
+  std::vector<std::string> targets;
+  for (size_t i = 0; i < files.size(); ++i) {
+    if (fileName) {
+      targets.push_back(*fileName);
+      continue;
+    }
+    const LocalName local = LocalFileName(files[i].name);
+    for (size_t k = 0; k < i; ++k) {
+      if (SameName(LocalFileName(files[k].name).name, local.name)) {
+        ReportError(SourceText(files[i]) + " and " + SourceText(files[k]) +
+                    " would both be written to " + ShownName(local.name));
+        return kExitFailed;
+      }
+    }
+    if (local.changed) {
+      ReportError(SourceText(files[i]) + " is written as " + ShownName(local.name) +
+                  ": its name holds characters a file name on the PC cannot");
+    }
+    targets.push_back(folder + platform::PathSeparator() + local.name);
+  }
+
   for (size_t i = 0; i < files.size(); ++i) {
     const PlayerFile& file = files[i];
-    const std::string source = std::string(1, MemoryLetter(file.memory)) + ":" + file.name;
-    const std::string target =
-        fileName ? *fileName : folder + platform::PathSeparator() + file.name;
+    const std::string source = SourceText(file);
+    const std::string& target = targets[i];
     if (Interrupted()) {
       ReportError("cancelled before " + source + " was copied");
       return InterruptedStatus();

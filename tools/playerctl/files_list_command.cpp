@@ -7,6 +7,7 @@
 #include "tools/playerctl/commands.h"
 #include "tools/playerctl/files_commands.h"
 #include "tools/playerctl/files_directory.h"
+#include "tools/playerctl/files_names.h"
 #include "tools/playerctl/json_text.h"
 #include "tools/playerctl/library_error.h"
 
@@ -78,7 +79,7 @@ void PrintListTable(const std::vector<MemoryListing>& listings, bool exactBytes)
     for (size_t i = 0; i < count; ++i) {
       const PlayerFile& file = listing.files[i];
       std::printf("%4d  %*s  %s  %s\n", file.index, static_cast<int>(width), sizes[i].c_str(),
-                  DateTimeText(file.date, file.time).c_str(), file.name.c_str());
+                  DateTimeText(file.date, file.time).c_str(), ShownName(file.name).c_str());
     }
   }
 }

@@ -52,11 +52,14 @@ int RunFilesCommand(std::span<const std::string_view> args) {
     }
   }
   using platform::StandardStream;
+  // get -o - keeps standard output for the file's bytes: the progress goes to standard error.
+  const bool fileToOutput = options.command == FilesCommand::kGet && options.destination == "-";
+  const StandardStream shown = fileToOutput ? StandardStream::kError : StandardStream::kOutput;
   TerminalUiSetup setup;
-  setup.terminal = platform::IsTerminal(StandardStream::kOutput);
+  setup.terminal = platform::IsTerminal(shown);
   setup.quiet = options.quiet || options.json;
-  setup.columns = [] { return platform::CurrentTerminalColumns(StandardStream::kOutput, 80); };
-  TerminalUi ui(stdout, std::move(setup));
+  setup.columns = [shown] { return platform::CurrentTerminalColumns(shown, 80); };
+  TerminalUi ui(fileToOutput ? stderr : stdout, std::move(setup));
   ui.Install();
   VORPEX_SetError(VORPEX_OK);
   const RouteChoice choice = options.route == 1   ? RouteChoice::kChip
