@@ -1,12 +1,13 @@
 // Intel HEX text into images, on records made here, with the image kept in memory.
 #include "protocol/hex_image.h"
-#include "support/hex_text.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <string>
 #include <vector>
+
+#include "support/hex_text.h"
 
 namespace {
 
@@ -139,7 +140,7 @@ TEST(HexImage, LinearAndSegmentAddresses) {
 TEST(HexImage, LineEndsAndCase) {
   std::string upper = Rec(0, 0, Bytes(16, 0xA0)) + "\r\n" + Rec(0x10, 0, Bytes(3, 0xF0));
   std::string lower = Rec(0, 0, Bytes(16, 0xA0), true) + "\r" + Rec(0x10, 0, Bytes(3, 0xF0), true);
-  std::string lf = Rec(0, 0, Bytes(16, 0xA0)) + "\n" + Rec(0x10, 0, Bytes(3, 0xF0)) + "\n";
+  std::string lf = Rec(0, 0, Bytes(16, 0xA0)) + " \t\n" + Rec(0x10, 0, Bytes(3, 0xF0)) + "\n";
   auto a = Convert(upper), b = Convert(lower), c = Convert(lf);
   ASSERT_TRUE(a.ok && b.ok && c.ok);
   EXPECT_EQ(a.image.size(), 19u);
@@ -181,10 +182,22 @@ TEST(HexImage, DamagedRecordsFail) {
   std::string badDigit = good;
   badDigit[12] = 'G';
   std::string cut = good.substr(0, good.size() - 5);
-  for (const std::string& bad : {badSum, badDigit, cut}) {
+  struct Damage {
+    std::string bad;
+    HexFailure failure;
+  } const damages[] = {
+      {badSum, HexFailure::kMalformedRecord},
+      {badDigit, HexFailure::kMalformedRecord},
+      {cut, HexFailure::kMalformedRecord},
+      // Two records that lost the line end between them, or one with more than blanks after it.
+      {good + Rec(8, 0, Bytes(8, 9)), HexFailure::kRunsOn},
+      {good + " ;", HexFailure::kRunsOn},
+      {Rec(0, 0, Bytes(255, 0)) + " " + Rec(0, 1, {}), HexFailure::kRunsOn},
+  };
+  for (const auto& [bad, failure] : damages) {
     auto r = Convert(Rec(0x100, 0, {7}) + "\r\n\r\n" + bad + "\r\n" + kEof + "\n");
     EXPECT_FALSE(r.ok) << bad;
-    EXPECT_EQ(r.failure, HexFailure::kMalformedRecord) << bad;
+    EXPECT_EQ(r.failure, failure) << bad;
     EXPECT_EQ(r.line, 3u) << bad;
   }
   // A record cut off by the end of the text fails too, as does a one-byte address record.
