@@ -240,7 +240,13 @@ TEST_F(DeviceUpgradeTemp, CodecDataWhollyBelowItsBaseIsAnEmptyImage) {
   EXPECT_EQ(VORPEX_GetWindowsError(), 1903u);
   EXPECT_EQ(ui.windows.size(), 1u);
   EXPECT_TRUE(Exchange().empty());
-  EXPECT_EQ(TempFiles(), 1u);  // the empty image stays, as every converted one does
+  EXPECT_EQ(TempFiles(), 0u);  // the converted image is gone once the upgrade has failed
+}
+
+TEST_F(DeviceUpgradeTemp, ConvertedImageIsGoneOnceTheUpgradeSucceeds) {
+  RecordingUi ui;
+  ASSERT_EQ(Upgrade(0, WriteHex("good.hex", HexOf(0x2000, Pattern(1024, 23)) + kHexEnd)), 1);
+  EXPECT_EQ(TempFiles(), 0u);
 }
 
 #ifndef _WIN32
