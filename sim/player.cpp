@@ -8,6 +8,8 @@
 namespace vorpex::sim {
 
 std::unique_ptr<Player> Player::Load(const std::string& dir, std::string& error) {
+  // Checked before the lock is taken, which would make the folder.
+  if (!HoldsPlayer(dir, error)) return nullptr;
   auto lock = StateDirLock::Take(dir, error);
   if (!lock) return nullptr;
   auto data = LoadStateDir(dir, error);

@@ -27,13 +27,16 @@ inline constexpr uint32_t kLongestRealWaitMs = 10000;
 
 class Player {
  public:
-  // The player kept in `dir` (a fresh default one when `dir` holds none yet), holding the
-  // folder for this program until it is destroyed; nullptr with the reason in `error` when
-  // `dir` cannot be read or written, or another program holds it.
+  // The player kept in `dir`, holding the folder for this program until it is destroyed;
+  // nullptr with the reason in `error` when `dir` holds no player, cannot be read or written,
+  // or another program holds it.
   static std::unique_ptr<Player> Load(const std::string& dir, std::string& error);
   // A player only in memory (tests of the model and faces).
   explicit Player(PlayerData data, std::string dir = {},
                   std::optional<StateDirLock> lock = std::nullopt);
+  // The model keeps its changes through this player: it stays where it was made.
+  Player(const Player&) = delete;
+  Player& operator=(const Player&) = delete;
 
   bool Present() const { return model_.data().settings.present && !faults.unplugged; }
   const PlayerSettings& settings() const { return model_.data().settings; }

@@ -263,13 +263,15 @@ std::set<std::string> DataFiles(const PlayerData& data) {
 
 }  // namespace
 
+bool HoldsPlayer(const std::string& dir, std::string& error) {
+  if (platform::FileExists(Join(dir, "player.txt"))) return true;
+  error = "no simulated player in " + dir + " (it holds no player.txt); one must be created first";
+  return false;
+}
+
 std::optional<PlayerData> LoadStateDir(const std::string& dir, std::string& error) {
+  if (!HoldsPlayer(dir, error)) return std::nullopt;
   const std::string description = Join(dir, "player.txt");
-  if (!platform::FileExists(description)) {
-    PlayerData fresh = PlayerData::Fresh(PlayerSettings{});
-    if (!SaveStateDir(dir, fresh, error)) return std::nullopt;
-    return fresh;
-  }
   const auto text = ReadAll(description);
   if (!text) {
     error = "cannot read " + description;

@@ -17,12 +17,24 @@ struct WireEntry {
   std::vector<uint8_t> bytes;
 };
 
-inline std::string FreshStateDir(const std::string& tag) {
+// The folder of the current test's player `tag`.
+inline std::string StateDirOf(const std::string& tag) {
   const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-  std::string dir = std::string(VORPEX_TEST_TMP) + "/sim-" + tag + "-" + info->test_suite_name() +
-                    "-" + info->name();
+  return std::string(VORPEX_TEST_TMP) + "/sim-" + tag + "-" + info->test_suite_name() + "-" +
+         info->name();
+}
+
+inline std::string FreshStateDir(const std::string& tag) {
+  std::string dir = StateDirOf(tag);
   std::filesystem::remove_all(dir);
   return dir;
+}
+
+// Creates a player in `dir` with `settings` (defaults when null); false when it cannot.
+inline bool CreatePlayer(const std::string& dir, const PlayerSimSettings* settings = nullptr) {
+  PlayerSimSettings defaults{};
+  PlayerSim_DefaultSettings(&defaults);
+  return PlayerSim_CreateStateDir(dir.c_str(), settings != nullptr ? settings : &defaults) == 1;
 }
 
 // Creates a player with `settings` (defaults when null) and attaches it in place of the one
@@ -30,8 +42,7 @@ inline std::string FreshStateDir(const std::string& tag) {
 inline bool AttachFreshPlayer(const std::string& tag, const PlayerSimSettings* settings = nullptr) {
   PlayerSim_Detach();
   const std::string dir = FreshStateDir(tag);
-  if (settings != nullptr && PlayerSim_CreateStateDir(dir.c_str(), settings) != 1) return false;
-  return PlayerSim_Attach(dir.c_str()) == 1;
+  return CreatePlayer(dir, settings) && PlayerSim_Attach(dir.c_str()) == 1;
 }
 
 inline std::vector<WireEntry> WireLog() {
