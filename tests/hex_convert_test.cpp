@@ -64,12 +64,13 @@ TEST(ConvertHexToBin, UnwritableDestinationFails) {
 TEST(ConvertHexToBin, DamagedFilesLeaveNoImageBehind) {
   std::string out = OutPath("damaged.out");
   const std::string cases[] = {
-      ":0100000055AA\n:0100010066FF\n",             // wrong checksum
-      ":0100000055AA\n:01000100X698\n",             // not a hex digit
-      ":0100000055AA\n:10000100",                   // cut off by the end of the file
-      ":0100000055AA:010001006698\n:00000001FF\n",  // two records on one line
-      ":0100000055AA\nnotes\n:0100010066\n",        // a record after a stray line
-      ":02000004FFFFFC\n:0100000055AA\n",           // far beyond the largest image
+      ":0100000055AA\n:0100010066FF\n",       // wrong checksum
+      ":0100000055AA\n:01000100X698\n",       // not a hex digit
+      ":0100000055AA\n:10000100",             // cut off by the end of the file
+      ":0100000055AA\nnotes\n:0100010066\n",  // a record after a stray line
+      ":02000004FFFFFC\n:0100000055AA\n",     // far beyond the largest image
+      // two records on one line
+      ":0100000055AA:010001006698\n:00000001FF\n",
   };
   for (const std::string& text : cases) {
     std::string in = OutPath("damaged.hex");

@@ -73,8 +73,7 @@ class NebriskFlow : public ::testing::Test {
     fs::copy(bin / "BootCodec", program_ / "BootCodec", fs::copy_options::recursive);
     settingsAtStart_ = Settings();
 
-    ASSERT_TRUE(vorpex::test::CreatePlayer((folder_ / "player").string()));
-    ASSERT_EQ(PlayerSim_Attach((folder_ / "player").string().c_str()), 1);
+    ASSERT_TRUE(vorpex::test::AttachFreshPlayer("flow"));
     PlayerSim_UseVirtualTime(1);
     platform::UseVirtualClock(1000, platform::LocalTime{2024, 1, 1, 1, 0, 0, 0, 0});
     binder_.emplace(setup_.deviceLibrary, setup_.chipLibrary);

@@ -30,19 +30,16 @@ inline std::string FreshStateDir(const std::string& tag) {
   return dir;
 }
 
-// Creates a player in `dir` with `settings` (defaults when null); false when it cannot.
-inline bool CreatePlayer(const std::string& dir, const PlayerSimSettings* settings = nullptr) {
-  PlayerSimSettings defaults{};
-  PlayerSim_DefaultSettings(&defaults);
-  return PlayerSim_CreateStateDir(dir.c_str(), settings != nullptr ? settings : &defaults) == 1;
-}
-
 // Creates a player with `settings` (defaults when null) and attaches it in place of the one
 // before (let go first: its folder may be the one made afresh).
 inline bool AttachFreshPlayer(const std::string& tag, const PlayerSimSettings* settings = nullptr) {
   PlayerSim_Detach();
+  PlayerSimSettings defaults{};
+  PlayerSim_DefaultSettings(&defaults);
   const std::string dir = FreshStateDir(tag);
-  return CreatePlayer(dir, settings) && PlayerSim_Attach(dir.c_str()) == 1;
+  std::filesystem::create_directories(dir);  // with the folders of a parameterised test's name
+  return PlayerSim_CreateStateDir(dir.c_str(), settings != nullptr ? settings : &defaults) == 1 &&
+         PlayerSim_Attach(dir.c_str()) == 1;
 }
 
 inline std::vector<WireEntry> WireLog() {
