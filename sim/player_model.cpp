@@ -445,13 +445,13 @@ Outcome PlayerModel::ReceiveAreaData(std::span<const uint8_t> bytes) {
   if (pendingWireLeft_ > 0) return {};
   phase_ = Phase::kCommand;
   if (AnswerOk()) {
-    std::vector<uint8_t>& bytes = pendingBoot_ ? data_.bootArea : data_.codecArea;
-    std::vector<uint8_t> before = std::exchange(bytes, std::move(pendingData_));
+    std::vector<uint8_t>& area = pendingBoot_ ? data_.bootArea : data_.codecArea;
+    std::vector<uint8_t> before = std::exchange(area, std::move(pendingData_));
     erased_[pendingBoot_ ? 0 : 1] = false;
     upgradeMode_ = false;
     data_.areasChanged = true;
     if (!Kept()) {
-      bytes = std::move(before);
+      area = std::move(before);
       FailLastReply();
     }
   }
