@@ -19,10 +19,12 @@ inline void WriteRandomFile(const std::string& path, size_t size) {
   std::ofstream(path, std::ios::binary).write(data.data(), static_cast<std::streamsize>(size));
 }
 
-// The simulated player kept in `dir`, opened through the chip library; null (after a message)
-// when it cannot be.
+// A fresh simulated player made in `dir` (which holds none), opened through the chip library;
+// null (after a message) when it cannot be.
 inline void* OpenSimulatedPlayer(const std::string& dir) {
-  if (PlayerSim_Attach(dir.c_str()) != 1) {
+  PlayerSimSettings settings{};
+  PlayerSim_DefaultSettings(&settings);
+  if (PlayerSim_CreateStateDir(dir.c_str(), &settings) != 1 || PlayerSim_Attach(dir.c_str()) != 1) {
     std::fprintf(stderr, "cannot attach the simulated player\n");
     return nullptr;
   }

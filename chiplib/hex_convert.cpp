@@ -69,7 +69,10 @@ HexOutcome FromFailure(protocol::HexFailure failure) {
     case protocol::HexFailure::kSinkFailed: return HexOutcome::kDestinationUnwritable;
     case protocol::HexFailure::kRecordAfterStrayLine:
       return HexOutcome::kStrayLine;
-    default: return HexOutcome::kMalformed;
+    case protocol::HexFailure::kRunsOn:
+      return HexOutcome::kRunsOn;
+    default:
+      return HexOutcome::kMalformed;
   }
 }
 
@@ -157,6 +160,8 @@ std::string HexOutcomeText(const HexConversion& result, const std::string& sourc
       return damaged(protocol::HexFailure::kMalformedRecord);
     case HexOutcome::kStrayLine:
       return damaged(protocol::HexFailure::kRecordAfterStrayLine);
+    case HexOutcome::kRunsOn:
+      return damaged(protocol::HexFailure::kRunsOn);
     case HexOutcome::kTooLarge:
       return file + " is too large: " +
              protocol::HexFailureText(protocol::HexFailure::kImageTooLarge, result.line) + ".";

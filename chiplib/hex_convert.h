@@ -11,6 +11,7 @@ enum class HexOutcome {
   kDestinationUnwritable,  // the image cannot be created or written
   kSameFile,               // the image would overwrite the HEX file itself
   kMalformed,              // a record is cut short, holds a non-hex digit or fails its checksum
+  kRunsOn,                 // a record is followed by more than blanks on its line
   kStrayLine,              // records follow a line that is not one
   kTooLarge,               // the image would exceed the largest firmware image
   kCutShort,               // no end-of-file record, where one is required

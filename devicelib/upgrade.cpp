@@ -1,5 +1,8 @@
 #include "devicelib/upgrade.h"
 
+#include <string>
+#include <utility>
+
 #include "VORPEXUSB.h"
 #include "chiplib/upgrade_sequence.h"
 #include "devicelib/command_channel.h"
@@ -59,6 +62,19 @@ class DeviceLink final : public upgrade::UpgradeLink {
   ProgressWindow progress_;
 };
 
+// The converted image in the temporary folder (up to 32 MiB): removed however the upgrade ends.
+class TemporaryImage {
+ public:
+  explicit TemporaryImage(std::string path) : path_(std::move(path)) {}
+  TemporaryImage(const TemporaryImage&) = delete;
+  TemporaryImage& operator=(const TemporaryImage&) = delete;
+  ~TemporaryImage() { platform::RemoveFile(path_); }
+  const char* path() const { return path_.c_str(); }
+
+ private:
+  std::string path_;
+};
+
 }  // namespace
 
 int32_t UpgradeCodec(void* parentWindow, int32_t kind, int32_t mode, const char* imagePath,
@@ -73,19 +89,19 @@ int32_t UpgradeFirmware(void* parentWindow, int32_t kind, int32_t mode, const ch
     VORPEX_SetWindowsError(platform::LastError());
     return 0;
   }
-  auto image = platform::CreateUniqueTempFile(*folder, "$VPX");
-  if (!image) {
+  auto created = platform::CreateUniqueTempFile(*folder, "$VPX");
+  if (!created) {
     VORPEX_SetWindowsError(platform::LastError());
     return 0;
   }
+  const TemporaryImage image(std::move(*created));
   // A HEX file that does not convert (missing, corrupt, cut off, too large) must never reach
-  // the player: nothing is sent, no image is left behind, and the conversion has recorded why.
-  if (VorpexShared_ConvertHexForUpgrade(hexPath, image->c_str(),
+  // the player: nothing is sent, and the conversion has recorded why.
+  if (VorpexShared_ConvertHexForUpgrade(hexPath, image.path(),
                                         kind != 0 ? kBootBase : kCodecBase) != 1) {
-    platform::RemoveFile(*image);
     return 0;
   }
-  return UpgradeCodec(parentWindow, kind, mode, image->c_str(), hexPath);
+  return UpgradeCodec(parentWindow, kind, mode, image.path(), hexPath);
 }
 
 }  // namespace vorpex::device

@@ -27,6 +27,9 @@ void AttachFreshPlayer() {
   static const std::string dir = vorpex::fuzz::ScratchFolder() + "/player";
   PlayerSim_Detach();
   std::filesystem::remove_all(dir);
+  PlayerSimSettings settings{};
+  PlayerSim_DefaultSettings(&settings);
+  if (PlayerSim_CreateStateDir(dir.c_str(), &settings) != 1) abort();
   if (PlayerSim_Attach(dir.c_str()) != 1) abort();
   PlayerSim_UseVirtualTime(1);
 }

@@ -4,8 +4,9 @@
  * A simulated player is kept in a state directory (player.txt, M/, S/, boot.bin, codec.bin;
  * see sim/state_dir.h). Setting the environment variable VORPEX_SIMULATOR to such a directory
  * makes both libraries of any program talk to it instead of the drivers; PlayerSim_Attach does
- * the same from code (and takes precedence). A directory that does not exist yet becomes a
- * fresh default player: M 2048 and S 1024 units of 16384 bytes, driver version 502.
+ * the same from code (and takes precedence). Only PlayerSim_CreateStateDir makes a player (the
+ * defaults: M 2048 and S 1024 units of 16384 bytes, driver version 502); a directory without
+ * one is refused, never filled with a fresh player.
  *
  * The player is strict: a block that breaks the protocol fails its transfer and is logged as a
  * violation (PlayerSim_Violations), so a library fault shows up in tests. */
@@ -49,8 +50,8 @@ VORPEX_API void VORPEX_CC PlayerSim_DefaultSettings(PlayerSimSettings* settings)
  * use. */
 VORPEX_API int32_t VORPEX_CC PlayerSim_CreateStateDir(const char* dir,
                                                       const PlayerSimSettings* settings);
-/* Makes the player of `dir` the device of both libraries (a fresh default one when `dir` holds
- * none). Open device records of an earlier player stop working. 1, or 0 with a message; after
+/* Makes the player of `dir` the device of both libraries; 0 when `dir` holds none (no
+ * player.txt). Open device records of an earlier player stop working. 1, or 0 with a message; after
  * a 0 both libraries have no driver at all (they never fall back to the system's, which could
  * hold a real player) until the next attach that works or PlayerSim_Detach. A directory that
  * VORPEX_SIMULATOR names and that cannot be used does the same. */

@@ -12,6 +12,9 @@ std::string HexFailureText(HexFailure failure, size_t line) {
     case HexFailure::kMalformedRecord:
       return "the record at " + at +
              " is cut short, holds a character that is not a hex digit or fails its checksum";
+    case HexFailure::kRunsOn:
+      return "the record at " + at +
+             " runs on past its checksum, as if the line end before the next record were lost";
     case HexFailure::kRecordAfterStrayLine:
       return at + " is not a record, yet records follow it";
     case HexFailure::kImageTooLarge:
@@ -45,8 +48,8 @@ bool HexImageBuilder::Feed(std::span<const char> text) {
     lastWasCr_ = false;
     if (line_.size() < kHexLineSignificant) {
       line_.push_back(c);
-    } else {
-      lineTooLong_ = true;
+    } else if (!IsHexBlank(c)) {
+      droppedNonBlank_ = true;
     }
   }
   return failure_ == HexFailure::kNone;
@@ -61,10 +64,11 @@ bool HexImageBuilder::EndLine() {
   ++lines_;
   HexLine kind = ParseHexLine(line_, record_);
   // Only the start of a line too long to hold was looked at: blanks there do not make the
-  // whole line blank.
-  if (lineTooLong_ && kind == HexLine::kBlank) kind = HexLine::kNotRecord;
+  // whole line blank, and a record there is followed by more than blanks.
+  if (droppedNonBlank_ && kind == HexLine::kBlank) kind = HexLine::kNotRecord;
+  if (droppedNonBlank_ && kind == HexLine::kRecord) kind = HexLine::kRunsOn;
   line_.clear();
-  lineTooLong_ = false;
+  droppedNonBlank_ = false;
   switch (kind) {
     case HexLine::kBlank: return true;
     case HexLine::kNotRecord:
@@ -75,6 +79,8 @@ bool HexImageBuilder::EndLine() {
     case HexLine::kMalformed:
       return Fail(strayLineSeen_ ? HexFailure::kRecordAfterStrayLine
                                  : HexFailure::kMalformedRecord);
+    case HexLine::kRunsOn:
+      return Fail(strayLineSeen_ ? HexFailure::kRecordAfterStrayLine : HexFailure::kRunsOn);
     case HexLine::kRecord:
       if (strayLineSeen_) return Fail(HexFailure::kRecordAfterStrayLine);
       return Apply(record_);

@@ -24,7 +24,8 @@ class ImageSink {
 
 enum class HexFailure {
   kNone,
-  kMalformedRecord,      // a record cut short, with a non-hex digit or a wrong checksum
+  kMalformedRecord,       // a record cut short, with a non-hex digit or a wrong checksum
+  kRunsOn,                // more than blanks after a record's checksum
   kRecordAfterStrayLine,  // a line that is not a record was followed by more records
   kImageTooLarge,        // the image would grow beyond kMaxFirmwareImage
   kSinkFailed,           // the sink could not write
@@ -64,7 +65,7 @@ class HexImageBuilder {
   uint64_t maxImage_;
   ImageSink& sink_;
   std::string line_;
-  bool lineTooLong_ = false;
+  bool droppedNonBlank_ = false;  // the line went on beyond what is held, with more than blanks
   bool lastWasCr_ = false;
   bool strayLineSeen_ = false;
   size_t lines_ = 0;      // lines ended so far

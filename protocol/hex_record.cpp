@@ -14,8 +14,6 @@ constexpr std::array<uint8_t, 256> MakeDigitTable() {
 }
 constexpr std::array<uint8_t, 256> kDigit = MakeDigitTable();
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\f' || c == '\v'; }
-
 // The byte at character position `at`, or false when a digit is missing or not hex.
 bool ByteAt(std::string_view line, size_t at, uint8_t& value) {
   if (at + 2 > line.size()) return false;
@@ -28,10 +26,14 @@ bool ByteAt(std::string_view line, size_t at, uint8_t& value) {
 
 }  // namespace
 
+bool IsHexBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\f' || c == '\v';
+}
+
 HexLine ParseHexLine(std::string_view line, HexRecord& record) {
   if (line.empty() || line[0] != ':') {
     for (char c : line) {
-      if (!IsBlank(c)) return HexLine::kNotRecord;
+      if (!IsHexBlank(c)) return HexLine::kNotRecord;
     }
     return HexLine::kBlank;
   }
@@ -48,6 +50,9 @@ HexLine ParseHexLine(std::string_view line, HexRecord& record) {
   }
   if (!ByteAt(line, at, checksum) || static_cast<uint8_t>(sum + checksum) != 0) {
     return HexLine::kMalformed;
+  }
+  for (char c : line.substr(at + 2)) {
+    if (!IsHexBlank(c)) return HexLine::kRunsOn;
   }
   record.count = count;
   record.address = static_cast<uint16_t>(addressHigh << 8 | addressLow);

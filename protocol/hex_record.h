@@ -27,10 +27,15 @@ enum class HexLine {
   kNotRecord,  // does not start with ':': the data end here
   kRecord,     // a well-formed record
   kMalformed,  // starts with ':' but is cut short, holds a non-hex digit or fails its checksum
+  kRunsOn,     // a well-formed record followed by more than blanks (two records that lost the
+               // line end between them)
 };
 
-// Reads one line without its line end. Characters after the checksum are ignored.
+// Reads one line without its line end; only blanks may follow the checksum.
 HexLine ParseHexLine(std::string_view line, HexRecord& record);
+
+// A blank within a line: space, tab, form feed or vertical tab.
+bool IsHexBlank(char c);
 
 // The longest line prefix ParseHexLine looks at; a reader may drop whatever follows it.
 inline constexpr size_t kHexLineSignificant = 1 + 2 * (1 + 2 + 1 + 255 + 1);

@@ -21,20 +21,38 @@ std::string CopyWhole(std::string_view text, size_t from, size_t to, size_t limi
   return out;
 }
 
+// Where the last dot and the last folder separator stand, found character by character: the
+// trail byte of a double-byte character may be 0x5C ("\\"), and is no separator.
+struct Marks {
+  size_t dot = std::string_view::npos;
+  size_t slash = std::string_view::npos;
+};
+
+template <typename CharLength>
+Marks FindMarks(std::string_view text, const CharLength& length) {
+  Marks marks;
+  for (size_t at = 0; at < text.size(); at += length(text, at)) {
+    if (text[at] == '.') marks.dot = at;
+    if (text[at] == '\\' || text[at] == '/') marks.slash = at;
+  }
+  return marks;
+}
+
 template <typename CharLength>
 std::optional<std::string> Make(std::string_view path, const CharLength& length) {
   // The text ends at its first NUL, as a C string does.
   path = path.substr(0, path.find('\0'));
-  const size_t last = path.find_last_of(".\\/");
-  if (last == 0 && path[0] == '.') return std::nullopt;
+  const Marks marks = FindMarks(path, length);
+  const bool hasExtension = marks.dot != std::string_view::npos &&
+                            (marks.slash == std::string_view::npos || marks.dot > marks.slash);
+  if (hasExtension && marks.dot == 0) return std::nullopt;
   size_t baseEnd = path.size();
   std::string extension;
-  if (last != std::string_view::npos && path[last] == '.') {
-    extension = CopyWhole(path, last + 1, path.size(), kExtensionLimit, length);
-    baseEnd = last;
+  if (hasExtension) {
+    extension = CopyWhole(path, marks.dot + 1, path.size(), kExtensionLimit, length);
+    baseEnd = marks.dot;
   }
-  const size_t slash = path.substr(0, baseEnd).find_last_of("\\/");
-  const size_t baseStart = slash == std::string_view::npos ? 0 : slash + 1;
+  const size_t baseStart = marks.slash == std::string_view::npos ? 0 : marks.slash + 1;
   std::string base = CopyWhole(path, baseStart, baseEnd, kBaseLimit, length);
   if (base.empty()) base = kDefaultBaseName;
   return base + "." + extension;

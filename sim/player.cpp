@@ -8,6 +8,8 @@
 namespace vorpex::sim {
 
 std::unique_ptr<Player> Player::Load(const std::string& dir, std::string& error) {
+  // Checked before the lock is taken, which would make the folder.
+  if (!HoldsPlayer(dir, error)) return nullptr;
   auto lock = StateDirLock::Take(dir, error);
   if (!lock) return nullptr;
   auto data = LoadStateDir(dir, error);
@@ -16,7 +18,9 @@ std::unique_ptr<Player> Player::Load(const std::string& dir, std::string& error)
 }
 
 Player::Player(PlayerData data, std::string dir, std::optional<StateDirLock> lock)
-    : model_(std::move(data)), dir_(std::move(dir)), lock_(std::move(lock)) {}
+    : model_(std::move(data)), dir_(std::move(dir)), lock_(std::move(lock)) {
+  if (!dir_.empty()) model_.keep = [this] { return Save(); };
+}
 
 void Player::Wait(uint32_t ms) {
   platform::SleepMs(platform::IsVirtualClock() ? ms : std::min(ms, kLongestRealWaitMs));
@@ -42,11 +46,11 @@ void Player::RecordViolation(uint32_t pipe, std::vector<uint8_t> bytes, const st
   log_.Add(LogKind::kViolation, pipe, false, std::move(bytes), why);
 }
 
-void Player::SaveIfChanged() {
-  if (!model_.dirty || dir_.empty()) return;
-  model_.dirty = false;
+bool Player::Save() {
   std::string error;
-  if (!SaveStateDir(dir_, model_.data(), error)) saveError_ = error;
+  if (SaveStateDir(dir_, model_.data(), error)) return true;
+  saveError_ = error;
+  return false;
 }
 
 bool Player::Aim(const AimedFault& fault) {
@@ -96,9 +100,12 @@ std::optional<uint32_t> Player::BulkOut(uint32_t pipe, std::span<const uint8_t> 
     RecordViolation(pipe, std::move(bytes), outcome.violation);
     return std::nullopt;
   }
+  if (outcome.unkept) {
+    log_.Add(LogKind::kOut, pipe, false, std::move(bytes), "memory failure: " + saveError_);
+    return std::nullopt;
+  }
   log_.Add(LogKind::kOut, pipe, true, std::move(bytes),
            moved < data.size() ? "short transfer" : "");
-  SaveIfChanged();
   return static_cast<uint32_t>(moved);
 }
 
@@ -136,7 +143,6 @@ std::optional<uint32_t> Player::BulkIn(uint32_t pipe, std::span<uint8_t> data, u
   const std::span<const uint8_t> sent = data.first(delivered);
   log_.Add(LogKind::kIn, pipe, true, std::vector<uint8_t>(sent.begin(), sent.end()),
            shortened ? "short transfer" : "");
-  SaveIfChanged();
   return static_cast<uint32_t>(delivered);
 }
 
@@ -165,9 +171,9 @@ bool Player::AddSlot(int memory, StoredSlot slot) {
     return false;
   }
   m.slots.push_back(std::move(slot));
-  model_.dirty = true;
-  SaveIfChanged();
-  return true;
+  if (dir_.empty() || Save()) return true;
+  m.slots.pop_back();
+  return false;
 }
 
 void Player::Halt(uint32_t pipe) {

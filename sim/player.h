@@ -27,13 +27,16 @@ inline constexpr uint32_t kLongestRealWaitMs = 10000;
 
 class Player {
  public:
-  // The player kept in `dir` (a fresh default one when `dir` holds none yet), holding the
-  // folder for this program until it is destroyed; nullptr with the reason in `error` when
-  // `dir` cannot be read or written, or another program holds it.
+  // The player kept in `dir`, holding the folder for this program until it is destroyed;
+  // nullptr with the reason in `error` when `dir` holds no player, cannot be read or written,
+  // or another program holds it.
   static std::unique_ptr<Player> Load(const std::string& dir, std::string& error);
   // A player only in memory (tests of the model and faces).
   explicit Player(PlayerData data, std::string dir = {},
                   std::optional<StateDirLock> lock = std::nullopt);
+  // The model keeps its changes through this player: it stays where it was made.
+  Player(const Player&) = delete;
+  Player& operator=(const Player&) = delete;
 
   bool Present() const { return model_.data().settings.present && !faults.unplugged; }
   const PlayerSettings& settings() const { return model_.data().settings; }
@@ -49,8 +52,9 @@ class Player {
   // The abort message (`bytes`) on `pipe`; false, changing nothing, when the player is gone.
   bool Abort(uint32_t pipe, std::vector<uint8_t> bytes);
 
-  // Appends a raw directory slot (with its file's data) to memory 0 or 1 and saves; false when
-  // the memory has no room for another slot, another file or the file's bytes.
+  // Appends a raw directory slot (with its file's data) to memory 0 or 1 and saves; false,
+  // adding nothing, when the memory has no room for another slot, another file or the file's
+  // bytes, or the slot cannot be saved.
   bool AddSlot(int memory, StoredSlot slot);
 
   // Arms a fault aimed at one exchange: reply faults go to the model, the others stay here.
@@ -79,7 +83,9 @@ class Player {
   bool Pace(uint32_t timeoutMs, bool stall);
   // The aimed fault, if any, that strikes at this transfer; an unplug takes effect at once.
   std::optional<AimKind> StrikeTransfer(AimAt direction, std::span<const uint8_t> out);
-  void SaveIfChanged();
+  // Saves the player into its state directory; false (the reason in lastSaveError) when it
+  // could not.
+  bool Save();
 
   PlayerModel model_;
   std::string dir_;

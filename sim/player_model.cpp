@@ -14,6 +14,7 @@ using namespace vorpex::protocol;
 constexpr uint8_t kStatusBadArgument = 1;
 constexpr uint8_t kStatusNoRoom = 2;
 constexpr uint8_t kStatusWrongState = 3;
+constexpr uint8_t kStatusMemoryFailed = 4;
 
 Outcome Violation(std::string why) {
   return {false, std::move(why)};
@@ -110,6 +111,16 @@ void PlayerModel::Refuse(uint8_t status) {
   Answer(std::move(block));
 }
 
+bool PlayerModel::Kept() {
+  return !keep || keep();
+}
+
+void PlayerModel::FailLastReply() {
+  std::vector<uint8_t>& reply = output_.back();
+  std::fill(reply.begin(), reply.end(), 0);
+  BuildRefusal(Block(reply.data(), kBlockSize), kStatusMemoryFailed);
+}
+
 Outcome PlayerModel::Command(std::span<const uint8_t> block) {
   if (block.size() != kBlockSize) {
     return Violation("command block of " + std::to_string(block.size()) + " bytes");
@@ -194,9 +205,13 @@ Outcome PlayerModel::MemoryCommand(size_t index, uint8_t code, std::span<const u
     case kCmdMp3Format:
     case kCmdVoiceFormat:
       if (AnswerOk()) {
-        memory.slots.clear();
-        memory.lastFormat = code;
-        dirty = true;
+        std::vector<StoredSlot> before = std::exchange(memory.slots, {});
+        const uint8_t formatBefore = std::exchange(memory.lastFormat, code);
+        if (!Kept()) {
+          memory.slots = std::move(before);
+          memory.lastFormat = formatBefore;
+          FailLastReply();
+        }
       }
       break;
     case kCmdReadDirectory:
@@ -207,10 +222,13 @@ Outcome PlayerModel::MemoryCommand(size_t index, uint8_t code, std::span<const u
       if (!slot) {
         Refuse(kStatusBadArgument);
       } else if (AnswerOk()) {
-        memory.slots[*slot].raw[0] = kSlotDeleted;
-        memory.slots[*slot].data.clear();
-        memory.slots[*slot].dataFile.clear();
-        dirty = true;
+        StoredSlot& stored = memory.slots[*slot];
+        StoredSlot before = std::exchange(stored, StoredSlot{stored.raw, {}, {}});
+        stored.raw[0] = kSlotDeleted;
+        if (!Kept()) {
+          stored = std::move(before);
+          FailLastReply();
+        }
       }
       break;
     }
@@ -271,7 +289,10 @@ void PlayerModel::RenameOrReplace(Memory& memory, std::span<const uint8_t> paylo
     if (!other) return Refuse(kStatusBadArgument);
     if (AnswerOk()) {
       std::swap(memory.slots[*slot], memory.slots[*other]);
-      dirty = true;
+      if (!Kept()) {
+        std::swap(memory.slots[*slot], memory.slots[*other]);
+        FailLastReply();
+      }
     }
     return;
   }
@@ -280,9 +301,13 @@ void PlayerModel::RenameOrReplace(Memory& memory, std::span<const uint8_t> paylo
   if (!split) return Refuse(kStatusBadArgument);
   if (AnswerOk()) {
     auto& raw = memory.slots[*slot].raw;
+    const Slot before = raw;
     std::copy(split->name.begin(), split->name.end(), raw.begin());
     std::copy(split->extension.begin(), split->extension.end(), raw.begin() + 8);
-    dirty = true;
+    if (!Kept()) {
+      raw = before;
+      FailLastReply();
+    }
   }
 }
 
@@ -322,7 +347,7 @@ void PlayerModel::WriteFile(Memory& memory, std::span<const uint8_t> payload) {
   pendingData_.clear();
   pendingData_.reserve(pendingWireLeft_);
   if (pendingWireLeft_ == 0) {
-    CommitFile();
+    if (!CommitFile()) FailLastReply();
   } else {
     phase_ = Phase::kReceiveFile;
   }
@@ -338,24 +363,32 @@ Outcome PlayerModel::ReceiveFileData(std::span<const uint8_t> bytes) {
   }
   pendingData_.insert(pendingData_.end(), bytes.begin(), bytes.end());
   pendingWireLeft_ -= bytes.size();
-  if (pendingWireLeft_ == 0) CommitFile();
+  if (pendingWireLeft_ == 0 && !CommitFile()) return {true, {}, true};
   return {};
 }
 
-void PlayerModel::CommitFile() {
+bool PlayerModel::CommitFile() {
   Memory& memory = *pendingMemory_;
   StoredSlot stored;
   stored.raw = pendingRaw_;
   stored.data.assign(pendingData_.begin(), pendingData_.begin() + pendingSize_);
-  if (pendingSlot_ < memory.slots.size()) {
-    memory.slots[pendingSlot_] = std::move(stored);
-  } else {
+  const bool appended = pendingSlot_ >= memory.slots.size();
+  StoredSlot before;
+  if (appended) {
     memory.slots.push_back(std::move(stored));
+  } else {
+    before = std::exchange(memory.slots[pendingSlot_], std::move(stored));
   }
   pendingData_.clear();
   pendingMemory_ = nullptr;
   phase_ = Phase::kCommand;
-  dirty = true;
+  if (Kept()) return true;
+  if (appended) {
+    memory.slots.pop_back();
+  } else {
+    memory.slots[pendingSlot_] = std::move(before);
+  }
+  return false;
 }
 
 Outcome PlayerModel::UpgradeCommand(uint8_t letter, uint8_t code,
@@ -374,10 +407,15 @@ Outcome PlayerModel::UpgradeCommand(uint8_t letter, uint8_t code,
     if (!upgradeMode_) {
       Refuse(kStatusWrongState);
     } else if (AnswerOk()) {
-      erased_[area] = true;
-      (boot ? data_.bootArea : data_.codecArea).clear();
+      std::vector<uint8_t>& bytes = boot ? data_.bootArea : data_.codecArea;
+      std::vector<uint8_t> before = std::exchange(bytes, {});
       data_.areasChanged = true;
-      dirty = true;
+      if (Kept()) {
+        erased_[area] = true;
+      } else {
+        bytes = std::move(before);
+        FailLastReply();
+      }
     }
     return {};
   }
@@ -407,11 +445,15 @@ Outcome PlayerModel::ReceiveAreaData(std::span<const uint8_t> bytes) {
   if (pendingWireLeft_ > 0) return {};
   phase_ = Phase::kCommand;
   if (AnswerOk()) {
-    (pendingBoot_ ? data_.bootArea : data_.codecArea) = std::move(pendingData_);
+    std::vector<uint8_t>& area = pendingBoot_ ? data_.bootArea : data_.codecArea;
+    std::vector<uint8_t> before = std::exchange(area, std::move(pendingData_));
     erased_[pendingBoot_ ? 0 : 1] = false;
     upgradeMode_ = false;
     data_.areasChanged = true;
-    dirty = true;
+    if (!Kept()) {
+      area = std::move(before);
+      FailLastReply();
+    }
   }
   pendingData_.clear();
   return {};

@@ -6,7 +6,10 @@
 // - Refusals are reply blocks 23 00 03 3A ss 2E with status ss: 1 no such entry or a bad
 //   argument (and a refusal a test aimed), 2 no room (memory or directory full), 3 not in the
 //   right state for the command (an area write without upgrade mode or without an erase of
-//   that area first).
+//   that area first), 4 the memory failed (the change could not be kept; it is taken back).
+// - A change the player cannot keep (`keep` fails) is never reported as done: the OK reply of
+//   the command that made it becomes refusal 4, and a file whose last data block cannot be
+//   kept fails that block's transfer. Either way the player holds what it held before.
 // - "P" with two payload bytes (replace) swaps the entries `index` and `second`; both must exist.
 //   With three or more bytes it renames entry `index` to the short name that follows.
 // - A new file takes the first free slot (never used, or deleted) and so the entry index of
@@ -35,6 +38,7 @@
 #include <array>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -50,6 +54,7 @@ enum class Phase { kCommand, kReceiveFile, kReceiveArea, kSendFile };
 struct Outcome {
   bool accepted = true;
   std::string violation;  // why the bytes were not taken
+  bool unkept = false;    // taken, but what they made could not be kept: the transfer fails
 };
 
 class PlayerModel {
@@ -85,8 +90,9 @@ class PlayerModel {
   uint8_t upgradeModeByte() const { return upgradeModeByte_; }
   const PlayerData& data() const { return data_; }
   PlayerData& data() { return data_; }
-  // True once something that lives between runs changed; the caller clears it after saving.
-  bool dirty = false;
+  // Keeps what lives between runs after each change (the state directory); false when it
+  // could not. Unset: the player lives in memory only.
+  std::function<bool()> keep;
 
  private:
   Outcome Command(std::span<const uint8_t> block);
@@ -102,7 +108,12 @@ class PlayerModel {
   bool Answer(std::vector<uint8_t> reply);
   bool AnswerOk();
   void Refuse(uint8_t status);
-  void CommitFile();
+  // Keeps a change just made; false when it could not be kept (the caller takes it back).
+  bool Kept();
+  // The OK reply just queued becomes the refusal of a memory that failed.
+  void FailLastReply();
+  // Stores the file received; false, storing nothing, when it could not be kept.
+  bool CommitFile();
 
   PlayerData data_;
   Phase phase_ = Phase::kCommand;

@@ -263,13 +263,15 @@ std::set<std::string> DataFiles(const PlayerData& data) {
 
 }  // namespace
 
+bool HoldsPlayer(const std::string& dir, std::string& error) {
+  if (platform::FileExists(Join(dir, "player.txt"))) return true;
+  error = "no simulated player in " + dir + " (it holds no player.txt); one must be created first";
+  return false;
+}
+
 std::optional<PlayerData> LoadStateDir(const std::string& dir, std::string& error) {
+  if (!HoldsPlayer(dir, error)) return std::nullopt;
   const std::string description = Join(dir, "player.txt");
-  if (!platform::FileExists(description)) {
-    PlayerData fresh = PlayerData::Fresh(PlayerSettings{});
-    if (!SaveStateDir(dir, fresh, error)) return std::nullopt;
-    return fresh;
-  }
   const auto text = ReadAll(description);
   if (!text) {
     error = "cannot read " + description;
@@ -304,6 +306,18 @@ bool SaveStateDir(const std::string& dir, PlayerData& data, std::string& error) 
   for (size_t m = 0; m < 2; ++m) {
     if (!platform::MakeFolder(Join(dir, kMemoryNames[m]))) return fail(Join(dir, kMemoryNames[m]));
   }
+  // The data files written by this save: removed again when it fails, so that a player taken
+  // back to what it held leaves none behind that no slot names.
+  std::vector<StoredSlot*> written;
+  const uint32_t nextBefore = data.nextDataFile;
+  auto failAndUndo = [&](const std::string& path) {
+    for (StoredSlot* slot : written) {
+      platform::RemoveFile(Join(dir, slot->dataFile));
+      slot->dataFile.clear();
+    }
+    data.nextDataFile = nextBefore;
+    return fail(path);
+  };
   std::set<std::string> named = DataFiles(data);
   for (size_t m = 0; m < 2; ++m) {
     for (auto& slot : data.memories[m].slots) {
@@ -311,23 +325,24 @@ bool SaveStateDir(const std::string& dir, PlayerData& data, std::string& error) 
       // A serial already in use (a hand-edited next-file) is passed over, never overwritten.
       std::string name = DataFileName(m, data.nextDataFile++);
       while (named.contains(name)) name = DataFileName(m, data.nextDataFile++);
-      if (!WriteAtomically(Join(dir, name), slot.data)) return fail(Join(dir, name));
+      if (!WriteAtomically(Join(dir, name), slot.data)) return failAndUndo(Join(dir, name));
       slot.dataFile = name;
+      written.push_back(&slot);
       named.insert(name);
     }
   }
   if (data.areasChanged) {
-    if (!WriteAtomically(Join(dir, "boot.bin"), data.bootArea)) return fail(Join(dir, "boot.bin"));
-    if (!WriteAtomically(Join(dir, "codec.bin"), data.codecArea)) {
-      return fail(Join(dir, "codec.bin"));
+    for (const auto& [name, bytes] :
+         {std::pair{"boot.bin", &data.bootArea}, std::pair{"codec.bin", &data.codecArea}}) {
+      if (!WriteAtomically(Join(dir, name), *bytes)) return failAndUndo(Join(dir, name));
     }
-    data.areasChanged = false;
   }
   const std::string text = Describe(data);
   if (!WriteAtomically(Join(dir, "player.txt"),
                        std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()))) {
-    return fail(Join(dir, "player.txt"));
+    return failAndUndo(Join(dir, "player.txt"));
   }
+  data.areasChanged = false;
   const std::set<std::string> now = DataFiles(data);
   for (const auto& name : data.dataFilesOnDisk) {
     if (!now.contains(name)) platform::RemoveFile(Join(dir, name));

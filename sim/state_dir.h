@@ -39,13 +39,17 @@
 
 namespace vorpex::sim {
 
-// Reads the player of `dir`. A folder that does not exist yet (or holds no player.txt) gives a
-// fresh player with the default settings, which is written there at once. Nullopt, with the
-// reason in `error`, when the folder holds something that is not a valid player.
+// False, with the reason in `error`, when `dir` holds no player.txt (or only a link to none):
+// a player is only ever made by CreateStateDir, never on the way to using one.
+bool HoldsPlayer(const std::string& dir, std::string& error);
+
+// Reads the player of `dir`. Nullopt, with the reason in `error`, when the folder holds no
+// player or something that is not a valid player.
 std::optional<PlayerData> LoadStateDir(const std::string& dir, std::string& error);
 
 // Writes the player into `dir` (created when missing). Data files that it no longer names are
-// removed afterwards. False, with the reason in `error`, when a file cannot be written.
+// removed afterwards. False, with the reason in `error`, when a file cannot be written; the
+// data files this save wrote are then removed again and `data` names none of them.
 bool SaveStateDir(const std::string& dir, PlayerData& data, std::string& error);
 
 // Creates a fresh player with `settings`; fails when `dir` already holds a player.

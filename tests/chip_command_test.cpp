@@ -22,6 +22,7 @@ class ChipCommand : public ::testing::Test {
     const std::string dir = std::string(VORPEX_TEST_TMP) + "/sim-chip-command-" +
                             ::testing::UnitTest::GetInstance()->current_test_info()->name();
     std::filesystem::remove_all(dir);
+    ASSERT_TRUE(chip::CreateSimulatorStateDir(dir, sim::PlayerSettings{}));
     ASSERT_TRUE(chip::AttachSimulator(dir));
     device_ = chip::OpenDevice();
     ASSERT_NE(device_, nullptr);

@@ -402,6 +402,23 @@ TEST_F(ChipFiles, MultiByteNamesKeepWholeCharacters) {
   EXPECT_EQ(ReadPc(Pc("Zurück ü.mp3")), Bytes(100, 1));
 }
 
+#ifdef _WIN32
+// Run alone in code page 932, where "ソ" is 0x83 0x5C: two names that differ before it stay apart.
+TEST_F(ChipFiles, ShortNamesInCodePage932) {
+  ASSERT_EQ(::GetACP(), 932u) << "its test entry sets LC_ALL=ja_JP.UTF-8 for Wine";
+  const std::string names[] = {"ab\x83\x5C", "cd\x83\x5C"};
+  for (const std::string& name : names) {
+    WritePc(Pc(name + ".mp3"), Bytes(10, 1));
+    ASSERT_EQ(VORPEX_DownloadIndexFile(nullptr, device_, 0, Pc(name + ".mp3").c_str()), 1);
+  }
+  std::vector<DirEntry> e(2);
+  uint32_t count = 2;
+  ASSERT_EQ(VORPEX_Refresh(device_, 0, nullptr, e.data(), &count), 1);
+  for (size_t i = 0; i < 2; ++i)
+    EXPECT_EQ(std::string(e[i].name, 8) + std::string(e[i].extension, 3), names[i] + "    mp3");
+}
+#endif
+
 // Each way a copy can fail: its code, the cancel request where the player was mid-data, no
 // partial file on the PC, an existing destination unchanged, no partial file on the player.
 TEST_F(ChipFiles, EveryFailureStageGivesItsCodeAndLosesNothing) {

@@ -201,6 +201,9 @@ TEST_F(DeviceUpgradeTemp, HexThatDoesNotConvertRecordsWhyAndSendsNothing) {
       {"no end-of-file record", image, 13, " ends without its end-of-file record"},
       {"cut inside a record", image + kHexEnd.substr(0, 5), 13,
        " is damaged: the record at line 39 is cut short"},
+      {"two records that lost the line end between them",
+       Rec(0x2000, 0, {1}) + Rec(0x2001, 0, {2}) + "\n" + kHexEnd, 13,
+       " is damaged: the record at line 1 runs on past its checksum"},
       {"a record behind more blanks than a line holds",
        image + std::string(521, ' ') + HexOf(0x2400, {1}) + kHexEnd, 13,
        " is damaged: line 39 is not a record, yet records follow it."},
@@ -230,7 +233,7 @@ TEST_F(DeviceUpgradeTemp, CodecDataWhollyBelowItsBaseIsAnEmptyImage) {
   EXPECT_EQ(VORPEX_GetWindowsError(), 1903u);
   EXPECT_EQ(ui.windows.size(), 1u);
   EXPECT_TRUE(Exchange().empty());
-  EXPECT_EQ(TempFiles(), 1u);  // the empty image stays, as every converted one does
+  EXPECT_EQ(TempFiles(), 0u);  // the converted image is gone once the upgrade has failed
 }
 
 #ifndef _WIN32

@@ -321,6 +321,8 @@ std::vector<Op> Operations() {
 }
 
 // The faults, and where each can strike.
+// Not armed: the player's memory fails, as a folder stands where its state is written.
+constexpr int32_t kUnkept = 0;
 enum class Where { kTransfers, kReplies, kWhole };
 struct Fault {
   const char* name;
@@ -337,6 +339,7 @@ const Fault kFaults[] = {
     {"memory full", PLAYERSIM_FAULT_MEMORY_FULL, Where::kWhole},
     {"slow device", PLAYERSIM_FAULT_SLOW_DEVICE, Where::kWhole, 1500},  // within every time-out
     {"too slow a device", PLAYERSIM_FAULT_SLOW_DEVICE, Where::kWhole, 60000},  // beyond most
+    {"change that cannot be kept", kUnkept, Where::kWhole},
 };
 
 // The fault-free run of an operation: its result, how long it took, and what each of its bulk
@@ -372,6 +375,20 @@ Baseline Classify(const std::vector<WireEntry>& wire) {
     }
   }
   return b;
+}
+
+// Where an unkept change shows: the first command changing the player, or a file's last block.
+Stage KeepingStage(const Baseline& base) {
+  Stage last;
+  for (const Stage& s : base.transfers) {
+    if (s.what == Stage::kData && s.code == protocol::kCmdWriteFile) last = s;
+    for (uint8_t code :
+         {protocol::kCmdFormat, protocol::kCmdMp3Format, protocol::kCmdVoiceFormat,
+          protocol::kCmdDelete, protocol::kCmdRenameOrReplace, protocol::kCmdEraseArea}) {
+      if (s.what == Stage::kNotSent && s.code == code) return {Stage::kRefused, code, 1};
+    }
+  }
+  return last;
 }
 
 class FaultMatrix : public ::testing::Test {
@@ -483,10 +500,11 @@ class FaultMatrix : public ::testing::Test {
     if (op.pc == Pc::kToPlayer) {
       EXPECT_EQ(PlayerFiles(), failed ? 2u : 3u);  // none half-written
     }
-    // Every upgrade through the device library leaves its converted image, and only that.
-    EXPECT_EQ(Entries(temp_), op.pc == Pc::kHex ? 1u : 0u);
+    // No upgrade through the device library leaves its converted image behind.
+    EXPECT_EQ(Entries(temp_), 0u);
 
     PlayerSim_ClearFaults();
+    fs::remove_all(Blocker());
     if (replug) {
       PlayerSim_SetFault(PLAYERSIM_FAULT_UNPLUG, 0);
       Close();
@@ -512,6 +530,7 @@ class FaultMatrix : public ::testing::Test {
     EXPECT_EQ(handles + devices + PlayerSim_Vizu10Handles(), 0u);
   }
 
+  static std::string Blocker() { return StateDirOf("faults") + "/player.txt.new"; }
   Context context_;
   std::string folder_, temp_;
   std::optional<std::string> savedTmp_;
@@ -565,11 +584,14 @@ TEST_F(FaultMatrix, EveryOperationEveryFaultEveryStage) {
         }
         if (f.kind == PLAYERSIM_FAULT_SLOW_DEVICE && f.value > op.timeoutMs)
           stage = base.transfers[0];
+        if (f.kind == kUnkept) stage = KeepingStage(base);
         const std::string what = std::string(op.name) + ", " + f.name + " at " +
                                  (f.where == Where::kWhole ? "every" : std::to_string(i + 1));
         Fresh(op);
         ASSERT_FALSE(HasFatalFailure()) << what;
-        if (f.where == Where::kWhole) {
+        if (f.kind == kUnkept) {
+          fs::create_directories(Blocker());
+        } else if (f.where == Where::kWhole) {
           ASSERT_EQ(PlayerSim_SetFault(f.kind, f.value), 1);
         } else {
           const int32_t target =
@@ -578,6 +600,7 @@ TEST_F(FaultMatrix, EveryOperationEveryFaultEveryStage) {
         }
         RecordingUi ui;
         const Run run = Call(op);
+        EXPECT_TRUE(f.kind != kUnkept || PlayerFiles() == 2u) << what << ": it holds what it held";
         Check(what, op, base, op.expect(stage), run,
               f.kind == PLAYERSIM_FAULT_SLOW_DEVICE ? f.value : 0, f.kind == PLAYERSIM_FAULT_UNPLUG,
               ui);

@@ -69,6 +69,8 @@ TEST(ConvertHexToBin, DamagedFilesLeaveNoImageBehind) {
       ":0100000055AA\n:10000100",             // cut off by the end of the file
       ":0100000055AA\nnotes\n:0100010066\n",  // a record after a stray line
       ":02000004FFFFFC\n:0100000055AA\n",     // far beyond the largest image
+      // two records on one line
+      ":0100000055AA:010001006698\n:00000001FF\n",
   };
   for (const std::string& text : cases) {
     std::string in = OutPath("damaged.hex");

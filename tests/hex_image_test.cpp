@@ -141,7 +141,7 @@ TEST(HexImage, LinearAndSegmentAddresses) {
 TEST(HexImage, LineEndsAndCase) {
   std::string upper = Rec(0, 0, Bytes(16, 0xA0)) + "\r\n" + Rec(0x10, 0, Bytes(3, 0xF0));
   std::string lower = Rec(0, 0, Bytes(16, 0xA0), true) + "\r" + Rec(0x10, 0, Bytes(3, 0xF0), true);
-  std::string lf = Rec(0, 0, Bytes(16, 0xA0)) + "\n" + Rec(0x10, 0, Bytes(3, 0xF0)) + "\n";
+  std::string lf = Rec(0, 0, Bytes(16, 0xA0)) + " \t\n" + Rec(0x10, 0, Bytes(3, 0xF0)) + "\n";
   auto a = Convert(upper), b = Convert(lower), c = Convert(lf);
   ASSERT_TRUE(a.ok && b.ok && c.ok);
   EXPECT_EQ(a.image.size(), 19u);
@@ -183,10 +183,17 @@ TEST(HexImage, DamagedRecordsFail) {
   std::string badDigit = good;
   badDigit[12] = 'G';
   std::string cut = good.substr(0, good.size() - 5);
-  for (const std::string& bad : {badSum, badDigit, cut}) {
+  // The last two run on: two records that lost the line end between them, or more than blanks.
+  const std::pair<std::string, HexFailure> damages[] = {
+      {badSum, HexFailure::kMalformedRecord},
+      {badDigit, HexFailure::kMalformedRecord},
+      {cut, HexFailure::kMalformedRecord},
+      {good + Rec(8, 0, Bytes(8, 9)), HexFailure::kRunsOn},
+      {Rec(0, 0, Bytes(255, 0)) + " " + kEof, HexFailure::kRunsOn}};
+  for (const auto& [bad, failure] : damages) {
     auto r = Convert(Rec(0x100, 0, {7}) + "\r\n\r\n" + bad + "\r\n" + kEof + "\n");
     EXPECT_FALSE(r.ok) << bad;
-    EXPECT_EQ(r.failure, HexFailure::kMalformedRecord) << bad;
+    EXPECT_EQ(r.failure, failure) << bad;
     EXPECT_EQ(r.line, 3u) << bad;
   }
   // A record cut off by the end of the text fails too, as does a one-byte address record.

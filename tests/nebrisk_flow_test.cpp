@@ -18,6 +18,7 @@
 #include "protocol/sample_image.h"
 #include "support/recording_ui.h"
 #include "support/recording_view.h"
+#include "support/sim_player.h"
 
 namespace vorpex::app {
 namespace {
@@ -78,7 +79,7 @@ class NebriskFlow : public ::testing::Test {
     fs::copy(bin / "BootCodec", program_ / "BootCodec", fs::copy_options::recursive);
     settingsAtStart_ = Settings();
 
-    ASSERT_EQ(PlayerSim_Attach((folder_ / "player").string().c_str()), 1);
+    ASSERT_TRUE(vorpex::test::AttachFreshPlayer("flow"));
     PlayerSim_UseVirtualTime(1);
     platform::UseVirtualClock(1000, platform::LocalTime{2024, 1, 1, 1, 0, 0, 0, 0});
     binder_.emplace(setup_.deviceLibrary, setup_.chipLibrary);

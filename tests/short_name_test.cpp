@@ -34,6 +34,9 @@ TEST(ShortName, CodePageRule) {
       {"abcdefg\x82\xA0.x\x82\xA0z", "abcdefg.x\x82\xA0"},
       {"\x82\xA0\x82\xA0\x82\xA0\x82\xA0\x82\xA0.mp3", "\x82\xA0\x82\xA0\x82\xA0\x82\xA0.mp3"},
       {"ab.\x82", "ab."},  // a lead byte without its trail byte is not copied
+      // A trail byte 0x5C is part of its character, never a folder separator.
+      {"C:\\music\\ab\x83\x5C.mp3", "ab\x83\x5C.mp3"},
+      {"C:\\\x83\x5C\\cd\x83\x5C", "cd\x83\x5C."},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(MakeShortName(c.path, ShiftJisLead), c.expected) << c.path;

@@ -420,6 +420,7 @@ class StateDirTest : public ::testing::Test {
 
 TEST_F(StateDirTest, FreshPlayerSavedAndReadBack) {
   std::string error;
+  ASSERT_TRUE(vorpex::sim::CreateStateDir(dir_, PlayerSettings{}, error)) << error;
   auto data = vorpex::sim::LoadStateDir(dir_, error);
   ASSERT_TRUE(data) << error;
   EXPECT_EQ(data->memories[0].capacity, 2048u);
@@ -532,6 +533,7 @@ TEST_F(StateDirTest, MalformedLinesAreRefusedWithFileAndLineNeverFollowed) {
 
 TEST_F(StateDirTest, ANextFileAlreadyInUseNeverOverwritesData) {
   std::string error;
+  ASSERT_TRUE(vorpex::sim::CreateStateDir(dir_, PlayerSettings{}, error)) << error;
   auto data = vorpex::sim::LoadStateDir(dir_, error);
   ASSERT_TRUE(data) << error;
   PlayerModel player(std::move(*data));
@@ -552,6 +554,7 @@ TEST_F(StateDirTest, ANextFileAlreadyInUseNeverOverwritesData) {
 
 TEST_F(StateDirTest, OneProgramAtATimeHoldsTheFolder) {
   std::string error;
+  ASSERT_TRUE(vorpex::sim::CreateStateDir(dir_, PlayerSettings{}, error)) << error;
   auto first = vorpex::sim::Player::Load(dir_, error);
   ASSERT_TRUE(first) << error;
   EXPECT_FALSE(vorpex::sim::Player::Load(dir_, error));

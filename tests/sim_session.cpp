@@ -1,14 +1,16 @@
 // One session with the player that VORPEX_SIMULATOR names, through the chip library's exports
 // alone, as any unchanged program would have it. Run twice by CTest, as two processes:
-//   sim_session write   copies a 1000-byte file "KEPT.TXT" to memory S
+//   sim_session write   creates the player, copies a 1000-byte file "KEPT.TXT" to memory S
 //   sim_session check   finds it there, reads it back and compares; the player's Vizu10 face
 //                       is there for the device library too
 // Exit status 0 when every step went as expected.
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
 #include "VORPEXUSB.h"
+#include "playersim.h"
 #include "playersim_vizu10.h"
 #include "protocol/command_block.h"
 #include "protocol/dir_slot.h"
@@ -85,6 +87,12 @@ int main(int argc, char** argv) {
         vizu10->interfacePaths("{A5B039C4-D5F2-11D6-99E0-52544C996075}", nullptr, 0) != 1) {
       return Fail("Vizu10 face");
     }
+  }
+  PlayerSimSettings settings{};
+  PlayerSim_DefaultSettings(&settings);
+  const char* dir = std::getenv("VORPEX_SIMULATOR");  // NOLINT(concurrency-mt-unsafe): one thread
+  if (std::strcmp(argv[1], "write") == 0 && PlayerSim_CreateStateDir(dir, &settings) != 1) {
+    return Fail("creation");
   }
   void* device = VORPEX_Open();
   if (device == nullptr) return Fail("VORPEX_Open");

@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <vector>
 
 #include "VORPEXUSB.h"
@@ -253,21 +253,23 @@ TEST_F(Transport, PlayerFaultsReachTheReplies) {
 }
 
 TEST_F(Transport, StateDirectoryThatCannotBeUsedIsNoDriver) {
-  const std::string dir = vorpex::test::FreshStateDir("transport");
-  std::filesystem::create_directories(dir);
-  {
-    std::FILE* f = std::fopen((dir + "/player.txt").c_str(), "w");
-    ASSERT_NE(f, nullptr);
-    std::fputs("vorpex-player 1\ndriver-version many\n", f);
-    ASSERT_EQ(std::fclose(f), 0);
+  // player.txt ("": none beside a stored file, never made afresh over it), the message.
+  const std::pair<std::string, const char*> cases[] = {
+      {"vorpex-player 1\ndriver-version many\n", "line 2"}, {"", "no simulated player in"}};
+  for (const auto& [text, says] : cases) {
+    const std::string dir = vorpex::test::FreshStateDir("transport");
+    std::filesystem::create_directories(dir + "/M");
+    std::ofstream(dir + "/M/1.bin") << "a song";
+    if (!text.empty()) std::ofstream(dir + "/player.txt") << text;
+    EXPECT_EQ(PlayerSim_Attach(dir.c_str()), 0);
+    char message[200];
+    EXPECT_GT(PlayerSim_GetMessage(message, sizeof message), 0u);
+    EXPECT_NE(std::string(message).find(says), std::string::npos) << message;
+    VORPEX_SetError(0);
+    EXPECT_EQ(VORPEX_Open(), nullptr);
+    EXPECT_EQ(VORPEX_GetError(), VORPEX_ERR_DEVICEDRIVER_OPEN);
+    EXPECT_EQ(std::filesystem::exists(dir + "/player.txt"), !text.empty()) << says;
   }
-  EXPECT_EQ(PlayerSim_Attach(dir.c_str()), 0);
-  char message[200];
-  EXPECT_GT(PlayerSim_GetMessage(message, sizeof message), 0u);
-  EXPECT_NE(std::string(message).find("line 2"), std::string::npos) << message;
-  VORPEX_SetError(0);
-  EXPECT_EQ(VORPEX_Open(), nullptr);
-  EXPECT_EQ(VORPEX_GetError(), VORPEX_ERR_DEVICEDRIVER_OPEN);
 }
 
 }  // namespace

@@ -18,6 +18,7 @@
 #include "support/emulated_usb_player.h"
 #include "support/hex_text.h"
 #include "support/recording_ui.h"
+#include "support/sim_player.h"
 #include "support/upgrade_wire.h"
 
 namespace {
@@ -208,9 +209,7 @@ TEST_F(UsbPlayer, FilesGoToThePlayerAndComeBackThroughBothLibraries) {
 }
 
 TEST_F(UsbPlayer, ARequestedSimulatorComesFirst) {
-  const std::string dir = std::string(VORPEX_TEST_TMP) + "/usb-simulator-first";
-  std::filesystem::remove_all(dir);
-  ASSERT_EQ(PlayerSim_Attach(dir.c_str()), 1);
+  ASSERT_TRUE(vorpex::test::AttachFreshPlayer("usb-simulator-first"));
   void* device = VORPEX_Open();
   ASSERT_NE(device, nullptr);
   VORPEX_Close(device);

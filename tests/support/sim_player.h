@@ -17,10 +17,15 @@ struct WireEntry {
   std::vector<uint8_t> bytes;
 };
 
-inline std::string FreshStateDir(const std::string& tag) {
+// The folder of the current test's player `tag`.
+inline std::string StateDirOf(const std::string& tag) {
   const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-  std::string dir = std::string(VORPEX_TEST_TMP) + "/sim-" + tag + "-" + info->test_suite_name() +
-                    "-" + info->name();
+  return std::string(VORPEX_TEST_TMP) + "/sim-" + tag + "-" + info->test_suite_name() + "-" +
+         info->name();
+}
+
+inline std::string FreshStateDir(const std::string& tag) {
+  std::string dir = StateDirOf(tag);
   std::filesystem::remove_all(dir);
   return dir;
 }
@@ -29,9 +34,12 @@ inline std::string FreshStateDir(const std::string& tag) {
 // before (let go first: its folder may be the one made afresh).
 inline bool AttachFreshPlayer(const std::string& tag, const PlayerSimSettings* settings = nullptr) {
   PlayerSim_Detach();
+  PlayerSimSettings defaults{};
+  PlayerSim_DefaultSettings(&defaults);
   const std::string dir = FreshStateDir(tag);
-  if (settings != nullptr && PlayerSim_CreateStateDir(dir.c_str(), settings) != 1) return false;
-  return PlayerSim_Attach(dir.c_str()) == 1;
+  std::filesystem::create_directories(dir);  // with the folders of a parameterised test's name
+  return PlayerSim_CreateStateDir(dir.c_str(), settings != nullptr ? settings : &defaults) == 1 &&
+         PlayerSim_Attach(dir.c_str()) == 1;
 }
 
 inline std::vector<WireEntry> WireLog() {
