@@ -37,7 +37,7 @@ bool SelectSimulatedPlayer(const std::optional<std::string>& simulateFolder) {
                 kEnvironmentVariable + "): " + AttachMessage());
     return false;
   }
-  // The library would make a fresh player of any folder; a mistyped name should not.
+  // The library refuses a folder without a player too; here the refusal says how to make one.
   const std::string& folder = *simulateFolder;
   if (!platform::FileExists(folder + platform::PathSeparator() + "player.txt")) {
     ReportError("no simulated player in " + folder + "; create one with playerctl sim init " +
