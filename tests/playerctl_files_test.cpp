@@ -231,7 +231,7 @@ TEST_F(PlayerctlFiles, FailuresSayWhatAndChangeNothing) {
       {{"mv", "M:0", "a\x1b]0;b"}, 1, "\"a\\x1b]0;b\" is no name the player can store"},
       {{"get", "M:0", "S:0", "-o", "-"}, 1, "-o - writes one file to standard output, not 2"},
 #ifndef _WIN32
-      {{"put", "/dev/zero"}, 1, "cannot read /dev/zero: it is not a file"},
+      {{"put", "/dev/zero"}, 1, "cannot read /dev/zero: is not a regular file"},
 #endif
   };
   for (const Case& c : cases) {

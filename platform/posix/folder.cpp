@@ -14,11 +14,6 @@ bool FolderExists(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-bool IsSpecialFile(const std::string& path) {
-  struct stat st {};
-  return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode) && !S_ISREG(st.st_mode);
-}
-
 bool MakeFolder(const std::string& path) {
   if (::mkdir(path.c_str(), 0777) == 0 || (errno == EEXIST && FolderExists(path))) return true;
   posix::RecordPathErrno(path);

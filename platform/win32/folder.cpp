@@ -9,13 +9,6 @@ bool FolderExists(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-bool IsSpecialFile(const std::string& path) {
-  // Devices and pipes are named in the device namespace (\\.\COM1, \\.\pipe\name).
-  if (path.rfind("\\\\.\\", 0) == 0) return true;
-  const DWORD attributes = GetFileAttributesA(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DEVICE) != 0;
-}
-
 bool MakeFolder(const std::string& path) {
   return CreateDirectoryA(path.c_str(), nullptr) != 0 || FolderExists(path);
 }

@@ -117,11 +117,6 @@ int RunPut(const FilesOptions& options, FileRoute& route, TerminalUi& ui) {
   // Every file is checked before the first one is copied.
   std::vector<PutItem> items;
   for (const std::string& path : options.operands) {
-    // A device or a pipe would be read as an empty file, or waited on for ever.
-    if (platform::KindOf(path) == platform::FileKind::kOther) {
-      ReportError("cannot read " + path + ": it is not a file (a device, a pipe or the like)");
-      return kExitFailed;
-    }
     if (auto problem = UnreadableFile(path)) {
       ReportError("cannot read " + path + ": " + *problem);
       return kExitFailed;

@@ -2,16 +2,22 @@
 
 #include "platform/error.h"
 #include "platform/file.h"
-#include "platform/folder.h"
 #include "tools/playerctl/commands.h"
 
 namespace vorpex::playerctl {
 
 std::optional<std::string> UnreadableFile(const std::string& path) {
-  // The system would say only that access is denied.
-  if (platform::FolderExists(path)) return std::string("is a folder");
-  // Checked before it is opened: opening a pipe waits for a writer.
-  if (platform::IsSpecialFile(path)) return std::string("is not a regular file");
+  // Told before the file is opened: the system would say only that access to a folder is
+  // denied, opening a pipe waits for a writer, and a device may never end (/dev/zero).
+  switch (platform::KindOf(path)) {
+    case platform::FileKind::kFolder:
+      return std::string("is a folder");
+    case platform::FileKind::kOther:
+      return std::string("is not a regular file");
+    case platform::FileKind::kMissing:
+    case platform::FileKind::kRegular:
+      break;
+  }
   auto file = platform::File::Open(path, platform::Access::kRead, platform::Share::kReadWrite,
                                    platform::Disposition::kOpenExisting);
   // A folder opens on some systems but does not read.
