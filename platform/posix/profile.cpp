@@ -5,10 +5,10 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <optional>
 
 #include "platform/error.h"
+#include "platform/file.h"
 #include "platform/posix/errno_map.h"
 #include "protocol/ini_text.h"
 
@@ -61,11 +61,7 @@ std::string ReadProfileValue(const std::string& section, const std::string& key,
 bool WriteProfileValue(const std::string& section, const std::string& key, const std::string& value,
                        const std::string& linkOrPath) {
   // A symbolic link is written through: its target gets the new text, the link stays.
-  std::string path = linkOrPath;
-  if (char* target = ::realpath(linkOrPath.c_str(), nullptr)) {
-    path = target;
-    ::free(target);  // NOLINT(cppcoreguidelines-no-malloc): realpath's buffer comes from malloc
-  }
+  const std::string path = LinkTarget(linkOrPath);
   struct stat st {};
   const bool exists = ::stat(path.c_str(), &st) == 0;
   // A file that nobody may write stays as it is, for root too; one this user may not write too.
