@@ -221,12 +221,6 @@ TEST(HexImage, ImagesBeyondTheLimitFail) {
 }
 
 // The sample images' mark: their data begin with a fixed text wherever they start.
-struct SampleRow {
-  const char* what;
-  std::string text;
-  bool sample;
-};
-
 TEST(HexImage, SampleImagesAreToldByTheTextTheirDataBeginWith) {
   using vorpex::test::HexOf;
   const std::string_view markText = vorpex::protocol::kSampleImageMark;
@@ -235,21 +229,17 @@ TEST(HexImage, SampleImagesAreToldByTheTextTheirDataBeginWith) {
   const std::vector<uint8_t> tail(mark.begin() + 16, mark.end());
   std::vector<uint8_t> followed = mark;
   followed.push_back(0x01);
-  const SampleRow rows[] = {
-      {"marked at 0", HexOf(0, followed) + kEof, true},
-      {"marked at 0x2000, no end record", HexOf(0x2000, mark), true},
-      {"mark over uneven records", Rec(0x2000, 0, head) + "\n" + Rec(0x2010, 0, tail) + "\n", true},
-      {"mark cut short", HexOf(0, std::vector<uint8_t>(mark.begin(), mark.end() - 1)) + kEof,
-       false},
-      {"a gap inside the mark", Rec(0, 0, head) + "\n" + Rec(0x20, 0, tail) + "\n", false},
-      {"other data first", HexOf(0, Bytes(4, 1)) + HexOf(4, mark) + kEof, false},
-      {"plain firmware", HexOf(0, Bytes(64, 0x20)) + kEof, false},
-      {"no data", kEof, false},
-      {"not hex", std::string(markText), false},
+  const std::pair<std::string, bool> rows[] = {
+      {HexOf(0, followed) + kEof, true},
+      // Over uneven records, from 0x2000 on, without an end record.
+      {Rec(0x2000, 0, head) + "\n" + Rec(0x2010, 0, tail) + "\n", true},
+      {HexOf(0, std::vector<uint8_t>(mark.begin(), mark.end() - 1)) + kEof, false},
+      {Rec(0, 0, head) + "\n" + Rec(0x20, 0, tail) + "\n", false},  // a gap inside the mark
+      {HexOf(0, Bytes(4, 1)) + HexOf(4, mark) + kEof, false},
+      {std::string(markText), false},  // not hex
   };
-  for (const SampleRow& row : rows) {
-    EXPECT_EQ(vorpex::protocol::IsSampleImage(row.text), row.sample) << row.what;
-  }
+  for (const auto& [text, sample] : rows)
+    EXPECT_EQ(vorpex::protocol::IsSampleImage(text), sample) << text;
 }
 
 }  // namespace

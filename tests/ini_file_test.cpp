@@ -85,41 +85,24 @@ TEST_F(IniFileTest, WriteIntoAMissingFolderCreatesNothing) {
 // The file's permissions hold for whoever runs the program (root too: no write bit for anyone
 // means read-only), and a link is written through to its target.
 TEST_F(IniFileTest, WriteRespectsReadOnlyFilesAndLinks) {
-  struct Row {
-    const char* what;
-    fs::perms perms;
-    bool link, written;
-  };
-  std::vector<Row> rows = {
-      {"writable", fs::perms::owner_read | fs::perms::owner_write, false, true},
-      {"read-only", fs::perms::owner_read | fs::perms::group_read, false, false}};
+  std::vector<std::pair<bool, bool>> rows = {{false, true}, {false, false}};  // link, writable
 #ifndef _WIN32
-  rows.push_back(
-      {"link to a writable file", fs::perms::owner_read | fs::perms::owner_write, true, true});
-  rows.push_back({"link to a read-only file", fs::perms::owner_read, true, false});
+  rows.insert(rows.end(), {{true, true}, {true, false}});
 #endif
   const fs::path target = folder_ / "target.ini";
-  for (const Row& row : rows) {
+  const std::string before = "[BOOTINFO]\r\nBOOT UPGRADE=0\r\n";
+  for (const auto& [link, writable] : rows) {
+    SCOPED_TRACE(std::string(link ? "link to a " : "") + (writable ? "writable" : "read-only"));
     fs::remove(ini_.INIFile());
-    if (fs::exists(target)) fs::permissions(target, fs::perms::owner_all);
-    const std::string before = "[BOOTINFO]\r\nBOOT UPGRADE=0\r\n";
     std::ofstream(target, std::ios::binary) << before;
-    fs::permissions(target, row.perms);
-    if (row.link) {
-      fs::create_symlink(target.filename(), ini_.INIFile());
-    } else {
-      fs::rename(target, ini_.INIFile());
-    }
-    const fs::path file = row.link ? target : fs::path(ini_.INIFile());
-    EXPECT_EQ(ini_.WriteFile("BOOTINFO", "BOOT UPGRADE", "1"), row.written) << row.what;
-    EXPECT_EQ(Contents(), row.written ? "[BOOTINFO]\r\nBOOT UPGRADE=1\r\n" : before) << row.what;
-    EXPECT_EQ(fs::is_symlink(ini_.INIFile()), row.link) << row.what;
-    const fs::perms write =
-        fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
-    EXPECT_EQ((fs::status(file).permissions() & write) != fs::perms::none,
-              (row.perms & write) != fs::perms::none)
-        << row.what;
-    fs::permissions(file, fs::perms::owner_all);
+    fs::permissions(target, fs::perms::owner_read |
+                                (writable ? fs::perms::owner_write : fs::perms::group_read));
+    link ? fs::create_symlink(target.filename(), ini_.INIFile())
+         : fs::rename(target, ini_.INIFile());
+    EXPECT_EQ(ini_.WriteFile("BOOTINFO", "BOOT UPGRADE", "1"), writable);
+    EXPECT_EQ(Contents(), writable ? "[BOOTINFO]\r\nBOOT UPGRADE=1\r\n" : before);
+    EXPECT_EQ(fs::is_symlink(ini_.INIFile()), link);
+    fs::permissions(link ? target : fs::path(ini_.INIFile()), fs::perms::owner_all);
   }
 }
 

@@ -39,12 +39,9 @@ const std::string kNoFile = std::string("box!:") + kFileMissing;
 // The sample package's images, as its HEX files describe them: the sample mark, then byte k is
 // (k * step + seed) & 255.
 std::vector<uint8_t> SampleImage(size_t size, unsigned seed, unsigned step) {
-  const std::string_view mark = protocol::kSampleImageMark;
-  std::vector<uint8_t> image(size);
-  for (size_t k = 0; k < size; ++k) {
-    image[k] =
-        k < mark.size() ? static_cast<uint8_t>(mark[k]) : static_cast<uint8_t>(k * step + seed);
-  }
+  std::vector<uint8_t> image(protocol::kSampleImageMark.begin(), protocol::kSampleImageMark.end());
+  for (size_t k = image.size(); k < size; ++k)
+    image.push_back(static_cast<uint8_t>(k * step + seed));
   return image;
 }
 const std::vector<uint8_t> kBootImage = SampleImage(4096, 17, 7);
