@@ -152,27 +152,23 @@ TEST_F(Playerctl, TheEnvironmentVariableSelectsThePlayerToo) {
   // A sample image goes to the simulated player the variable names, as to one asked for.
   const std::string_view mark = protocol::kSampleImageMark;
   const std::string sample =
-      WriteFile("sample.hex", test::HexOf(0x2000, std::vector<uint8_t>(mark.begin(), mark.end())) +
-                                  test::kHexEnd);
+      WriteFile("sample.hex", test::HexOf(0x2000, {mark.begin(), mark.end()}) + test::kHexEnd);
   Outcome upgrade = Run({"--quiet", "upgrade", "codec", sample});
   platform::SetEnvironment("VORPEX_SIMULATOR", "");
   EXPECT_EQ(info.status, 0) << info.err;
   EXPECT_THAT(info.out, HasSubstr("player: answers\n"));
   EXPECT_THAT(info.out, HasSubstr("\"FROM ENVIRONMENT    \""));
   // Every run says which player it used, since the variable is easily left set in a shell.
-  const std::string notice =
-      "playerctl: using the simulated player in " + player + " (VORPEX_SIMULATOR)\n";
-  EXPECT_EQ(info.err, notice);
+  EXPECT_EQ(info.err,
+            "playerctl: using the simulated player in " + player + " (VORPEX_SIMULATOR)\n");
   EXPECT_EQ(upgrade.status, 0) << upgrade.err;
-  EXPECT_EQ(upgrade.err, notice);
+  EXPECT_EQ(upgrade.err, info.err);
 
   // Without a simulated player, the sample is refused before any player is looked for.
   Outcome refused = Run({"upgrade", "codec", sample});
   EXPECT_EQ(refused.status, 1);
-  EXPECT_EQ(refused.err, "playerctl: " + sample +
-                             " is a sample image that comes with the programs, not firmware: it is "
-                             "only sent to a simulated player (--simulate DIR). Nothing was sent "
-                             "to the player.\n");
+  EXPECT_THAT(refused.err,
+              StartsWith("playerctl: " + sample + " is a sample image that comes with"));
 }
 
 TEST_F(Playerctl, UpgradesLandInTheFirmwareAreas) {
@@ -233,17 +229,14 @@ TEST_F(Playerctl, BadFirmwareFilesReachNothing) {
   EXPECT_EQ(folder.status, 1);
   EXPECT_EQ(folder.err, "playerctl: cannot read " + player + ": is a folder\n");
 #ifndef _WIN32
-  // Neither one that never ends nor one whose opening waits for a writer is read.
+  // Neither a pipe (its opening waits for a writer) nor a device that never ends is read.
   ASSERT_EQ(::mkfifo(Path("fifo.hex").c_str(), 0600), 0);
-  for (const std::string& special : {std::string("/dev/zero"), Path("fifo.hex")}) {
-    for (const std::vector<std::string>& args :
-         {std::vector<std::string>{"--simulate", player, "upgrade", "codec", special},
-          std::vector<std::string>{"hex2bin", special, Path("special.bin")}}) {
-      Outcome refused = Run(args);
-      EXPECT_EQ(refused.status, 1) << special;
-      EXPECT_EQ(refused.err, "playerctl: cannot read " + special + ": is not a regular file\n");
-    }
-  }
+  Outcome pipe = Run({"--simulate", player, "upgrade", "codec", Path("fifo.hex")});
+  EXPECT_EQ(pipe.status, 1);
+  EXPECT_EQ(pipe.err, "playerctl: cannot read " + Path("fifo.hex") + ": is not a regular file\n");
+  Outcome device = Run({"hex2bin", "/dev/zero", Path("special.bin")});
+  EXPECT_EQ(device.status, 1);
+  EXPECT_EQ(device.err, "playerctl: cannot read /dev/zero: is not a regular file\n");
   EXPECT_FALSE(fs::exists(Path("special.bin")));
 #endif
 
@@ -582,17 +575,15 @@ TEST_F(Playerctl, WithoutAPlayerNothingAnswers) {
   // Every command says it in the same words, the system's own.
   Outcome files = Run({"--simulate", player, "ls"});
   EXPECT_EQ(files.status, 1);
-  for (const Outcome* said : {&info, &upgrade, &files}) {
 #ifdef _WIN32
-    EXPECT_THAT(said->err, StartsWith("playerctl: no player answers: is it plugged in, and its "
-                                      "driver installed?\n"));
+  const std::string hint = "is it plugged in, and its driver installed?\n";
 #else
-    EXPECT_THAT(said->err, StartsWith("playerctl: no player answers: is it plugged in with a "
-                                      "working USB cable, and may this user open the device (the "
-                                      "udev rule 70-vorpex-player.rules lets the logged-in user "
-                                      "open it)?\n"));
+  const std::string hint =
+      "is it plugged in with a working USB cable, and may this user open the device (the udev "
+      "rule 70-vorpex-player.rules lets the logged-in user open it)?\n";
 #endif
-  }
+  for (const Outcome* said : {&info, &upgrade, &files})
+    EXPECT_THAT(said->err, StartsWith("playerctl: no player answers: " + hint));
   EXPECT_TRUE(ReadBytes(player + "/boot.bin").empty());
 }
 
@@ -731,23 +722,14 @@ TEST_F(Playerctl, EveryCommandExplainsItself) {
 }
 
 #ifndef _WIN32
-// Output that cannot be written (a full disk) fails every command that writes it.
+// Output that cannot be written (a full disk) fails the command that wrote it: every command
+// ends through the one check, from the line's own options and from the file commands alike.
 TEST_F(Playerctl, OutputThatCannotBeWrittenFails) {
-  const std::string player = NewPlayer();
-  const std::string hex = WriteFile("in.hex", test::HexOf(0, Pattern(16, 3)) + test::kHexEnd);
-  const std::vector<std::string> commands[] = {
-      {"--version"},
-      {"--help"},
-      {"--simulate", player, "info"},
-      {"--simulate", player, "ls"},
-      {"hex2bin", hex, Path("out.bin")},
-      {"--simulate", player, "df"},
-  };
   const std::string program =
       platform::ProgramFolder().value_or(".") + platform::PathSeparator() + PLAYERCTL_FILE_NAME;
-  for (const auto& args : commands) {
-    auto status = platform::RunProgram(program, args, "/dev/full", Path("stderr.txt"));
-    EXPECT_EQ(status, 1) << args.back();
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"--version"}, {"--simulate", NewPlayer(), "ls"}}) {
+    EXPECT_EQ(platform::RunProgram(program, args, "/dev/full", Path("stderr.txt")), 1);
     EXPECT_THAT(ReadText(Path("stderr.txt")),
                 StartsWith("playerctl: cannot write to standard output"))
         << args.back();
