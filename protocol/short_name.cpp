@@ -1,5 +1,7 @@
 #include "protocol/short_name.h"
 
+#include <algorithm>
+
 namespace vorpex::protocol {
 namespace {
 
@@ -49,7 +51,15 @@ std::optional<std::string> Make(std::string_view path, const CharLength& length)
   size_t baseEnd = path.size();
   std::string extension;
   if (hasExtension) {
-    extension = CopyWhole(path, marks.dot + 1, path.size(), kExtensionLimit, length);
+    // The player takes a stored name's last dot for the one before the extension: a character
+    // whose trail byte is a dot ends the extension before it.
+    size_t extensionEnd = marks.dot + 1;
+    while (extensionEnd < path.size() &&
+           path.substr(extensionEnd, length(path, extensionEnd)).find('.') == std::string::npos) {
+      extensionEnd += length(path, extensionEnd);
+    }
+    extension = CopyWhole(path, marks.dot + 1, std::min(extensionEnd, path.size()), kExtensionLimit,
+                          length);
     baseEnd = marks.dot;
   }
   const size_t baseStart = marks.slash == std::string_view::npos ? 0 : marks.slash + 1;

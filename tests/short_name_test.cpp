@@ -37,6 +37,7 @@ TEST(ShortName, CodePageRule) {
       // A trail byte 0x5C is part of its character, never a folder separator.
       {"C:\\music\\ab\x83\x5C.mp3", "ab\x83\x5C.mp3"},
       {"C:\\\x83\x5C\\cd\x83\x5C", "cd\x83\x5C."},
+      {"ab.\x83.ext", "ab."},  // nor is a trail byte "." the extension's dot on the player
   };
   for (const auto& c : cases) {
     EXPECT_EQ(MakeShortName(c.path, ShiftJisLead), c.expected) << c.path;
