@@ -28,7 +28,7 @@ inline constexpr const char* kHelp =
     "holds CodecFileInfo.ini and the BootCodec folder (on Windows, the one beside the program).\n"
     "\n"
     "  --simulate DIR   talk to the simulated player kept in DIR instead of a real one\n"
-    "                   (playerctl sim init DIR creates one)\n"
+    "                   (vorpex sim init DIR creates one)\n"
     "  --package DIR    the upgrade package in DIR\n"
     "  -h, --help       this text\n"
     "  --version        the program's version\n";

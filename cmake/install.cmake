@@ -1,5 +1,5 @@
 # What `cmake --install` puts on a Linux system, and the Debian package of it (cpack -G DEB):
-# the two libraries with their SONAME, the public headers, playerctl with its man page, the
+# the two libraries with their SONAME, the public headers, vorpex with its man page, the
 # pkg-config files, a CMake package (find_package(Vorpex)), the udev rule that lets the
 # logged-in user open the player, nebrisk in a folder of its own with the libraries beside it, as
 # it expects them (linked from /usr/bin), and the sample package apart from it, in
@@ -10,12 +10,12 @@ set_target_properties(VORPEXUSB ORVANEUsbDll PROPERTIES
   VERSION ${PROJECT_VERSION} SOVERSION ${PROJECT_VERSION_MAJOR})
 
 install(TARGETS VORPEXUSB ORVANEUsbDll LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
-install(TARGETS playerctl RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS vorpex RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES
   include/VORPEXUSB.h include/ORVANEUsbDll.h include/vorpex_host.h include/playersim.h
   include/playersim_vizu10.h
   DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/vorpex)
-install(FILES packaging/playerctl.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES packaging/vorpex.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES packaging/70-vorpex-player.rules DESTINATION lib/udev/rules.d)
 
 if(TARGET nebrisk)
@@ -52,7 +52,7 @@ install(FILES ${CMAKE_BINARY_DIR}/packaging/VorpexConfig.cmake
 
 set(CPACK_PACKAGE_NAME vorpex-player)
 set(CPACK_PACKAGE_CONTACT "Vorpex player software <nobody@localhost>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Libraries and playerctl for the Vorpex portable MP3 player")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Libraries and the vorpex command line for the Vorpex portable MP3 player")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})

@@ -1,4 +1,4 @@
-// playerctl's command line of any shape (the input's NUL-separated parts are the arguments):
+// vorpex's command line of any shape (the input's NUL-separated parts are the arguments):
 // through the upgrade, hex2bin, info, sim and mp3info side and through the file commands' side,
 // as main() sends it, and the help of whatever command either names.
 #include <cstdint>
@@ -6,11 +6,11 @@
 #include <variant>
 #include <vector>
 
-#include "tools/playerctl/arguments.h"
-#include "tools/playerctl/files_arguments.h"
+#include "tools/vorpex/arguments.h"
+#include "tools/vorpex/files_arguments.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  using namespace vorpex::playerctl;
+  using namespace vorpex::cli;
   std::vector<std::string_view> args;
   std::string_view input(reinterpret_cast<const char*>(data), size);
   while (!input.empty()) {

@@ -60,10 +60,10 @@ void ExpectAreaStartsWith(sim::Player& player, const std::vector<uint8_t>& image
   EXPECT_TRUE(std::equal(image.begin(), image.end(), area.begin()));
 }
 
-// playerctl run as a program; it inherits the emulated bus.
-std::string RunPlayerctl(const std::string& arguments, int& status) {
+// vorpex run as a program; it inherits the emulated bus.
+std::string RunVorpex(const std::string& arguments, int& status) {
   std::string output;
-  const std::string command = std::string(PLAYERCTL_PATH) + " " + arguments + " 2>&1";
+  const std::string command = std::string(VORPEX_PROGRAM_PATH) + " " + arguments + " 2>&1";
   FILE* pipe = popen(command.c_str(), "r");  // NOLINT(cert-env33-c): the program under test
   if (pipe == nullptr) return output;
   char chunk[512];
@@ -327,7 +327,7 @@ TEST_F(NoUsb, ChipLibraryHasNoDriver) {
 }
 
 // A player another program holds (32), or the user may not open (5, and the udev rule): error 6
-// with that reason on both routes, told by playerctl; once the reason is gone the player opens.
+// with that reason on both routes, told by vorpex; once the reason is gone the player opens.
 class UsbRefusingPlayer : public ::testing::Test {};
 
 TEST_F(UsbRefusingPlayer, OpenFailsWithTheSystemsReason) {
@@ -338,9 +338,9 @@ TEST_F(UsbRefusingPlayer, OpenFailsWithTheSystemsReason) {
     const char* advice;
   } cases[] = {
       {[](EmulatedUsbPlayer& bus, bool on) { bus.HoldElsewhere(on); }, 32,
-       "playerctl: the player is in use by another program", "library error 6, Windows error 32"},
+       "vorpex: the player is in use by another program", "library error 6, Windows error 32"},
       {[](EmulatedUsbPlayer& bus, bool on) { bus.RefuseOpen(on); }, 5,
-       "playerctl: the player is plugged in, but this user may not open it\n",
+       "vorpex: the player is plugged in, but this user may not open it\n",
        "70-vorpex-player.rules"},
   };
   for (const auto& c : cases) {
@@ -357,7 +357,7 @@ TEST_F(UsbRefusingPlayer, OpenFailsWithTheSystemsReason) {
     EXPECT_EQ(VORPEX_GetError(), VORPEX_ERR_WINDOWS);
     EXPECT_EQ(VORPEX_GetWindowsError(), c.windowsError);
     int status = -1;
-    const std::string output = RunPlayerctl("info", status);
+    const std::string output = RunVorpex("info", status);
     EXPECT_NE(status, 0) << output;
     EXPECT_NE(output.find(c.says), std::string::npos) << output;
     EXPECT_NE(output.find(c.advice), std::string::npos) << output;
@@ -406,17 +406,17 @@ TEST_F(UsbUnplug, UpgradeFailsCleanlyOnBothRoutes) {
   PlayerSim_UseVirtualTime(0);
 }
 
-// playerctl as a process against the emulated player (it inherits the testbed).
-class UsbPlayerctl : public ::testing::Test {};
+// vorpex as a process against the emulated player (it inherits the testbed).
+class UsbVorpex : public ::testing::Test {};
 
-TEST_F(UsbPlayerctl, InfoAndCodecUpgrade) {
+TEST_F(UsbVorpex, InfoAndCodecUpgrade) {
   EmulatedUsbPlayer bus(sim::PlayerSettings{});
   int status = -1;
-  const std::string info = RunPlayerctl("info", status);
+  const std::string info = RunVorpex("info", status);
   EXPECT_EQ(status, 0) << info;
   EXPECT_NE(info.find("\"SIM MP3 PLAYER 1.00 \""), std::string::npos) << info;
-  const CodecHex hex = MakeCodecHex("playerctl-codec.hex", 2000, 24);
-  const std::string upgrade = RunPlayerctl("--quiet upgrade codec " + hex.path, status);
+  const CodecHex hex = MakeCodecHex("vorpex-codec.hex", 2000, 24);
+  const std::string upgrade = RunVorpex("--quiet upgrade codec " + hex.path, status);
   EXPECT_EQ(status, 0) << upgrade;
   ExpectAreaStartsWith(bus.player(), hex.image);
   EXPECT_EQ(bus.player().violations(), 0u);

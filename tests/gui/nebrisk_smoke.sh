@@ -35,7 +35,7 @@ case $mode in
     cp "$bin/nebrisk" "$program/"
     cp -P "$bin"/libVORPEXUSB.so* "$bin"/libORVANEUsbDll.so* "$program/"
     run() { NEBRISK_TEXT_TRACE=$trace "$program/nebrisk" --simulate "$player"; }
-    "$bin/playerctl" sim init "$player" >/dev/null || fail "cannot create the simulated player"
+    "$bin/vorpex" sim init "$player" >/dev/null || fail "cannot create the simulated player"
     ;;
   win32)
     cp "$bin/Nebrisk.exe" "$bin/VORPEXUSB.dll" "$bin/ORVANEUsbDll.dll" "$program/"
@@ -44,7 +44,7 @@ case $mode in
       NEBRISK_TEXT_TRACE=$(winepath -w "$trace") wine "$program/Nebrisk.exe" \
         --simulate "$(winepath -w "$player")"
     }
-    wine "$bin/playerctl.exe" sim init "$(winepath -w "$player")" >/dev/null ||
+    wine "$bin/vorpex.exe" sim init "$(winepath -w "$player")" >/dev/null ||
       fail "cannot create the simulated player"
     ;;
   *) fail "unknown mode $mode" ;;

@@ -1,0 +1,26 @@
+// Names read from the player are input like any other: shown with their control characters
+// escaped, and turned into local file names that stay inside the folder they are written to.
+#pragma once
+#include <string>
+#include <string_view>
+
+namespace vorpex::cli {
+
+// `name` safe to print on a terminal: control characters as \xNN, a backslash doubled.
+std::string ShownName(std::string_view name);
+
+// Whether `c` may stand in a file name on every PC: no control character, no folder separator,
+// none of :*?"<>| (a colon names a drive or a stream on Windows).
+bool IsPcNameChar(char c);
+
+struct LocalName {
+  std::string name;
+  bool changed = false;  // differs from the player's name
+};
+
+// The name of the local file for a player's file: every character IsPcNameChar refuses becomes
+// "_", and a name that names something else ("", ".", "..", a device such as NUL or COM1) gets
+// a "_" in front.
+LocalName LocalFileName(std::string_view playerName);
+
+}  // namespace vorpex::cli

@@ -1,0 +1,101 @@
+// vorpex: the player from the command line (upgrade, information, HEX conversion, simulated
+// players). Usage errors exit with 2, failed operations with 1.
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <exception>
+#include <new>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/interrupt.h"
+#include "platform/process.h"
+#include "platform/terminal.h"
+#include "tools/vorpex/arguments.h"
+#include "tools/vorpex/commands.h"
+#include "tools/vorpex/files_commands.h"
+#include "tools/vorpex/interrupt.h"
+#include "tools/vorpex/library_error.h"
+#include "tools/vorpex/simulated_player.h"
+#include "tools/vorpex/terminal_ui.h"
+
+using namespace vorpex::cli;
+
+namespace {
+
+int RunCommand(std::span<const std::string_view> args) {
+  if (FindFilesCommand(args)) return RunFilesCommand(args);
+  auto parsed = ParseArguments(args);
+  if (auto* usage = std::get_if<UsageError>(&parsed)) {
+    std::fprintf(stderr, "vorpex: %s\n%.*s(%s tells more)\n", usage->message.c_str(),
+                 static_cast<int>(UsageLine(usage->command).size()),
+                 UsageLine(usage->command).data(), HelpCommand(usage->command).c_str());
+    return kExitUsage;
+  }
+  const Options& options = std::get<Options>(parsed);
+  if (options.version) {
+    std::printf("vorpex %s\n", VORPEX_VERSION);
+    return kExitOk;
+  }
+  if (options.help) {
+    std::fputs(std::string(HelpText(options.command)).c_str(), stdout);
+    return kExitOk;
+  }
+
+  using vorpex::platform::StandardStream;
+  TerminalUiSetup setup;
+  setup.terminal = vorpex::platform::IsTerminal(StandardStream::kOutput);
+  setup.quiet = options.quiet || options.json;
+  setup.columns = [] {
+    return vorpex::platform::CurrentTerminalColumns(StandardStream::kOutput, 80);
+  };
+  TerminalUi ui(stdout, std::move(setup));
+  ui.Install();
+  switch (options.command) {
+    case Command::kUpgrade:
+      return SelectSimulatedPlayer(options.simulateFolder) ? RunUpgrade(options, ui) : kExitFailed;
+    case Command::kInfo:
+      return SelectSimulatedPlayer(options.simulateFolder) ? RunInfo(options, ui) : kExitFailed;
+    case Command::kHexToBin:
+      return RunHexToBin(options);
+    case Command::kSimInit:
+      return RunSimInit(options);
+    case Command::kMp3Info:
+      return RunMp3Info(options);
+    case Command::kNone:
+      break;
+  }
+  return kExitUsage;
+}
+
+// Output that never reached standard output (a full disk: vorpex ls > /dev/full) fails the
+// command that wrote it. A reader that went away (vorpex ... | head) took what it wanted.
+int WithOutputWritten(int status) {
+  errno = 0;
+  if (std::fflush(stdout) == 0 && std::ferror(stdout) == 0) return status;
+  if (errno == EPIPE) return status;
+  const int error = errno;
+  ReportError(std::string("cannot write to standard output") +
+              (error != 0 ? std::string(": ") + std::strerror(error) : std::string()));
+  return status == kExitOk ? kExitFailed : status;
+}
+
+}  // namespace
+
+// Whatever escapes a command (memory running out, above all) ends in a message and a failed
+// exit, never in an abort.
+int main(int argc, char** argv) try {
+  // A reader that went away (vorpex ... | head) makes output fail, never an upgrade.
+  vorpex::platform::IgnoreBrokenPipe();
+  CatchInterrupts();
+  const std::vector<std::string_view> args(argv + 1, argv + argc);
+  return WithOutputWritten(RunCommand(args));
+} catch (const std::bad_alloc&) {
+  std::fputs("vorpex: not enough memory\n", stderr);
+  return kExitFailed;
+} catch (const std::exception& error) {
+  std::fprintf(stderr, "vorpex: %s\n", error.what());
+  return kExitFailed;
+}
