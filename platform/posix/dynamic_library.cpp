@@ -35,6 +35,15 @@ std::optional<DynamicLibrary> DynamicLibrary::Load(const std::string& path) {
   return DynamicLibrary(handle);
 }
 
+std::optional<DynamicLibrary> DynamicLibrary::LoadIfLoaded(const std::string& path) {
+  void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NOLOAD);
+  if (handle == nullptr) {
+    ::dlerror();  // not loaded is no failure to keep
+    return std::nullopt;
+  }
+  return DynamicLibrary(handle);
+}
+
 std::string DynamicLibrary::LoadError() {
   return loadError;
 }
