@@ -1,6 +1,7 @@
 /* What the chip library lends the device library of this implementation: its progress window
  * (the window, its state and whoever draws it live here, so one host draws both libraries'
- * windows), its strings, its clock and its choice of Vizu10 driver. Not part of either library's original interface. */
+ * windows), its strings, its clock and its choice of Vizu10 driver. Not part of either library's
+ * original interface. */
 #ifndef VORPEX_SHARED_H
 #define VORPEX_SHARED_H
 

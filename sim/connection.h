@@ -23,11 +23,7 @@ extern "C" {
 
 /* What the simulated player's library holds: nothing asked for (no attach since the last
  * detach), an attached player, or an attach that failed (the libraries then have no driver). */
-enum {
-  VORPEXSIM_NOTHING_ASKED = 0,
-  VORPEXSIM_ATTACHED = 1,
-  VORPEXSIM_UNUSABLE = 2
-};
+enum { VORPEXSIM_NOTHING_ASKED = 0, VORPEXSIM_ATTACHED = 1, VORPEXSIM_UNUSABLE = 2 };
 
 /* The player as the WinDriver control device; the calls of platform::WinDriverPort. */
 typedef struct VorpexSimWinDriverOps {

@@ -52,8 +52,8 @@ TEST(DriverSelect, ASimulatedPlayerAskedForIsTheOnlyDriver) {
     DriverChoice choice;
   } const cases[] = {
       {"nothing asked for", [] {}, DriverChoice::kSystem},
-      {"a failed creation asks for nothing",
-       [&] { EXPECT_FALSE(CreateSimulatorStateDir(good)); }, DriverChoice::kSystem},
+      {"a failed creation asks for nothing", [&] { EXPECT_FALSE(CreateSimulatorStateDir(good)); },
+       DriverChoice::kSystem},
       {"a usable player", [&] { AttachSimulator(good); }, DriverChoice::kSimulated},
       {"an unusable one", [&] { AttachSimulator(bad); }, DriverChoice::kNone},
       {"an unusable one in place of a usable one",

@@ -91,7 +91,8 @@ int main(int argc, char** argv) {
   }
   PlayerSimSettings settings{};
   PlayerSim_DefaultSettings(&settings);
-  const char* dir = std::getenv(PLAYERSIM_ENVIRONMENT_VARIABLE);  // NOLINT(concurrency-mt-unsafe): one thread
+  const char* dir =
+      std::getenv(PLAYERSIM_ENVIRONMENT_VARIABLE);  // NOLINT(concurrency-mt-unsafe): one thread
   if (std::strcmp(argv[1], "write") == 0 && PlayerSim_CreateStateDir(dir, &settings) != 1) {
     return Fail("creation");
   }

@@ -12,10 +12,10 @@
 
 #include "playersim.h"
 #include "playersim_vizu10.h"
-#include "vorpex_shared.h"
 #include "protocol/command_block.h"
 #include "protocol/write_header.h"
 #include "support/sim_player.h"
+#include "vorpex_shared.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
+#include "platform/module.h"
+
 #include <dlfcn.h>
 
 #include <map>
-
-#include "platform/module.h"
 
 namespace vorpex::platform {
 namespace {
