@@ -2,7 +2,9 @@
 
 #include "ORVANEUsbDll.h"
 #include "VORPEXUSB.h"
+#include "platform/dynamic_library.h"
 #include "platform/environment.h"
+#include "playersim.h"
 
 namespace vorpex::app {
 
@@ -18,7 +20,6 @@ struct LibraryBinder::EntryPoints {
   int32_t(VORPEX_CC* dispError)(int32_t, uint32_t) = nullptr;
   void(VORPEX_CC* installUi)(const VorpexUiHooks*) = nullptr;
   uint32_t(VORPEX_CC* errorDetail)(char*, uint32_t) = nullptr;  // absent from other libraries
-  int32_t(VORPEX_CC* simulatorAttached)() = nullptr;            // absent from other libraries
 };
 
 namespace {
@@ -82,8 +83,6 @@ std::optional<std::string> LibraryBinder::Bind() {
   if (failure) return failure;
   entry->errorDetail =
       reinterpret_cast<decltype(entry->errorDetail)>(chip->Find("VorpexShared_ErrorDetail"));
-  entry->simulatorAttached =
-      reinterpret_cast<decltype(entry->simulatorAttached)>(chip->Find("PlayerSim_IsAttached"));
 
   if (hostUi_) entry->installUi(&*hostUi_);
   deviceLibrary_ = std::move(device);
@@ -125,8 +124,15 @@ std::string LibraryBinder::ErrorDetail() {
 }
 
 bool LibraryBinder::SimulatedPlayer() {
-  if (entry_->simulatorAttached != nullptr && entry_->simulatorAttached() == 1) return true;
-  return platform::EnvironmentVariable("VORPEX_SIMULATOR").has_value();
+  // Asked of the simulated player's library only when the process has it already: never
+  // loaded for this question alone.
+  if (const auto simulator = platform::DynamicLibrary::LoadIfLoaded(
+          platform::LibraryFileName(PLAYERSIM_LIBRARY_NAME))) {
+    using IsAttached = int32_t(VORPEX_CC*)();
+    const auto attached = reinterpret_cast<IsAttached>(simulator->Find("PlayerSim_IsAttached"));
+    if (attached != nullptr && attached() == 1) return true;
+  }
+  return platform::EnvironmentVariable(PLAYERSIM_ENVIRONMENT_VARIABLE).has_value();
 }
 
 }  // namespace vorpex::app

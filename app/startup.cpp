@@ -7,6 +7,7 @@
 #include "platform/environment.h"
 #include "platform/file.h"
 #include "platform/process.h"
+#include "playersim.h"
 
 namespace vorpex::app {
 
@@ -89,12 +90,12 @@ std::variant<ProgramSetup, std::string> PrepareProgram(const StartOptions& optio
   const std::string separator(1, platform::PathSeparator());
 
   if (options.simulateFolder &&
-      !platform::SetEnvironment("VORPEX_SIMULATOR", *options.simulateFolder)) {
+      !platform::SetEnvironment(PLAYERSIM_ENVIRONMENT_VARIABLE, *options.simulateFolder)) {
     return "Cannot select the simulated player in " + *options.simulateFolder;
   }
 
   ProgramSetup setup;
-  setup.simulatedPlayer = platform::EnvironmentVariable("VORPEX_SIMULATOR").has_value();
+  setup.simulatedPlayer = platform::EnvironmentVariable(PLAYERSIM_ENVIRONMENT_VARIABLE).has_value();
   if (options.packageFolder) {
     std::string package = *options.packageFolder;
     while (package.size() > 1 && (package.back() == '/' || package.back() == '\\'))

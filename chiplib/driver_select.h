@@ -1,16 +1,14 @@
-// Which drivers the libraries talk to: the simulated player's when one is attached (or
-// VORPEX_SIMULATOR names one), none when one was asked for and cannot be used, else the
-// system's.
+// Which drivers the libraries talk to: the simulated player's when one is asked for (attached
+// by a program through the simulated player's library, or named by the environment variable),
+// none when one was asked for and cannot be used, else the system's. The simulated player's
+// library is loaded only when one is asked for; its two faces reach this library as C tables
+// (sim/connection.h) and are wrapped into the same ports as the system's drivers.
 #pragma once
 #include <string>
 
+#include "platform/clock.h"
+#include "platform/vizu10.h"
 #include "platform/windriver.h"
-
-namespace vorpex::sim {
-class Player;
-class SimVizu10;
-struct PlayerSettings;
-}  // namespace vorpex::sim
 
 namespace vorpex::chip {
 
@@ -19,26 +17,16 @@ enum class DriverChoice {
   kSimulated,  // the attached simulated player
   kNone,       // a simulated player was asked for and cannot be used: no driver
 };
-// Reads VORPEX_SIMULATOR on the first call.
+// Reads the environment variable on the first call, and loads the simulated player's library
+// when it names a player.
 DriverChoice ChosenDriver();
 
+// The chip library's clock: the simulated player's library's once that is in the process
+// (virtual while PlayerSim_UseVirtualTime is on), this library's own before.
+extern const platform::ClockSource kSimulatorClock;
+
+// The ports of the chosen driver; with no driver, ports on which nothing opens.
 platform::WinDriverPort& ActiveWinDriver();
-
-// The simulated player in use, or nullptr. Reads VORPEX_SIMULATOR on the first call.
-sim::Player* ActivePlayer();
-
-// The simulated player's face as the Vizu10 driver, or nullptr when none is in use.
-sim::SimVizu10* ActiveVizu10();
-
-// Attaches the player kept in `dir` (a fresh default player when there is none yet),
-// replacing any attached before. False, with the reason in the simulator's message, when the
-// state directory cannot be used; the libraries then have no driver until the next attach or
-// detach.
-bool AttachSimulator(const std::string& dir);
-// Back to the system's driver; forgets a failed attach.
-void DetachSimulator();
-// Creates a fresh player in `dir`; false with the reason in the simulator's message. Which
-// driver is chosen does not change.
-bool CreateSimulatorStateDir(const std::string& dir, const sim::PlayerSettings& settings);
+platform::Vizu10Port& ActiveVizu10();
 
 }  // namespace vorpex::chip

@@ -3,17 +3,14 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
+#include "platform/dynamic_library.h"
 #include "platform/module.h"
 #include "platform/transfer_buffer.h"
+#include "sim/connection.h"
 #include "vorpex_host.h"
-
-namespace vorpex::sim {
-class Player;
-class SimWinDriver;
-class SimVizu10;
-}  // namespace vorpex::sim
 
 namespace vorpex::chip {
 
@@ -42,20 +39,15 @@ struct ProgressState {
   int32_t lastPercent = -1;  // the percent on show; -1 redraws at the next update
 };
 
-// The simulated player, when a program attached one (playersim.h) or VORPEX_SIMULATOR names one.
+// The simulated player's library (sim/connection.h), once a simulated player was asked for: by
+// the environment variable, or by a program that loaded the library and attached one.
 struct SimulatorState {
-  SimulatorState();
-  ~SimulatorState();
-  std::unique_ptr<sim::Player> player;
-  std::unique_ptr<sim::SimWinDriver> driver;
-  std::unique_ptr<sim::SimVizu10> vizu10;
-  // Where the next player's Vizu10 handles start, so no two players share a handle value.
-  intptr_t nextVizu10Handles = 0x1000;
-  bool environmentChecked = false;  // VORPEX_SIMULATOR is read once, at the first driver open
-  // A simulated player was asked for (from code or by VORPEX_SIMULATOR) and cannot be used:
-  // both libraries then have no driver at all, never the system's.
-  bool requestFailed = false;
-  std::string message;  // why the last attach or creation failed
+  bool environmentChecked = false;  // the environment variable is read once, at the first use
+  bool environmentAsked = false;    // ... and named a player
+  std::optional<platform::DynamicLibrary> library;  // kept loaded for the life of the process
+  const VorpexSimPorts* ports = nullptr;
+  // Why the library asked for cannot be used (the library itself says why a player cannot).
+  std::string message;
 };
 
 struct State {

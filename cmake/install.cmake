@@ -1,5 +1,5 @@
 # What `cmake --install` puts on a Linux system, and the Debian package of it (cpack -G DEB):
-# the two libraries with their SONAME, the public headers, vorpex with its man page, the
+# the two libraries with their SONAME, the simulated player's library, the public headers, vorpex with its man page, the
 # pkg-config files, a CMake package (find_package(Vorpex)), the udev rule that lets the
 # logged-in user open the player, nebrisk in a folder of its own with the libraries beside it, as
 # it expects them (linked from /usr/bin), and the sample package apart from it, in
@@ -10,6 +10,11 @@ set_target_properties(VORPEXUSB ORVANEUsbDll PROPERTIES
   VERSION ${PROJECT_VERSION} SOVERSION ${PROJECT_VERSION_MAJOR})
 
 install(TARGETS VORPEXUSB ORVANEUsbDll LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
+# The simulated player's library is loaded by its plain name (libvorpexsim.so), beside the chip
+# library or by the system's search; it carries no version of its own.
+if(TARGET vorpexsim)
+  install(TARGETS vorpexsim LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
+endif()
 install(TARGETS vorpex RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES
   include/VORPEXUSB.h include/ORVANEUsbDll.h include/vorpex_host.h include/playersim.h
@@ -29,6 +34,9 @@ if(TARGET nebrisk)
     foreach(library VORPEXUSB ORVANEUsbDll)
       file(CREATE_LINK ../../lib\${library}.so.${PROJECT_VERSION_MAJOR} \"\${dir}/lib\${library}.so\" SYMBOLIC)
     endforeach()
+    if(${VORPEX_SIMULATOR})
+      file(CREATE_LINK ../../libvorpexsim.so \"\${dir}/libvorpexsim.so\" SYMBOLIC)
+    endif()
     file(MAKE_DIRECTORY \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}\")
     file(CREATE_LINK ../${nebrisk_dir}/nebrisk
       \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/nebrisk\" SYMBOLIC)")

@@ -1,5 +1,9 @@
 /* The simulated player: control from code. Not part of the player's own interface; exported by
- * the chip library (VORPEXUSB) beside it.
+ * the simulated player's own library (libvorpexsim.so, VorpexSim.dll), which a program links or
+ * loads itself. The chip library (VORPEXUSB) loads it only when a simulated player is asked
+ * for: by the environment variable below, or by a program that has the library loaded already
+ * and attached a player through it. A build may leave the library out; the two libraries then
+ * have no driver at all whenever a simulated player is asked for.
  *
  * A simulated player is kept in a state directory (player.txt, M/, S/, boot.bin, codec.bin;
  * see sim/state_dir.h). Setting the environment variable VORPEX_SIMULATOR to such a directory
@@ -20,6 +24,12 @@
 #ifdef __cplusplus
 extern "C" {
 #endif
+
+/* The library's base name: libvorpexsim.so, and vorpexsim.dll, which Windows finds as
+ * VorpexSim.dll (its file names compare without regard to case). */
+#define PLAYERSIM_LIBRARY_NAME "vorpexsim"
+/* The environment variable that names a simulated player's state directory. */
+#define PLAYERSIM_ENVIRONMENT_VARIABLE "VORPEX_SIMULATOR"
 
 typedef struct PlayerSimSettings {
   uint32_t size;              /* sizeof(PlayerSimSettings) */
@@ -159,10 +169,11 @@ VORPEX_API uint32_t VORPEX_CC PlayerSim_Violations(void);
 /* WinDriver handles the chip library holds open and players it has registered, so tests can
  * see that everything acquired was released. */
 VORPEX_API void VORPEX_CC PlayerSim_DriverUse(uint32_t* handles, uint32_t* devices);
-/* Vizu10 files (device and pipe files) held open through PlayerSim_Vizu10's table. */
+/* Vizu10 files (device and pipe files) the device library holds open on the player. */
 VORPEX_API uint32_t VORPEX_CC PlayerSim_Vizu10Handles(void);
 
-/* Virtual time for the chip library (sleeps, ticks, local time, transfer time-outs): with `on`
+/* Virtual time for the simulated player and both libraries, which keep its time while it is in
+ * use (sleeps, ticks, local time, transfer time-outs): with `on`
  * time moves only when something waits; the clock starts at tick 1000000 on Monday 2005-03-07,
  * 14:30:58. Off: the real clock. */
 VORPEX_API void VORPEX_CC PlayerSim_UseVirtualTime(int32_t on);

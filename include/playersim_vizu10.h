@@ -1,11 +1,14 @@
-/* The simulated player as the Vizu10 USB driver, for the player device library (ORVANEUsbDll).
+/* The simulated player as the Vizu10 USB driver, and the table through which a Vizu10 driver
+ * passes from one library to another.
  *
  * An addition of this implementation, not part of either library's original interface. The
- * simulated player lives in the chip library (VORPEXUSB); the device library reaches it here
- * and, when PlayerSim_Vizu10 gives a table, uses these calls in place of the system's device
- * interface enumeration, CreateFile, DeviceIoControl, WriteFile, ReadFile and CloseHandle.
- * Both faces of the player (this one and the WinDriver one the chip library uses) share one
- * player: its memories, faults, wire log and virtual time.
+ * simulated player's library (libvorpexsim.so, VorpexSim.dll) lends its face to the chip library
+ * (VORPEXUSB) as a VorpexVizu10Ops table, and the chip library lends the device library
+ * (ORVANEUsbDll) whichever driver it chose through VorpexShared_Vizu10 (vorpex_shared.h), the
+ * same table; the device library uses these calls in place of the system's device interface
+ * enumeration, CreateFile, DeviceIoControl, WriteFile, ReadFile and CloseHandle. Both faces of
+ * the player (this one and the WinDriver one the chip library uses) share one player: its
+ * memories, faults, wire log and virtual time.
  *
  * What the driver offers (see playersim.h for the settings named here):
  * - Device interfaces of the class {A5B039C4-D5F2-11D6-99E0-52544C996075}, interfaceCount of
@@ -60,15 +63,6 @@ typedef struct VorpexVizu10Ops {
   int32_t(VORPEX_CC* read)(intptr_t pipe, uint8_t* buffer, uint32_t count, uint32_t* got);
   void(VORPEX_CC* close)(intptr_t handle);
 } VorpexVizu10Ops;
-
-/* The simulated player's face as the device driver; null when no simulated player was asked
- * for (attached from code, or named by VORPEX_SIMULATOR, read the same way the WinDriver side
- * reads it). When one was asked for and cannot be used (PlayerSim_GetMessage says why), the
- * table is given all the same and fails every call, as a system without the driver does (no
- * paths, -1 with the system's "file not found", 0): the device library must never fall back to
- * a real driver, which could hold a real player. The table stays valid for the life of the
- * library; after PlayerSim_Detach its calls fail (no paths, -1, 0). */
-VORPEX_API const VorpexVizu10Ops* VORPEX_CC PlayerSim_Vizu10(void);
 
 #ifdef __cplusplus
 }

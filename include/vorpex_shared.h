@@ -1,6 +1,7 @@
 /* What the chip library lends the device library of this implementation: its progress window
  * (the window, its state and whoever draws it live here, so one host draws both libraries'
- * windows) and its strings. Not part of either library's original interface. */
+ * windows), its strings, its clock and its choice of Vizu10 driver. Not part of either library's
+ * original interface. */
 #ifndef VORPEX_SHARED_H
 #define VORPEX_SHARED_H
 
@@ -57,12 +58,16 @@ VORPEX_API int32_t VORPEX_CC VorpexShared_ConvertHexForUpgrade(const char* sourc
  * its code (empty otherwise), into `buffer` as VorpexShared_LoadString does; returns its length. */
 VORPEX_API uint32_t VORPEX_CC VorpexShared_ErrorDetail(char* buffer, uint32_t limit);
 
-/* The system's device driver (the one the device library uses when no simulated player is asked
- * for), as the same table PlayerSim_Vizu10 gives. It lives in the chip library so that the
- * process has one of it: on a system where an open player belongs to whoever opened it, both
- * libraries then share the player's one handle instead of refusing each other. */
-VORPEX_API const VorpexVizu10Ops* VORPEX_CC VorpexShared_SystemVizu10(void);
-/* The system's error code that the last failing call of such a table left on this thread. */
+/* The Vizu10 device driver the device library uses (playersim_vizu10.h's table), whichever the
+ * chip library chose at each call: the simulated player's face when one is asked for, the
+ * system's driver (libusb on Linux) when none is, and a driver on which nothing opens when one
+ * was asked for and cannot be used (no paths, -1 with the system's "file not found", 0): the
+ * device library must never fall back to a real driver, which could hold a real player. The
+ * system's driver lives in the chip library so that the process has one of it: on a system
+ * where an open player belongs to whoever opened it, both libraries then share the player's
+ * one handle instead of refusing each other. Never null; valid for the life of the library. */
+VORPEX_API const VorpexVizu10Ops* VORPEX_CC VorpexShared_Vizu10(void);
+/* The system's error code that the last failing call of that table left on this thread. */
 VORPEX_API uint32_t VORPEX_CC VorpexShared_LastSystemError(void);
 
 #ifdef __cplusplus

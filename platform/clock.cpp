@@ -63,18 +63,12 @@ void DelegateClock(const ClockSource* source) { Delegate() = source; }
 
 void SleepMs(uint32_t ms) {
   if (Delegate() != nullptr) return Delegate()->sleepMs(ms);
-  if (Virtual().active) {
-    Virtual().elapsedMs += ms;
-    return;
-  }
-  real::SleepMs(ms);
+  OwnSleepMs(ms);
 }
 
 uint32_t TickCount() {
   if (Delegate() != nullptr) return Delegate()->tickCount();
-  const VirtualClock& v = Virtual();
-  if (v.active) return v.startTick + static_cast<uint32_t>(v.elapsedMs);
-  return real::TickCount();
+  return OwnTickCount();
 }
 
 LocalTime CurrentLocalTime() {
@@ -83,6 +77,24 @@ LocalTime CurrentLocalTime() {
     Delegate()->localTime(&time);
     return time;
   }
+  return OwnLocalTime();
+}
+
+void OwnSleepMs(uint32_t ms) {
+  if (Virtual().active) {
+    Virtual().elapsedMs += ms;
+    return;
+  }
+  real::SleepMs(ms);
+}
+
+uint32_t OwnTickCount() {
+  const VirtualClock& v = Virtual();
+  if (v.active) return v.startTick + static_cast<uint32_t>(v.elapsedMs);
+  return real::TickCount();
+}
+
+LocalTime OwnLocalTime() {
   const VirtualClock& v = Virtual();
   if (v.active) return AddMs(v.start, v.elapsedMs);
   return real::CurrentLocalTime();

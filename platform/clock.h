@@ -31,5 +31,10 @@ struct ClockSource {
   void (*localTime)(LocalTime* time);
 };
 void DelegateClock(const ClockSource* source);  // null: this module's own clock again
+// This module's own clock (virtual or real) whatever it delegates to: what a source that
+// cannot answer yet falls back on.
+void OwnSleepMs(uint32_t ms);
+uint32_t OwnTickCount();
+LocalTime OwnLocalTime();
 
 }  // namespace vorpex::platform

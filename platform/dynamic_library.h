@@ -17,6 +17,9 @@ class DynamicLibrary {
 
   // LoadLibraryA / dlopen; nullopt when the library or one it needs cannot be loaded.
   static std::optional<DynamicLibrary> Load(const std::string& path);
+  // The library when the process has it loaded already (linked, or loaded by someone else),
+  // without loading it: nullopt otherwise. The handle counts as a load of its own.
+  static std::optional<DynamicLibrary> LoadIfLoaded(const std::string& path);
   // Why the last Load on this thread failed, in the system's words.
   static std::string LoadError();
 

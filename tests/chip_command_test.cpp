@@ -7,10 +7,11 @@
 #include <vector>
 
 #include "chiplib/command.h"
-#include "chiplib/driver_select.h"
 #include "chiplib/state.h"
 #include "chiplib/transfers.h"
-#include "sim/player.h"
+#include "playersim.h"
+#include "protocol/dir_slot.h"
+#include "support/sim_player.h"
 
 namespace {
 
@@ -19,20 +20,15 @@ using namespace vorpex;
 class ChipCommand : public ::testing::Test {
  protected:
   void SetUp() override {
-    const std::string dir = std::string(VORPEX_TEST_TMP) + "/sim-chip-command-" +
-                            ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    std::filesystem::remove_all(dir);
-    ASSERT_TRUE(chip::CreateSimulatorStateDir(dir, sim::PlayerSettings{}));
-    ASSERT_TRUE(chip::AttachSimulator(dir));
+    ASSERT_TRUE(test::AttachFreshPlayer("chip-command"));
     device_ = chip::OpenDevice();
     ASSERT_NE(device_, nullptr);
-    player().log().Clear();
+    PlayerSim_ClearLog();
   }
   void TearDown() override {
     chip::CloseDevice(device_);
-    chip::DetachSimulator();
+    PlayerSim_Detach();
   }
-  static sim::Player& player() { return *chip::ActivePlayer(); }
   static std::vector<uint8_t> Block() {
     const auto& b = chip::GetState().sharedBlock;
     return std::vector<uint8_t>(b.begin(), b.end());
@@ -45,9 +41,9 @@ TEST_F(ChipCommand, BlockIsBuiltInTheSharedBufferAndSentWhole) {
   shared.fill(0x5A);
   const std::vector<uint8_t> payload = {3, 'N', 'E', 'W', '.', 'M', 'P', '3'};
   ASSERT_EQ(chip::SendCommand(device_, 1, 'P', payload), 512);
-  const auto& log = player().log().entries();
+  const auto log = test::WireLog();
   ASSERT_EQ(log.size(), 1u);
-  EXPECT_EQ(log[0].kind, sim::LogKind::kOut);
+  EXPECT_EQ(log[0].kind, PLAYERSIM_LOG_OUT);
   EXPECT_EQ(log[0].pipe, 2u);
   const std::vector<uint8_t> head = {0x23, 0,   12,  0x3A, 'S', 'P', 3,   'N',
                                      'E',  'W', '.', 'M',  'P', '3', 0x2E};
@@ -71,10 +67,10 @@ TEST_F(ChipCommand, SelectorsOutsideTheTableSendNothing) {
   shared.fill(0x77);
   EXPECT_EQ(chip::SendCommand(device_, 2, 'F', {}), 0);
   EXPECT_EQ(chip::SendCommand(device_, -3, 'F', {}), 0);
-  EXPECT_TRUE(player().log().entries().empty());
+  EXPECT_TRUE(test::WireLog().empty());
   EXPECT_EQ(Block(), std::vector<uint8_t>(512, 0x77));
   ASSERT_EQ(chip::SendCommand(device_, -2, 'O', std::vector<uint8_t>{0x10, 0}), 512);
-  EXPECT_EQ(player().log().entries()[0].bytes[4], 'G');
+  EXPECT_EQ(test::WireLog()[0].bytes[4], 'G');
   EXPECT_EQ(chip::ReadReply(device_), 512);
   EXPECT_TRUE(chip::IsReplyOk());
 }
@@ -82,15 +78,14 @@ TEST_F(ChipCommand, SelectorsOutsideTheTableSendNothing) {
 TEST_F(ChipCommand, CancelRequestStopsAFileComingIn) {
   // A file on the player, read back in part, then cancelled: the player is ready for the next
   // command, with nothing left over.
-  sim::StoredSlot slot;
   protocol::SlotFields fields;
   fields.name = {'A', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
   fields.extension = {'B', 'I', 'N'};
   fields.attributes = protocol::kAttrArchive;
   fields.size = 4096;
-  slot.raw = protocol::EncodeSlot(fields);
-  slot.data.assign(4096, 0x42);
-  ASSERT_TRUE(player().AddSlot(0, slot));
+  const auto raw = protocol::EncodeSlot(fields);
+  const std::vector<uint8_t> data(4096, 0x42);
+  ASSERT_EQ(PlayerSim_AddSlot(0, raw.data(), data.data(), 4096), 1);
 
   ASSERT_EQ(chip::SendCommand(device_, 0, 'R', std::vector<uint8_t>{0}), 512);
   ASSERT_EQ(chip::ReadReply(device_), 512);
@@ -98,14 +93,14 @@ TEST_F(ChipCommand, CancelRequestStopsAFileComingIn) {
   std::vector<uint8_t> chunk(1024);
   ASSERT_EQ(chip::RecvUsb(device_, chunk), 1024);
   chip::SendCancelRequest(device_);
-  const auto& control = player().log().entries().back();
-  EXPECT_EQ(control.kind, sim::LogKind::kControl);
+  const auto control = test::WireLog().back();
+  EXPECT_EQ(control.kind, PLAYERSIM_LOG_CONTROL);
   EXPECT_EQ(control.bytes, std::vector<uint8_t>({0x40, 0x01, 0, 0, 0, 0, 0, 0}));
   EXPECT_TRUE(control.ok);
   ASSERT_EQ(chip::SendCommand(device_, 0, 'G', {}), 512);
   ASSERT_EQ(chip::ReadReply(device_), 512);
   EXPECT_TRUE(chip::IsReplyOk());
-  EXPECT_EQ(player().violations(), 0u);
+  EXPECT_EQ(PlayerSim_Violations(), 0u);
 }
 
 // Without memory for a chunk buffer the copies go on in smaller chunks, down to 512-byte
@@ -127,11 +122,11 @@ TEST_F(ChipCommand, CopiesFallBackToSmallerBuffersAndFinallyTheSharedBlock) {
         .write(reinterpret_cast<const char*>(data.data()),
                static_cast<std::streamsize>(data.size()));
     chip::GetState().transferAllocator = c.allocate;
-    player().log().Clear();
+    PlayerSim_ClearLog();
     ASSERT_EQ(chip::Download(nullptr, device_, 0, path.c_str(), false), 1);
     std::vector<size_t> lengths;
-    for (const auto& e : player().log().entries()) {
-      if (e.kind == sim::LogKind::kOut) lengths.push_back(e.bytes.size());
+    for (const auto& e : test::WireLog()) {
+      if (e.kind == PLAYERSIM_LOG_OUT) lengths.push_back(e.bytes.size());
     }
     std::vector<size_t> expected(1, 512);  // the "W" block
     expected.insert(expected.end(), data.size() / c.chunk, c.chunk);

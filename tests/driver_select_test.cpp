@@ -10,12 +10,25 @@
 
 #include "chiplib/state.h"
 #include "platform/environment.h"
-#include "sim/player_data.h"
+#include "playersim.h"
 
 namespace {
 
 using namespace vorpex;
 using chip::DriverChoice;
+
+// The simulated player's library, which this test links as a program would.
+bool CreateSimulatorStateDir(const std::string& dir) {
+  PlayerSimSettings settings{};
+  PlayerSim_DefaultSettings(&settings);
+  return PlayerSim_CreateStateDir(dir.c_str(), &settings) == 1;
+}
+void AttachSimulator(const std::string& dir) {
+  PlayerSim_Attach(dir.c_str());
+}
+void DetachSimulator() {
+  PlayerSim_Detach();
+}
 
 TEST(DriverSelect, ASimulatedPlayerAskedForIsTheOnlyDriver) {
   const std::string base = std::string(VORPEX_TEST_TMP) + "/sim-driver-select";
@@ -24,14 +37,14 @@ TEST(DriverSelect, ASimulatedPlayerAskedForIsTheOnlyDriver) {
   const std::string bad = base + "/bad";
   std::filesystem::create_directories(bad);
   std::ofstream(bad + "/player.txt") << "not a player\n";
-  ASSERT_TRUE(chip::CreateSimulatorStateDir(good, sim::PlayerSettings{}));
+  ASSERT_TRUE(CreateSimulatorStateDir(good));
 
   auto viaEnvironment = [](const std::string& dir) {
-    chip::DetachSimulator();
+    DetachSimulator();
     chip::GetState().simulator.environmentChecked = false;
-    platform::SetEnvironment("VORPEX_SIMULATOR", dir);
+    platform::SetEnvironment(PLAYERSIM_ENVIRONMENT_VARIABLE, dir);
     chip::ChosenDriver();  // reads it
-    platform::SetEnvironment("VORPEX_SIMULATOR", "");
+    platform::SetEnvironment(PLAYERSIM_ENVIRONMENT_VARIABLE, "");
   };
   struct Case {
     const char* name;
@@ -39,14 +52,14 @@ TEST(DriverSelect, ASimulatedPlayerAskedForIsTheOnlyDriver) {
     DriverChoice choice;
   } const cases[] = {
       {"nothing asked for", [] {}, DriverChoice::kSystem},
-      {"a failed creation asks for nothing",
-       [&] { EXPECT_FALSE(chip::CreateSimulatorStateDir(good, {})); }, DriverChoice::kSystem},
-      {"a usable player", [&] { chip::AttachSimulator(good); }, DriverChoice::kSimulated},
-      {"an unusable one", [&] { chip::AttachSimulator(bad); }, DriverChoice::kNone},
+      {"a failed creation asks for nothing", [&] { EXPECT_FALSE(CreateSimulatorStateDir(good)); },
+       DriverChoice::kSystem},
+      {"a usable player", [&] { AttachSimulator(good); }, DriverChoice::kSimulated},
+      {"an unusable one", [&] { AttachSimulator(bad); }, DriverChoice::kNone},
       {"an unusable one in place of a usable one",
        [&] {
-         chip::AttachSimulator(good);
-         chip::AttachSimulator(bad);
+         AttachSimulator(good);
+         AttachSimulator(bad);
        },
        DriverChoice::kNone},
       {"an unusable one named by VORPEX_SIMULATOR", [&] { viaEnvironment(bad); },
@@ -55,20 +68,20 @@ TEST(DriverSelect, ASimulatedPlayerAskedForIsTheOnlyDriver) {
        DriverChoice::kSimulated},
       {"a failed creation after an unusable one",
        [&] {
-         chip::AttachSimulator(bad);
-         chip::CreateSimulatorStateDir(good, {});
+         AttachSimulator(bad);
+         CreateSimulatorStateDir(good);
        },
        DriverChoice::kNone},
       {"detached after an unusable one",
        [&] {
-         chip::AttachSimulator(bad);
-         chip::DetachSimulator();
+         AttachSimulator(bad);
+         DetachSimulator();
        },
        DriverChoice::kSystem},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    chip::DetachSimulator();
+    DetachSimulator();
     c.steps();
     EXPECT_EQ(chip::ChosenDriver(), c.choice);
     platform::WinDriverPort& port = chip::ActiveWinDriver();
@@ -77,7 +90,7 @@ TEST(DriverSelect, ASimulatedPlayerAskedForIsTheOnlyDriver) {
       EXPECT_FALSE(port.Open());
     }
   }
-  chip::DetachSimulator();
+  DetachSimulator();
 }
 
 }  // namespace

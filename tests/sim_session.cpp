@@ -15,6 +15,7 @@
 #include "protocol/command_block.h"
 #include "protocol/dir_slot.h"
 #include "protocol/write_header.h"
+#include "vorpex_shared.h"
 
 namespace {
 
@@ -82,7 +83,7 @@ int main(int argc, char** argv) {
   }
   // The device library asks for the Vizu10 face before the chip library opened anything.
   if (std::strcmp(argv[1], "check") == 0) {
-    const VorpexVizu10Ops* vizu10 = PlayerSim_Vizu10();
+    const VorpexVizu10Ops* vizu10 = VorpexShared_Vizu10();
     if (vizu10 == nullptr ||
         vizu10->interfacePaths("{A5B039C4-D5F2-11D6-99E0-52544C996075}", nullptr, 0) != 1) {
       return Fail("Vizu10 face");
@@ -90,7 +91,8 @@ int main(int argc, char** argv) {
   }
   PlayerSimSettings settings{};
   PlayerSim_DefaultSettings(&settings);
-  const char* dir = std::getenv("VORPEX_SIMULATOR");  // NOLINT(concurrency-mt-unsafe): one thread
+  const char* dir =
+      std::getenv(PLAYERSIM_ENVIRONMENT_VARIABLE);  // NOLINT(concurrency-mt-unsafe): one thread
   if (std::strcmp(argv[1], "write") == 0 && PlayerSim_CreateStateDir(dir, &settings) != 1) {
     return Fail("creation");
   }

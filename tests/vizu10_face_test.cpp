@@ -15,6 +15,7 @@
 #include "protocol/command_block.h"
 #include "protocol/write_header.h"
 #include "support/sim_player.h"
+#include "vorpex_shared.h"
 
 namespace {
 
@@ -38,7 +39,7 @@ PlayerSimSettings Settings() {
 }
 
 const VorpexVizu10Ops& Ops() {
-  const VorpexVizu10Ops* ops = PlayerSim_Vizu10();
+  const VorpexVizu10Ops* ops = VorpexShared_Vizu10();
   if (ops == nullptr) {
     ADD_FAILURE() << "no Vizu10 face";
     static const VorpexVizu10Ops none{};
@@ -140,13 +141,13 @@ class Vizu10Face : public ::testing::Test {
 
 TEST_F(Vizu10Face, OnlyWhileASimulatedPlayerIsAttached) {
   PlayerSim_Detach();
-  EXPECT_EQ(PlayerSim_Vizu10(), nullptr);
+  EXPECT_EQ(Ops().interfacePaths(kClass, nullptr, 0), 0u);  // the system's driver, no player
   ASSERT_TRUE(AttachFreshPlayer("vizu10"));
-  const VorpexVizu10Ops* ops = PlayerSim_Vizu10();
+  const VorpexVizu10Ops* ops = VorpexShared_Vizu10();
   ASSERT_NE(ops, nullptr);
   EXPECT_EQ(ops->size, sizeof(VorpexVizu10Ops));
   PlayerSim_Detach();
-  EXPECT_EQ(PlayerSim_Vizu10(), nullptr);
+  EXPECT_EQ(Ops().interfacePaths(kClass, nullptr, 0), 0u);  // the system's driver, no player
   // A table kept from before fails quietly.
   EXPECT_EQ(ops->open(kFirstPath), kInvalid);
   EXPECT_EQ(ops->interfacePaths(kClass, nullptr, 0), 0u);
@@ -479,12 +480,12 @@ TEST_F(Vizu10Face, UnusableLayoutsAreRefusedWithAReason) {
   PlayerSim_GetMessage(message, sizeof message);
   EXPECT_NE(std::string(message).find("endpoint-addresses"), std::string::npos) << message;
   // A player asked for and not usable is no driver at all, never the system's.
-  ASSERT_NE(PlayerSim_Vizu10(), nullptr);
+  ASSERT_NE(VorpexShared_Vizu10(), nullptr);
   EXPECT_TRUE(Paths().empty());
   EXPECT_EQ(Ops().open(kFirstPath), kInvalid);
   EXPECT_EQ(Ops().open("\\\\.\\Vizu10-0"), kInvalid);
   PlayerSim_Detach();
-  EXPECT_EQ(PlayerSim_Vizu10(), nullptr);
+  EXPECT_EQ(Ops().interfacePaths(kClass, nullptr, 0), 0u);  // the system's driver, no player
 
   // Settings from a caller built before the Vizu10 fields: the defaults serve.
   PlayerSimSettings older = Settings();

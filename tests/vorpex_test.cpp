@@ -147,14 +147,14 @@ TEST_F(Vorpex, SimInitMakesAPlayerThatInfoDescribes) {
 
 TEST_F(Vorpex, TheEnvironmentVariableSelectsThePlayerToo) {
   const std::string player = NewPlayer({"--device-info", "FROM ENVIRONMENT"});
-  ASSERT_TRUE(platform::SetEnvironment("VORPEX_SIMULATOR", player));
+  ASSERT_TRUE(platform::SetEnvironment(PLAYERSIM_ENVIRONMENT_VARIABLE, player));
   Outcome info = Run({"info"});
   // A sample image goes to the simulated player the variable names, as to one asked for.
   const std::string_view mark = protocol::kSampleImageMark;
   const std::string sample =
       WriteFile("sample.hex", test::HexOf(0x2000, {mark.begin(), mark.end()}) + test::kHexEnd);
   Outcome upgrade = Run({"--quiet", "upgrade", "codec", sample});
-  platform::SetEnvironment("VORPEX_SIMULATOR", "");
+  platform::SetEnvironment(PLAYERSIM_ENVIRONMENT_VARIABLE, "");
   EXPECT_EQ(info.status, 0) << info.err;
   EXPECT_THAT(info.out, HasSubstr("player: answers\n"));
   EXPECT_THAT(info.out, HasSubstr("\"FROM ENVIRONMENT    \""));
@@ -546,9 +546,9 @@ TEST_F(Vorpex, WithoutAPlayerNothingAnswers) {
   // One that VORPEX_SIMULATOR names and that cannot be used is told once, as every message.
   fs::create_directories(Path("broken"));
   WriteFile("broken/player.txt", "not a player\n");
-  ASSERT_TRUE(platform::SetEnvironment("VORPEX_SIMULATOR", Path("broken")));
+  ASSERT_TRUE(platform::SetEnvironment(PLAYERSIM_ENVIRONMENT_VARIABLE, Path("broken")));
   Outcome broken = Run({"info"});
-  platform::SetEnvironment("VORPEX_SIMULATOR", "");
+  platform::SetEnvironment(PLAYERSIM_ENVIRONMENT_VARIABLE, "");
   EXPECT_EQ(broken.status, 1);
   EXPECT_THAT(broken.err, StartsWith("vorpex: cannot use the simulated player in " +
                                      Path("broken") + " (named by VORPEX_SIMULATOR): "));

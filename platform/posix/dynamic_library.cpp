@@ -1,6 +1,9 @@
 #include "platform/dynamic_library.h"
 
 #include <dlfcn.h>
+#include <link.h>
+
+#include <string_view>
 
 namespace vorpex::platform {
 
@@ -30,6 +33,32 @@ std::optional<DynamicLibrary> DynamicLibrary::Load(const std::string& path) {
   if (handle == nullptr) {
     const char* reason = ::dlerror();
     loadError = reason != nullptr ? reason : "unknown reason";
+    return std::nullopt;
+  }
+  return DynamicLibrary(handle);
+}
+
+std::optional<DynamicLibrary> DynamicLibrary::LoadIfLoaded(const std::string& path) {
+  // Looked for among the loaded objects by file name: dlopen would search the file system
+  // for a name it does not know, on every call.
+  struct Search {
+    std::string name;
+    std::string found;
+  } search{path.substr(path.rfind('/') + 1), {}};
+  ::dl_iterate_phdr(
+      [](dl_phdr_info* info, size_t, void* data) {
+        auto* s = static_cast<Search*>(data);
+        const std::string_view loaded = info->dlpi_name != nullptr ? info->dlpi_name : "";
+        const std::string_view base = loaded.substr(loaded.rfind('/') + 1);
+        if (base != s->name) return 0;
+        s->found = loaded;
+        return 1;
+      },
+      &search);
+  if (search.found.empty()) return std::nullopt;
+  void* handle = ::dlopen(search.found.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NOLOAD);
+  if (handle == nullptr) {
+    ::dlerror();  // not loaded is no failure to keep
     return std::nullopt;
   }
   return DynamicLibrary(handle);

@@ -1,6 +1,8 @@
-#include <map>
-
 #include "platform/module.h"
+
+#include <dlfcn.h>
+
+#include <map>
 
 namespace vorpex::platform {
 namespace {
@@ -14,6 +16,17 @@ std::map<ModuleHandle, std::span<const StringResource>>& Tables() {
 
 void RegisterModuleStrings(ModuleHandle module, std::span<const StringResource> table) {
   Tables()[module] = table;
+}
+
+std::optional<std::string> ModuleFolder(ModuleHandle module) {
+  Dl_info info{};
+  if (module == nullptr || ::dladdr(module, &info) == 0 || info.dli_fname == nullptr) {
+    return std::nullopt;
+  }
+  const std::string path = info.dli_fname;
+  const size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return std::nullopt;
+  return path.substr(0, slash);
 }
 
 std::optional<std::string> LoadModuleString(ModuleHandle module, uint32_t id, size_t limit) {

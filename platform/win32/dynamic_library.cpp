@@ -36,6 +36,17 @@ std::optional<DynamicLibrary> DynamicLibrary::Load(const std::string& path) {
   return DynamicLibrary(handle);
 }
 
+std::optional<DynamicLibrary> DynamicLibrary::LoadIfLoaded(const std::string& path) {
+  // The module's name alone, as Windows compares loaded modules by it.
+  const size_t separator = path.find_last_of("\\/");
+  const std::string name = separator == std::string::npos ? path : path.substr(separator + 1);
+  HMODULE handle = nullptr;
+  if (::GetModuleHandleExA(0, name.c_str(), &handle) == 0 || handle == nullptr) {
+    return std::nullopt;
+  }
+  return DynamicLibrary(handle);
+}
+
 std::string DynamicLibrary::LoadError() {
   std::string text =
       SystemErrorText(loadError).value_or("Windows error " + std::to_string(loadError));

@@ -33,12 +33,12 @@ case $mode in
   fltk)
     # The libraries with their versioned names, which they are linked by.
     cp "$bin/nebrisk" "$program/"
-    cp -P "$bin"/libVORPEXUSB.so* "$bin"/libORVANEUsbDll.so* "$program/"
+    cp -P "$bin"/libVORPEXUSB.so* "$bin"/libORVANEUsbDll.so* "$bin"/libvorpexsim.so* "$program/"
     run() { NEBRISK_TEXT_TRACE=$trace "$program/nebrisk" --simulate "$player"; }
     "$bin/vorpex" sim init "$player" >/dev/null || fail "cannot create the simulated player"
     ;;
   win32)
-    cp "$bin/Nebrisk.exe" "$bin/VORPEXUSB.dll" "$bin/ORVANEUsbDll.dll" "$program/"
+    cp "$bin/Nebrisk.exe" "$bin/VORPEXUSB.dll" "$bin/ORVANEUsbDll.dll" "$bin/VorpexSim.dll" "$program/"
     export WINEDEBUG=-all
     run() {
       NEBRISK_TEXT_TRACE=$(winepath -w "$trace") wine "$program/Nebrisk.exe" \

@@ -42,11 +42,13 @@ int RunFilesCommand(std::span<const std::string_view> args) {
     if (auto status = ConfirmFormat(options)) return *status;
   }
   if (!SelectSimulatedPlayer(options.simulateFolder)) return kExitFailed;
-  if (options.simulateFolder && options.simulatedDelayMs != 0) {
-    PlayerSim_SetFault(PLAYERSIM_FAULT_SLOW_DEVICE, options.simulatedDelayMs);
+  const SimulatorLibrary* simulator = SelectedSimulator();
+  if (simulator != nullptr && options.simulateFolder && options.simulatedDelayMs != 0) {
+    simulator->setFault(PLAYERSIM_FAULT_SLOW_DEVICE, options.simulatedDelayMs);
   }
   for (const SimulatedFault& fault : options.simulatedFaults) {
-    if (PlayerSim_AimFault(fault.kind, fault.target, fault.count, 0, 0) != 1) {
+    if (simulator == nullptr ||
+        simulator->aimFault(fault.kind, fault.target, fault.count, 0, 0) != 1) {
       ReportError("the simulated player's fault cannot be armed");
       return kExitFailed;
     }

@@ -4,13 +4,21 @@
 #include "playersim.h"
 #include "tools/vorpex/commands.h"
 #include "tools/vorpex/library_error.h"
+#include "tools/vorpex/simulated_player.h"
 
 namespace vorpex::cli {
 
 int RunSimInit(const Options& options) {
   const SimOptions& sim = options.sim;
+  const std::string& dir = options.input;
+  std::string error;
+  const SimulatorLibrary* simulator = LoadSimulatorLibrary(error);
+  if (simulator == nullptr) {
+    ReportError("cannot create a simulated player in " + dir + ": " + error);
+    return kExitFailed;
+  }
   PlayerSimSettings settings{};
-  PlayerSim_DefaultSettings(&settings);
+  simulator->defaultSettings(&settings);
   if (sim.capacityM) settings.capacityM = *sim.capacityM;
   if (sim.capacityS) settings.capacityS = *sim.capacityS;
   if (sim.driverVersion) settings.driverVersion = *sim.driverVersion;
@@ -22,11 +30,8 @@ int RunSimInit(const Options& options) {
   }
   if (sim.absent) settings.playerPresent = 0;
 
-  const std::string& dir = options.input;
-  if (PlayerSim_CreateStateDir(dir.c_str(), &settings) != 1) {
-    char message[512] = {};
-    PlayerSim_GetMessage(message, sizeof message);
-    ReportError("cannot create a simulated player in " + dir + ": " + message);
+  if (simulator->createStateDir(dir.c_str(), &settings) != 1) {
+    ReportError("cannot create a simulated player in " + dir + ": " + simulator->Message());
     return kExitFailed;
   }
   if (!options.quiet) {

@@ -1,18 +1,16 @@
-// The simulated player's control interface (playersim.h): thin C wrappers over the simulator
-// that the chip library owns.
+// The simulated player's control interface (playersim.h): thin C wrappers over the one
+// simulated player of the process, which this library keeps.
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
 #include <optional>
 
-#include "chiplib/driver_select.h"
-#include "chiplib/error_state.h"
 #include "chiplib/export_barrier.h"
-#include "chiplib/state.h"
 #include "platform/clock.h"
 #include "platform/file.h"
 #include "playersim.h"
 #include "sim/player.h"
+#include "sim/simulator.h"
 #include "sim/state_dir.h"
 #include "sim/vizu10_face.h"
 #include "sim/windriver_face.h"
@@ -22,7 +20,14 @@ using namespace vorpex;
 namespace {
 
 sim::Player* Attached() {
-  return chip::ActivePlayer();
+  return sim::ActivePlayer();
+}
+
+// What the export barrier records of a failure: the simulator has no error code of its own, so
+// the reason goes to its message.
+void RecordFailure(int32_t code) {
+  sim::GetSimulator().message =
+      code == VORPEX_ERR_MEMORY_ALLOC ? "out of memory" : "internal error";
 }
 
 // Settings as callers compiled before the Vizu10 fields pass them.
@@ -74,7 +79,7 @@ uint32_t CopyOut(std::span<const uint8_t> from, uint8_t* buffer, uint32_t capaci
 extern "C" {
 
 void VORPEX_CC PlayerSim_DefaultSettings(PlayerSimSettings* settings) {
-  RunExport(chip::SetError, [&] {
+  RunExport(RecordFailure, [&] {
     if (settings == nullptr) return;
     const sim::PlayerSettings s;
     *settings = PlayerSimSettings{};
@@ -94,33 +99,33 @@ void VORPEX_CC PlayerSim_DefaultSettings(PlayerSimSettings* settings) {
 }
 
 int32_t VORPEX_CC PlayerSim_CreateStateDir(const char* dir, const PlayerSimSettings* settings) {
-  return RunExport(chip::SetError, 0, [&]() -> int32_t {
+  return RunExport(RecordFailure, 0, [&]() -> int32_t {
     if (dir == nullptr || settings == nullptr || !KnownSettingsSize(settings->size)) {
-      chip::GetState().simulator.message = "no directory, or settings of another size";
+      sim::GetSimulator().message = "no directory, or settings of another size";
       return 0;
     }
-    return chip::CreateSimulatorStateDir(dir, FromC(*settings)) ? 1 : 0;
+    return sim::CreatePlayer(dir, FromC(*settings)) ? 1 : 0;
   });
 }
 
 int32_t VORPEX_CC PlayerSim_Attach(const char* dir) {
-  return RunExport(chip::SetError, 0, [&]() -> int32_t {
+  return RunExport(RecordFailure, 0, [&]() -> int32_t {
     if (dir == nullptr) return 0;
-    return chip::AttachSimulator(dir) ? 1 : 0;
+    return sim::Attach(dir) ? 1 : 0;
   });
 }
 
 void VORPEX_CC PlayerSim_Detach(void) {
-  RunExport(chip::SetError, [&] { chip::DetachSimulator(); });
+  RunExport(RecordFailure, [&] { sim::Detach(); });
 }
 
 int32_t VORPEX_CC PlayerSim_IsAttached(void) {
-  return RunExport(chip::SetError, 0, [&]() -> int32_t { return Attached() != nullptr ? 1 : 0; });
+  return RunExport(RecordFailure, 0, [&]() -> int32_t { return Attached() != nullptr ? 1 : 0; });
 }
 
 uint32_t VORPEX_CC PlayerSim_GetMessage(char* buffer, uint32_t size) {
-  return RunExport(chip::SetError, 0, [&]() -> uint32_t {
-    const std::string* source = &chip::GetState().simulator.message;
+  return RunExport(RecordFailure, 0, [&]() -> uint32_t {
+    const std::string* source = &sim::GetSimulator().message;
     if (source->empty() && Attached() != nullptr) source = &Attached()->lastSaveError();
     const std::string& message = *source;
     if (buffer != nullptr && size > 0) {
@@ -133,7 +138,7 @@ uint32_t VORPEX_CC PlayerSim_GetMessage(char* buffer, uint32_t size) {
 }
 
 int32_t VORPEX_CC PlayerSim_SetFault(int32_t fault, uint32_t value) {
-  return RunExport(chip::SetError, 0, [&]() -> int32_t {
+  return RunExport(RecordFailure, 0, [&]() -> int32_t {
     sim::Player* player = Attached();
     if (player == nullptr) return 0;
     const bool on = value != 0;
@@ -162,7 +167,7 @@ int32_t VORPEX_CC PlayerSim_SetFault(int32_t fault, uint32_t value) {
 
 int32_t VORPEX_CC PlayerSim_AimFault(int32_t fault, int32_t target, uint32_t count, uint8_t letter,
                                      uint8_t code) {
-  return RunExport(chip::SetError, 0, [&]() -> int32_t {
+  return RunExport(RecordFailure, 0, [&]() -> int32_t {
     sim::Player* player = Attached();
     const auto kind = fault == PLAYERSIM_FAULT_UNPLUG ? sim::AimKind::kUnplug : OneShotKind(fault);
     if (player == nullptr || !kind || target < PLAYERSIM_AT_REPLY ||
@@ -177,7 +182,7 @@ int32_t VORPEX_CC PlayerSim_AimFault(int32_t fault, int32_t target, uint32_t cou
 }
 
 int32_t VORPEX_CC PlayerSim_SetDirectoryHeader(int32_t memory, int32_t entries, int32_t slots) {
-  return RunExport(chip::SetError, 0, [&]() -> int32_t {
+  return RunExport(RecordFailure, 0, [&]() -> int32_t {
     sim::Player* player = Attached();
     auto valid = [](int32_t n) { return n >= -1 && n <= 0xFFFF; };
     if (player == nullptr || (memory != 0 && memory != 1) || !valid(entries) || !valid(slots)) {
@@ -193,7 +198,7 @@ int32_t VORPEX_CC PlayerSim_SetDirectoryHeader(int32_t memory, int32_t entries, 
 }
 
 void VORPEX_CC PlayerSim_ClearFaults(void) {
-  RunExport(chip::SetError, [&] {
+  RunExport(RecordFailure, [&] {
     sim::Player* player = Attached();
     if (player == nullptr) return;
     player->faults = {};
@@ -204,7 +209,7 @@ void VORPEX_CC PlayerSim_ClearFaults(void) {
 }
 
 uint32_t VORPEX_CC PlayerSim_LogCount(void) {
-  return RunExport(chip::SetError, 0, [&]() -> uint32_t {
+  return RunExport(RecordFailure, 0, [&]() -> uint32_t {
     sim::Player* player = Attached();
     return player == nullptr ? 0 : static_cast<uint32_t>(player->log().entries().size());
   });
@@ -212,7 +217,7 @@ uint32_t VORPEX_CC PlayerSim_LogCount(void) {
 
 int32_t VORPEX_CC PlayerSim_LogEntry(uint32_t index, PlayerSimLogEntry* entry, uint8_t* bytes,
                                      uint32_t capacity) {
-  return RunExport(chip::SetError, 0, [&]() -> int32_t {
+  return RunExport(RecordFailure, 0, [&]() -> int32_t {
     sim::Player* player = Attached();
     if (player == nullptr || entry == nullptr || entry->size != sizeof(PlayerSimLogEntry)) return 0;
     const auto& entries = player->log().entries();
@@ -227,13 +232,13 @@ int32_t VORPEX_CC PlayerSim_LogEntry(uint32_t index, PlayerSimLogEntry* entry, u
 }
 
 void VORPEX_CC PlayerSim_ClearLog(void) {
-  RunExport(chip::SetError, [&] {
+  RunExport(RecordFailure, [&] {
     if (sim::Player* player = Attached()) player->log().Clear();
   });
 }
 
 int32_t VORPEX_CC PlayerSim_WriteLog(const char* path) {
-  return RunExport(chip::SetError, 0, [&]() -> int32_t {
+  return RunExport(RecordFailure, 0, [&]() -> int32_t {
     sim::Player* player = Attached();
     if (player == nullptr || path == nullptr) return 0;
     const std::string text = player->log().Text();
@@ -247,15 +252,15 @@ int32_t VORPEX_CC PlayerSim_WriteLog(const char* path) {
 }
 
 uint32_t VORPEX_CC PlayerSim_Violations(void) {
-  return RunExport(chip::SetError, 0, [&]() -> uint32_t {
+  return RunExport(RecordFailure, 0, [&]() -> uint32_t {
     sim::Player* player = Attached();
     return player == nullptr ? 0 : player->violations();
   });
 }
 
 void VORPEX_CC PlayerSim_DriverUse(uint32_t* handles, uint32_t* devices) {
-  RunExport(chip::SetError, [&] {
-    const auto& driver = chip::GetState().simulator.driver;
+  RunExport(RecordFailure, [&] {
+    const auto& driver = sim::GetSimulator().driver;
     if (handles != nullptr) *handles = driver ? static_cast<uint32_t>(driver->OpenHandles()) : 0;
     if (devices != nullptr)
       *devices = driver ? static_cast<uint32_t>(driver->RegisteredDevices()) : 0;
@@ -263,14 +268,14 @@ void VORPEX_CC PlayerSim_DriverUse(uint32_t* handles, uint32_t* devices) {
 }
 
 uint32_t VORPEX_CC PlayerSim_Vizu10Handles(void) {
-  return RunExport(chip::SetError, 0, [&]() -> uint32_t {
-    const auto& face = chip::GetState().simulator.vizu10;
+  return RunExport(RecordFailure, 0, [&]() -> uint32_t {
+    const auto& face = sim::GetSimulator().vizu10;
     return face ? static_cast<uint32_t>(face->OpenHandles()) : 0;
   });
 }
 
 void VORPEX_CC PlayerSim_UseVirtualTime(int32_t on) {
-  RunExport(chip::SetError, [&] {
+  RunExport(RecordFailure, [&] {
     if (on) {
       platform::UseVirtualClock(1000000, {2005, 3, 1, 7, 14, 30, 58, 0});
     } else {
@@ -280,18 +285,18 @@ void VORPEX_CC PlayerSim_UseVirtualTime(int32_t on) {
 }
 
 uint64_t VORPEX_CC PlayerSim_ElapsedMs(void) {
-  return RunExport(chip::SetError, 0, [&]() -> uint64_t { return platform::VirtualElapsedMs(); });
+  return RunExport(RecordFailure, 0, [&]() -> uint64_t { return platform::VirtualElapsedMs(); });
 }
 
 uint64_t VORPEX_CC PlayerSim_BusyMicroseconds(void) {
-  return RunExport(chip::SetError, 0, [&]() -> uint64_t {
-    const auto& driver = chip::GetState().simulator.driver;
+  return RunExport(RecordFailure, 0, [&]() -> uint64_t {
+    const auto& driver = sim::GetSimulator().driver;
     return driver ? driver->BusyNanoseconds() / 1000 : 0;
   });
 }
 
 uint32_t VORPEX_CC PlayerSim_ReadArea(int32_t area, uint8_t* buffer, uint32_t capacity) {
-  return RunExport(chip::SetError, 0, [&]() -> uint32_t {
+  return RunExport(RecordFailure, 0, [&]() -> uint32_t {
     sim::Player* player = Attached();
     if (player == nullptr || (area != 0 && area != 1)) return 0;
     const auto& data = player->model().data();
@@ -300,7 +305,7 @@ uint32_t VORPEX_CC PlayerSim_ReadArea(int32_t area, uint8_t* buffer, uint32_t ca
 }
 
 int32_t VORPEX_CC PlayerSim_UpgradeMode(void) {
-  return RunExport(chip::SetError, -1, [&]() -> int32_t {
+  return RunExport(RecordFailure, -1, [&]() -> int32_t {
     sim::Player* player = Attached();
     if (player == nullptr || !player->model().upgradeMode()) return -1;
     return player->model().upgradeModeByte();
@@ -309,7 +314,7 @@ int32_t VORPEX_CC PlayerSim_UpgradeMode(void) {
 
 int32_t VORPEX_CC PlayerSim_AddSlot(int32_t memory, const uint8_t* slot, const uint8_t* data,
                                     uint32_t size) {
-  return RunExport(chip::SetError, 0, [&]() -> int32_t {
+  return RunExport(RecordFailure, 0, [&]() -> int32_t {
     sim::Player* player = Attached();
     if (player == nullptr || (memory != 0 && memory != 1) || slot == nullptr) return 0;
     if (data == nullptr && size != 0) return 0;
@@ -325,7 +330,7 @@ int32_t VORPEX_CC PlayerSim_AddSlot(int32_t memory, const uint8_t* slot, const u
 
 uint32_t VORPEX_CC PlayerSim_ReadFile(int32_t memory, uint32_t index, uint8_t* buffer,
                                       uint32_t capacity) {
-  return RunExport(chip::SetError, 0xFFFFFFFF, [&]() -> uint32_t {
+  return RunExport(RecordFailure, 0xFFFFFFFF, [&]() -> uint32_t {
     sim::Player* player = Attached();
     if (player == nullptr || (memory != 0 && memory != 1)) return 0xFFFFFFFF;
     const sim::Memory& m = player->model().data().memories[static_cast<size_t>(memory)];
@@ -336,7 +341,7 @@ uint32_t VORPEX_CC PlayerSim_ReadFile(int32_t memory, uint32_t index, uint8_t* b
 }
 
 int32_t VORPEX_CC PlayerSim_ReadSlot(int32_t memory, uint32_t slot, uint8_t* raw) {
-  return RunExport(chip::SetError, 0, [&]() -> int32_t {
+  return RunExport(RecordFailure, 0, [&]() -> int32_t {
     sim::Player* player = Attached();
     if (player == nullptr || (memory != 0 && memory != 1) || raw == nullptr) return 0;
     const sim::Memory& m = player->model().data().memories[static_cast<size_t>(memory)];
