@@ -26,7 +26,7 @@ class ChipCommand : public ::testing::Test {
     ASSERT_TRUE(chip::AttachSimulator(dir));
     device_ = chip::OpenDevice();
     ASSERT_NE(device_, nullptr);
-    player().log().Clear();
+    player().log().Keep(true);
   }
   void TearDown() override {
     chip::CloseDevice(device_);
