@@ -2,7 +2,9 @@
 // command-line program (wait4's rusage: peak resident set and time of that child alone):
 // - `ls` with 1 GiB stored in eight files (sparse: the player must not read them to list
 //   them): bars 50 ms and 10 MiB;
-// - a 48 MiB copy to the player: peak resident set under 1.25 x the file.
+// - a 48 MiB copy to the player: peak resident set under 1.25 x the file;
+// - 200,000 directory reads in one process with the wire log kept: the log's cap (64 MiB of
+//   bytes, 16 MiB of entries) bounds the process's peak resident set.
 // The player folders are written as the state directory documents them, so the same bench runs
 // against any build of the program.
 //   sim_cost_bench [PROGRAM] [FOLDER]
@@ -30,6 +32,16 @@ struct Run {
   uint64_t peakBytes = 0;  // the child's peak resident set
 };
 
+// Waits for `child`, started at `start`.
+Run Finish(pid_t child, std::chrono::steady_clock::time_point start) {
+  Run run;
+  struct rusage usage {};
+  if (child < 0 || wait4(child, &run.status, 0, &usage) != child) return run;
+  run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  run.peakBytes = static_cast<uint64_t>(usage.ru_maxrss) * 1024;  // KiB on Linux
+  return run;
+}
+
 // Runs `arguments` as a child process with standard output discarded.
 Run RunChild(const std::vector<std::string>& arguments) {
   std::vector<char*> argv;
@@ -43,12 +55,25 @@ Run RunChild(const std::vector<std::string>& arguments) {
     execv(argv[0], argv.data());
     _exit(127);
   }
-  Run run;
-  struct rusage usage {};
-  if (child < 0 || wait4(child, &run.status, 0, &usage) != child) return run;
-  run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  run.peakBytes = static_cast<uint64_t>(usage.ru_maxrss) * 1024;  // KiB on Linux
-  return run;
+  return Finish(child, start);
+}
+
+// `reads` directory reads of memory M in a child process, the wire log kept.
+Run ReadDirectories(const std::string& dir, int reads) {
+  std::fflush(stdout);
+  const auto start = std::chrono::steady_clock::now();
+  const pid_t child = fork();
+  if (child == 0) {
+    void* device = vorpex::bench::OpenSimulatedPlayer(dir);
+    if (device == nullptr) _exit(1);
+    PlayerSim_KeepLog(1);
+    MemoryInfo info{};
+    for (int i = 0; i < reads; ++i) {
+      if (VORPEX_Refresh(device, 0, &info, nullptr, nullptr) != 1) _exit(1);
+    }
+    _exit(PlayerSim_LogCount() > 0 ? 0 : 1);
+  }
+  return Finish(child, start);
 }
 
 // A player folder with both memories at 65535 units and `files` files of `fileBytes` each,
@@ -105,6 +130,13 @@ int main(int argc, char** argv) {
     }
     if (r.seconds < ls.seconds) ls = r;
   }
+  // The same on an empty player: what the program's own start takes on this machine now.
+  WritePlayer(dir + "/empty", 0, 0);
+  Run empty{-1, 1e9, 0};
+  for (int round = 0; round < 5; ++round) {
+    const Run r = RunChild({program, "--simulate", dir + "/empty", "ls"});
+    if (r.status == 0 && r.seconds < empty.seconds) empty = r;
+  }
   const bool lsFast = ls.seconds < 0.050;
   const bool lsSmall = ls.peakBytes < 10 * kMiB;
   std::printf(
@@ -112,11 +144,12 @@ int main(int argc, char** argv) {
       "(bar 10 MiB: %s)\n",
       kFiles, ls.seconds * 1e3, Verdict(lsFast), static_cast<double>(ls.peakBytes) / kMiB,
       Verdict(lsSmall));
+  std::printf("    (ls of an empty player: %.1f ms, peak RSS %.1f MiB)\n", empty.seconds * 1e3,
+              static_cast<double>(empty.peakBytes) / kMiB);
   ok = ok && lsFast && lsSmall;
 
   // A 48 MiB copy to an empty player.
   constexpr uint64_t kCopyBytes = 48 * kMiB;
-  WritePlayer(dir + "/empty", 0, 0);
   vorpex::bench::WriteRandomFile(dir + "/song.mp3", kCopyBytes);
   const Run put =
       RunChild({program, "--simulate", dir + "/empty", "--quiet", "put", dir + "/song.mp3"});
@@ -129,6 +162,20 @@ int main(int argc, char** argv) {
   std::printf("put, 48 MiB: %.2f s, peak RSS %.1f MiB = %.2f x the file (bar 1.25 x: %s)\n",
               put.seconds, static_cast<double>(put.peakBytes) / kMiB, ratio, Verdict(putSmall));
   ok = ok && putSmall;
+
+  // The wire log kept over many directory reads.
+  constexpr int kReads = 200000;
+  const Run reads = ReadDirectories(dir + "/reads", kReads);
+  if (reads.status != 0) {
+    std::fprintf(stderr, "directory reads failed (status %d)\n", reads.status);
+    return 1;
+  }
+  const bool logCapped = reads.peakBytes < 96 * kMiB;
+  std::printf(
+      "%d directory reads, wire log kept: %.2f s, peak RSS %.1f MiB (bar 96 MiB: the "
+      "log's 80 MiB and the program: %s)\n",
+      kReads, reads.seconds, static_cast<double>(reads.peakBytes) / kMiB, Verdict(logCapped));
+  ok = ok && logCapped;
   std::filesystem::remove_all(dir);
   return ok ? 0 : 2;
 }

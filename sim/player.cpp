@@ -197,7 +197,7 @@ void Player::ResetPipe(uint32_t pipe) {
   log_.Add(LogKind::kReset, pipe, true);
 }
 
-bool Player::Abort(uint32_t pipe, std::vector<uint8_t> bytes) {
+bool Player::Abort(uint32_t pipe, std::span<const uint8_t> bytes) {
   if (!Present()) {
     log_.Add(LogKind::kAbort, pipe, false, bytes, "no player");
     return false;

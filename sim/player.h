@@ -50,7 +50,7 @@ class Player {
   void Halt(uint32_t pipe);
   void ResetPipe(uint32_t pipe);
   // The abort message (`bytes`) on `pipe`; false, changing nothing, when the player is gone.
-  bool Abort(uint32_t pipe, std::vector<uint8_t> bytes);
+  bool Abort(uint32_t pipe, std::span<const uint8_t> bytes);
 
   // Appends a raw directory slot (with its file's data) to memory 0 or 1 and saves; false,
   // adding nothing, when the memory has no room for another slot, another file or the file's

@@ -52,10 +52,10 @@ void WireLog::Add(LogKind kind, uint32_t pipe, bool ok, std::span<const uint8_t>
     return;
   }
   entryBytes_ += cost;
-  std::vector<uint8_t> kept;
-  if (keepBytes) kept.assign(bytes.begin(), bytes.end());
-  storedBytes_ += kept.size();
-  entries_.push_back({kind, pipe, ok, std::move(kept), std::move(note)});
+  std::vector<uint8_t> copy;
+  if (keepBytes) copy.assign(bytes.begin(), bytes.end());
+  storedBytes_ += copy.size();
+  entries_.push_back({kind, pipe, ok, std::move(copy), std::move(note)});
 }
 
 void WireLog::Clear() {
