@@ -565,7 +565,7 @@ TEST_F(StateDirTest, FolderFaultsAreRefusedNamingTheFile) {
        "M/7.bin holds 8 bytes, the slot says 7"},
       {"an oversize player.txt", "player.txt",
        [&](const std::string& path) {
-         std::ofstream(path) << "vorpex-player 1\n" << std::string(1 << 20, '#');
+         std::ofstream(path, std::ios::binary) << "vorpex-player 1\n" << std::string(1 << 20, '#');
        },
        "player.txt holds 1048592 bytes, more than any player's description takes"},
       {"an oversize boot.bin", "boot.bin",
