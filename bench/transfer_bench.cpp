@@ -1,7 +1,7 @@
 // Copies a 16 MiB file to the simulated player and back with the quiet copies, and prints the
 // library's own share of the time (the simulated player's time taken out) beside USB 2.0
-// high-speed bulk (53 MB/s), and the peak heap of each copy at 1 MiB and 16 MiB: what stays
-// when the simulated player's own copies of the file are taken out must not grow with the size.
+// high-speed bulk (53 MB/s), and the peak heap of each copy at 1 MiB and 16 MiB, which must
+// not grow with the size (the simulated player keeps files in its data files, not in memory).
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -85,7 +85,7 @@ struct Copy {
   double seconds;    // wall time
   double library;    // wall time less the simulated player's
   int64_t peakHeap;  // above the heap in use before the copy
-  int64_t heldHeap;  // still in use after it: the simulated player's copies and its wire log
+  int64_t heldHeap;  // still in use after it
 };
 
 template <typename F>
@@ -128,8 +128,7 @@ int main(int argc, char** argv) {
       });
       uint8_t entry = 0;
       VORPEX_Delete(nullptr, device, 0, entry, "song.bin");
-      // The best time of the rounds; the heap of the last one, when the simulated player's wire
-      // log has stopped keeping bytes (it keeps the first 64 MiB) and holds the same each round.
+      // The best time of the rounds; the heap of the last one.
       if (to.library < bestTo.library) bestTo = to;
       if (from.library < bestFrom.library) bestFrom = from;
       bestTo.peakHeap = to.peakHeap;
@@ -149,11 +148,10 @@ int main(int argc, char** argv) {
           mib, name, c.seconds, c.library, mb / c.library, mb / c.library / 53.0);
       std::printf(
           "    heap: peak %.2f MiB above the start, %.2f MiB still held after (%.2f x the "
-          "size), in between the size + %.1f KiB (the simulated player holds one copy of the file "
-          "while it receives or sends it; the rest is the library's)\n",
+          "size); the simulated player keeps the file in its data file, so the peak is the "
+          "library's\n",
           static_cast<double>(c.peakHeap) / (1 << 20), static_cast<double>(c.heldHeap) / (1 << 20),
-          static_cast<double>(c.heldHeap) / static_cast<double>(size),
-          static_cast<double>(c.peakHeap - c.heldHeap - static_cast<int64_t>(size)) / 1024);
+          static_cast<double>(c.heldHeap) / static_cast<double>(size));
     }
   }
   return 0;

@@ -133,7 +133,9 @@ VORPEX_API int32_t VORPEX_CC PlayerSim_AimFault(int32_t fault, int32_t target, u
 VORPEX_API int32_t VORPEX_CC PlayerSim_SetDirectoryHeader(int32_t memory, int32_t entries,
                                                           int32_t slots);
 
-/* The wire log: every transfer in order, with its direction and bytes. */
+/* The wire log: every transfer in order, with its direction and bytes. Kept only when asked
+ * for with PlayerSim_KeepLog; it holds the bytes of the first 64 MiB of transfers, then only
+ * their lengths, and stops adding entries when they take 16 MiB more. */
 enum {
   PLAYERSIM_LOG_OUT = 1,       /* host to player, bulk pipe 2 */
   PLAYERSIM_LOG_IN = 2,        /* player to host, bulk pipe 0x83 */
@@ -155,6 +157,9 @@ typedef struct PlayerSimLogEntry {
   int32_t ok;      /* 1 when the transfer succeeded */
   uint32_t length; /* bytes moved (offered, for a failed OUT transfer) */
 } PlayerSimLogEntry;
+/* 1: the attached player and any attached later keep the wire log; 0 (the default): they do
+ * not, and what the attached player's log holds is let go of. */
+VORPEX_API void VORPEX_CC PlayerSim_KeepLog(int32_t on);
 VORPEX_API uint32_t VORPEX_CC PlayerSim_LogCount(void);
 /* Fills `entry` and copies up to `capacity` of its bytes to `bytes` (may be null); 1, or 0
  * when there is no such entry. */
@@ -196,7 +201,8 @@ VORPEX_API int32_t VORPEX_CC PlayerSim_UpgradeMode(void);
 VORPEX_API int32_t VORPEX_CC PlayerSim_AddSlot(int32_t memory, const uint8_t* slot,
                                                const uint8_t* data, uint32_t size);
 /* The size of entry `index` (files counted as the directory read counts them), copying up to
- * `capacity` of its bytes; 0xFFFFFFFF when there is no such entry. */
+ * `capacity` of its bytes; 0xFFFFFFFF when there is no such entry or its bytes cannot be read
+ * from the state directory. */
 VORPEX_API uint32_t VORPEX_CC PlayerSim_ReadFile(int32_t memory, uint32_t index, uint8_t* buffer,
                                                  uint32_t capacity);
 /* Copies the 32 raw bytes of directory slot `slot` (counting every stored slot from 0, used or

@@ -68,6 +68,13 @@ bool FileExists(const std::string& path);
 enum class FileKind { kMissing, kRegular, kFolder, kOther };
 FileKind KindOf(const std::string& path);
 
+// Opens `path` for reading only when it is itself a regular file: no symbolic link is followed
+// (on Windows no reparse point), and a device, a pipe or a folder is refused without waiting on
+// it (a pipe without a writer never blocks). `kind` says what `path` is: kRegular when opened,
+// kOther for a link, device or pipe, kFolder, or kMissing when it cannot be opened at all
+// (LastError says why).
+std::optional<File> OpenRegularFile(const std::string& path, FileKind& kind);
+
 // The path that symbolic links starting at `path` lead to (the last one's target need not
 // exist); `path` itself when it is no link, and on Windows, whose copies replace a link itself.
 std::string LinkTarget(const std::string& path);

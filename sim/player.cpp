@@ -1,11 +1,21 @@
 #include "sim/player.h"
 
 #include <algorithm>
+#include <atomic>
 
 #include "platform/clock.h"
 #include "protocol/command_block.h"
 
 namespace vorpex::sim {
+namespace {
+
+std::atomic<bool> keepLogs{false};
+
+}  // namespace
+
+void Player::KeepLogs(bool on) {
+  keepLogs = on;
+}
 
 std::unique_ptr<Player> Player::Load(const std::string& dir, std::string& error) {
   // Checked before the lock is taken, which would make the folder.
@@ -20,6 +30,7 @@ std::unique_ptr<Player> Player::Load(const std::string& dir, std::string& error)
 Player::Player(PlayerData data, std::string dir, std::optional<StateDirLock> lock)
     : model_(std::move(data)), dir_(std::move(dir)), lock_(std::move(lock)) {
   if (!dir_.empty()) model_.keep = [this] { return Save(); };
+  log_.Keep(keepLogs);
 }
 
 void Player::Wait(uint32_t ms) {
@@ -41,9 +52,10 @@ bool Player::Pace(uint32_t timeoutMs, bool stall) {
   return true;
 }
 
-void Player::RecordViolation(uint32_t pipe, std::vector<uint8_t> bytes, const std::string& why) {
+void Player::RecordViolation(uint32_t pipe, std::span<const uint8_t> bytes,
+                             const std::string& why) {
   ++violations_;
-  log_.Add(LogKind::kViolation, pipe, false, std::move(bytes), why);
+  log_.Add(LogKind::kViolation, pipe, false, bytes, why);
 }
 
 bool Player::Save() {
@@ -76,36 +88,34 @@ std::optional<AimKind> Player::StrikeTransfer(AimAt direction, std::span<const u
 
 std::optional<uint32_t> Player::BulkOut(uint32_t pipe, std::span<const uint8_t> data,
                                         uint32_t timeoutMs) {
-  std::vector<uint8_t> bytes(data.begin(), data.end());
   const auto struck = Present() ? StrikeTransfer(AimAt::kTransferOut, data) : std::nullopt;
   if (!Present()) {
-    log_.Add(LogKind::kOut, pipe, false, std::move(bytes), "no player");
+    log_.Add(LogKind::kOut, pipe, false, data, "no player");
     return std::nullopt;
   }
   if (!Pace(timeoutMs, struck == AimKind::kStallTransfer)) {
-    log_.Add(LogKind::kOut, pipe, false, std::move(bytes), "time-out");
+    log_.Add(LogKind::kOut, pipe, false, data, "time-out");
     return std::nullopt;
   }
   size_t moved = data.size();
   if (struck == AimKind::kShortTransfer) {
     moved = data.size() / protocol::kBlockSize / 2 * protocol::kBlockSize;
-    bytes.resize(moved);
     if (moved == 0) {
       log_.Add(LogKind::kOut, pipe, true, {}, "short transfer");
       return 0;
     }
   }
-  const Outcome outcome = model_.Receive(data.first(moved));
+  const auto taken = data.first(moved);
+  const Outcome outcome = model_.Receive(taken);
   if (!outcome.accepted) {
-    RecordViolation(pipe, std::move(bytes), outcome.violation);
+    RecordViolation(pipe, taken, outcome.violation);
     return std::nullopt;
   }
   if (outcome.unkept) {
-    log_.Add(LogKind::kOut, pipe, false, std::move(bytes), "memory failure: " + saveError_);
+    log_.Add(LogKind::kOut, pipe, false, taken, "memory failure: " + saveError_);
     return std::nullopt;
   }
-  log_.Add(LogKind::kOut, pipe, true, std::move(bytes),
-           moved < data.size() ? "short transfer" : "");
+  log_.Add(LogKind::kOut, pipe, true, taken, moved < data.size() ? "short transfer" : "");
   return static_cast<uint32_t>(moved);
 }
 
@@ -140,25 +150,26 @@ std::optional<uint32_t> Player::BulkIn(uint32_t pipe, std::span<uint8_t> data, u
     RecordViolation(pipe, {}, outcome.violation);
     return std::nullopt;
   }
-  const std::span<const uint8_t> sent = data.first(delivered);
-  log_.Add(LogKind::kIn, pipe, true, std::vector<uint8_t>(sent.begin(), sent.end()),
-           shortened ? "short transfer" : "");
+  if (outcome.unkept) {
+    log_.Add(LogKind::kIn, pipe, false, {}, "memory failure: the file cannot be read");
+    return std::nullopt;
+  }
+  log_.Add(LogKind::kIn, pipe, true, data.first(delivered), shortened ? "short transfer" : "");
   return static_cast<uint32_t>(delivered);
 }
 
 std::optional<uint32_t> Player::Control(std::span<const uint8_t, 8> setup,
                                         std::span<uint8_t> data) {
-  std::vector<uint8_t> bytes(setup.begin(), setup.end());
   if (!Present()) {
-    log_.Add(LogKind::kControl, 0, false, std::move(bytes), "no player");
+    log_.Add(LogKind::kControl, 0, false, setup, "no player");
     return std::nullopt;
   }
   if (!std::equal(setup.begin(), setup.end(), protocol::kCancelSetup.begin()) || !data.empty()) {
-    RecordViolation(0, std::move(bytes), "unknown control request");
+    RecordViolation(0, setup, "unknown control request");
     return std::nullopt;
   }
   model_.Cancel();
-  log_.Add(LogKind::kControl, 0, true, std::move(bytes), "cancel");
+  log_.Add(LogKind::kControl, 0, true, setup, "cancel");
   return 0;
 }
 
@@ -186,13 +197,13 @@ void Player::ResetPipe(uint32_t pipe) {
   log_.Add(LogKind::kReset, pipe, true);
 }
 
-bool Player::Abort(uint32_t pipe, std::vector<uint8_t> bytes) {
+bool Player::Abort(uint32_t pipe, std::span<const uint8_t> bytes) {
   if (!Present()) {
-    log_.Add(LogKind::kAbort, pipe, false, std::move(bytes), "no player");
+    log_.Add(LogKind::kAbort, pipe, false, bytes, "no player");
     return false;
   }
   model_.Cancel();
-  log_.Add(LogKind::kAbort, pipe, true, std::move(bytes));
+  log_.Add(LogKind::kAbort, pipe, true, bytes);
   return true;
 }
 

@@ -50,7 +50,7 @@ class Player {
   void Halt(uint32_t pipe);
   void ResetPipe(uint32_t pipe);
   // The abort message (`bytes`) on `pipe`; false, changing nothing, when the player is gone.
-  bool Abort(uint32_t pipe, std::vector<uint8_t> bytes);
+  bool Abort(uint32_t pipe, std::span<const uint8_t> bytes);
 
   // Appends a raw directory slot (with its file's data) to memory 0 or 1 and saves; false,
   // adding nothing, when the memory has no room for another slot, another file or the file's
@@ -64,6 +64,9 @@ class Player {
 
   PlayerModel& model() { return model_; }
   WireLog& log() { return log_; }
+  // Whether players made from now on keep their wire log (off at first: a log nobody reads
+  // costs nothing).
+  static void KeepLogs(bool on);
   Faults faults;
   // Unplugs or plugs the player back in. Unplugged, it loses what it was doing
   // (PlayerModel::PowerLoss). Handles to its driver files opened before an unplug stay dead
@@ -71,7 +74,7 @@ class Player {
   void SetUnplugged(bool unplugged);
   uint32_t unplugCount() const { return unplugCount_; }
   // Logs a transfer or request refused as breaking the protocol, and counts it.
-  void RecordViolation(uint32_t pipe, std::vector<uint8_t> bytes, const std::string& why);
+  void RecordViolation(uint32_t pipe, std::span<const uint8_t> bytes, const std::string& why);
   // Transfers refused as breaking the protocol since the player was loaded.
   uint32_t violations() const { return violations_; }
   const std::string& lastSaveError() const { return saveError_; }

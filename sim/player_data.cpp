@@ -1,6 +1,28 @@
 #include "sim/player_data.h"
 
+#include <algorithm>
+
 namespace vorpex::sim {
+namespace {
+
+// The bytes of a slot kept in memory, going out from a copy of their own (the slot may change
+// while they go).
+class BytesOutgoing : public OutgoingFile {
+ public:
+  explicit BytesOutgoing(std::vector<uint8_t> bytes) : bytes_(std::move(bytes)) {}
+  bool Read(std::span<uint8_t> out) override {
+    if (out.size() > bytes_.size() - at_) return false;
+    std::copy_n(bytes_.begin() + static_cast<ptrdiff_t>(at_), out.size(), out.begin());
+    at_ += out.size();
+    return true;
+  }
+
+ private:
+  std::vector<uint8_t> bytes_;
+  size_t at_ = 0;
+};
+
+}  // namespace
 
 uint8_t DefaultEndpointAddress(size_t index) {
   constexpr uint8_t kIn = 0x80;
@@ -63,6 +85,33 @@ size_t Memory::EntryOfSlot(size_t slot) const {
     files += protocol::IsFileSlot(slots[i].raw) ? 1 : 0;
   }
   return files;
+}
+
+uint64_t StoredSize(const StoredSlot& slot) {
+  return slot.dataFile.empty() ? slot.data.size() : protocol::DecodeSlot(slot.raw).size;
+}
+
+std::unique_ptr<OutgoingFile> OpenStored(const PlayerData& data, const StoredSlot& slot,
+                                         std::string& error) {
+  if (slot.dataFile.empty()) return std::make_unique<BytesOutgoing>(slot.data);
+  if (!data.files) {
+    error = slot.dataFile + " is in no state directory";
+    return nullptr;
+  }
+  return data.files->Send(slot, error);
+}
+
+std::optional<std::vector<uint8_t>> StoredBytes(const PlayerData& data, const StoredSlot& slot,
+                                                std::string& error) {
+  if (slot.dataFile.empty()) return slot.data;
+  const auto source = OpenStored(data, slot, error);
+  if (!source) return std::nullopt;
+  std::vector<uint8_t> bytes(StoredSize(slot));
+  if (!source->Read(bytes)) {
+    error = "cannot read " + slot.dataFile;
+    return std::nullopt;
+  }
+  return bytes;
 }
 
 PlayerData PlayerData::Fresh(const PlayerSettings& settings) {

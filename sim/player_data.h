@@ -4,8 +4,10 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <set>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -56,11 +58,50 @@ struct PlayerSettings {
   std::string Problem() const;
 };
 
-// One directory slot and, for a file slot, the file's bytes.
+// One directory slot and, for a file slot, where the file's bytes are: in a data file of the
+// state directory, read only when the host reads the file, or (a player in memory only, a slot
+// not saved yet) in `data`.
 struct StoredSlot {
   protocol::Slot raw{};
-  std::vector<uint8_t> data;
-  std::string dataFile;  // where the state directory keeps `data`; empty until saved
+  std::vector<uint8_t> data;  // empty once the bytes are in `dataFile`
+  std::string dataFile;       // the data file of the state directory; empty when none
+};
+
+struct PlayerData;
+
+// A file's bytes coming in from the host, in order.
+class IncomingFile {
+ public:
+  virtual ~IncomingFile() = default;
+  // False when they cannot be kept.
+  virtual bool Write(std::span<const uint8_t> bytes) = 0;
+  // All bytes are in: gives them to `slot` (its data file or its data); false when they cannot
+  // be kept. Destroyed before that, it leaves nothing behind.
+  virtual bool Finish(StoredSlot& slot) = 0;
+};
+
+// A stored file's bytes going out to the host, in order.
+class OutgoingFile {
+ public:
+  virtual ~OutgoingFile() = default;
+  // Fills `out` with the next bytes; false when they cannot be read.
+  virtual bool Read(std::span<uint8_t> out) = 0;
+};
+
+// Where the bytes of stored files live between runs: the state directory, each file in a data
+// file of its own, written as it comes in and read only when the host reads it.
+class FileStore {
+ public:
+  virtual ~FileStore() = default;
+  // A new file of memory 0 or 1 coming in (its data file named from `data.nextDataFile`);
+  // nullptr with the reason in `error` when it cannot be started.
+  virtual std::unique_ptr<IncomingFile> Receive(PlayerData& data, size_t memory,
+                                                std::string& error) = 0;
+  // The bytes of `slot`'s data file, which must hold as many as the slot says; nullptr with
+  // the reason in `error` when it cannot be read.
+  virtual std::unique_ptr<OutgoingFile> Send(const StoredSlot& slot, std::string& error) = 0;
+  // Removes a data file that IncomingFile::Finish made for a slot that could not be kept.
+  virtual void Drop(const std::string& dataFile) = 0;
 };
 
 struct Memory {
@@ -91,9 +132,21 @@ struct PlayerData {
 
   // Not kept between runs: what the state directory holds already.
   bool areasChanged = true;               // the firmware areas differ from boot.bin, codec.bin
-  std::set<std::string> dataFilesOnDisk;  // data files that player.txt names
+  std::set<std::string> dataFilesOnDisk;  // data files that player.txt names (or may name)
+  // The state directory the data files are in; null for a player in memory only.
+  std::shared_ptr<FileStore> files;
 
   static PlayerData Fresh(const PlayerSettings& settings);
 };
+
+// The bytes a file slot holds, as many as its size says: from its data, or read from its data
+// file through `data.files`. Nullopt, with the reason in `error`, when they cannot be read.
+std::optional<std::vector<uint8_t>> StoredBytes(const PlayerData& data, const StoredSlot& slot,
+                                                std::string& error);
+// The bytes of `slot` going out in order: its data file, or a copy of its data.
+std::unique_ptr<OutgoingFile> OpenStored(const PlayerData& data, const StoredSlot& slot,
+                                         std::string& error);
+// How many bytes `slot` holds: its size field when they are in a data file, else its data's.
+uint64_t StoredSize(const StoredSlot& slot);
 
 }  // namespace vorpex::sim

@@ -39,6 +39,23 @@ bool IsMemoryLetter(uint8_t letter) {
   return letter == kLetterMemoryM || letter == kLetterMemoryS;
 }
 
+// A file coming in to a player that keeps its files in memory.
+class BytesIncoming : public IncomingFile {
+ public:
+  explicit BytesIncoming(uint32_t size) { bytes_.reserve(size); }
+  bool Write(std::span<const uint8_t> bytes) override {
+    bytes_.insert(bytes_.end(), bytes.begin(), bytes.end());
+    return true;
+  }
+  bool Finish(StoredSlot& slot) override {
+    slot.data = std::move(bytes_);
+    return true;
+  }
+
+ private:
+  std::vector<uint8_t> bytes_;
+};
+
 }  // namespace
 
 Outcome PlayerModel::Receive(std::span<const uint8_t> bytes) {
@@ -60,7 +77,7 @@ Outcome PlayerModel::Deliver(std::span<uint8_t> out, size_t& delivered) {
   if (out.size() % kBlockSize != 0 || out.empty()) {
     return Violation("IN read of " + std::to_string(out.size()) + " bytes");
   }
-  if (output_.empty()) return {};
+  if (output_.empty()) return outgoing_ ? DeliverFile(out, delivered) : Outcome{};
   const std::vector<uint8_t>& front = output_.front();
   delivered = std::min(out.size(), front.size() - frontOffset_);
   std::copy_n(front.begin() + static_cast<ptrdiff_t>(frontOffset_), delivered, out.begin());
@@ -68,16 +85,41 @@ Outcome PlayerModel::Deliver(std::span<uint8_t> out, size_t& delivered) {
   if (frontOffset_ == front.size()) {
     output_.pop_front();
     frontOffset_ = 0;
-    if (output_.empty() && phase_ == Phase::kSendFile) phase_ = Phase::kCommand;
   }
   return {};
+}
+
+Outcome PlayerModel::DeliverFile(std::span<uint8_t> out, size_t& delivered) {
+  const size_t n = static_cast<size_t>(std::min<uint64_t>(out.size(), outgoingWireLeft_));
+  const size_t fromFile = static_cast<size_t>(std::min<uint64_t>(n, outgoingFileLeft_));
+  if (!outgoing_->Read(out.first(fromFile))) {
+    Cancel();
+    return {true, {}, true};
+  }
+  std::fill(out.begin() + static_cast<ptrdiff_t>(fromFile), out.begin() + static_cast<ptrdiff_t>(n),
+            uint8_t{0});
+  outgoingFileLeft_ -= fromFile;
+  outgoingWireLeft_ -= n;
+  delivered = n;
+  if (outgoingWireLeft_ == 0) {
+    outgoing_.reset();
+    phase_ = Phase::kCommand;
+  }
+  return {};
+}
+
+void PlayerModel::DropIncoming() {
+  if (incoming_) data_.nextDataFile = nextDataFileBefore_;
+  incoming_.reset();
+  pendingMemory_ = nullptr;
 }
 
 void PlayerModel::Cancel() {
   output_.clear();
   frontOffset_ = 0;
+  outgoing_.reset();
   pendingData_.clear();
-  pendingMemory_ = nullptr;
+  DropIncoming();
   phase_ = Phase::kCommand;
 }
 
@@ -241,12 +283,19 @@ Outcome PlayerModel::MemoryCommand(size_t index, uint8_t code, std::span<const u
         Refuse(kStatusBadArgument);
         break;
       }
-      if (!AnswerOk() || !AnswerOk()) break;  // refused or lost: no data follows
       const StoredSlot& stored = memory.slots[*slot];
-      if (!stored.data.empty()) {
-        std::vector<uint8_t> sent = stored.data;
-        sent.resize(WireLength(sent.size()), 0);
-        output_.push_back(std::move(sent));
+      const uint64_t size = StoredSize(stored);
+      std::unique_ptr<OutgoingFile> source;
+      std::string error;
+      if (size > 0 && !(source = OpenStored(data_, stored, error))) {
+        Refuse(kStatusMemoryFailed);
+        break;
+      }
+      if (!AnswerOk() || !AnswerOk()) break;  // refused or lost: no data follows
+      if (source) {
+        outgoing_ = std::move(source);
+        outgoingFileLeft_ = size;
+        outgoingWireLeft_ = WireLength(size);
         phase_ = Phase::kSendFile;
       }
       break;
@@ -336,16 +385,25 @@ void PlayerModel::WriteFile(Memory& memory, std::span<const uint8_t> payload) {
   fields.date = header->date;
   fields.size = header->size;
 
+  // Where the bytes will go, made before the reply so that a player that cannot take them
+  // says so.
+  nextDataFileBefore_ = data_.nextDataFile;
+  if (header->size > 0) {
+    std::string error;
+    const auto index = static_cast<size_t>(&memory - data_.memories.data());
+    incoming_ = data_.files ? data_.files->Receive(data_, index, error)
+                            : std::make_unique<BytesIncoming>(header->size);
+    if (!incoming_) return Refuse(kStatusMemoryFailed);
+  }
   std::vector<uint8_t> reply = OkBlock();
   reply[6] = static_cast<uint8_t>(memory.EntryOfSlot(slot));
-  if (!Answer(std::move(reply))) return;
+  if (!Answer(std::move(reply))) return DropIncoming();
   pendingMemory_ = &memory;
   pendingSlot_ = slot;
   pendingRaw_ = EncodeSlot(fields);
   pendingSize_ = header->size;
   pendingWireLeft_ = WireLength(header->size);
-  pendingData_.clear();
-  pendingData_.reserve(pendingWireLeft_);
+  pendingFileLeft_ = header->size;
   if (pendingWireLeft_ == 0) {
     if (!CommitFile()) FailLastReply();
   } else {
@@ -361,7 +419,14 @@ Outcome PlayerModel::ReceiveFileData(std::span<const uint8_t> bytes) {
     return Violation("file data of " + std::to_string(bytes.size()) + " bytes where " +
                      std::to_string(pendingWireLeft_) + " are due");
   }
-  pendingData_.insert(pendingData_.end(), bytes.begin(), bytes.end());
+  // The padding of the last unit is not the file's.
+  const size_t fileBytes = static_cast<size_t>(std::min<uint64_t>(bytes.size(), pendingFileLeft_));
+  if (!incoming_->Write(bytes.first(fileBytes))) {
+    DropIncoming();
+    phase_ = Phase::kCommand;
+    return {true, {}, true};
+  }
+  pendingFileLeft_ -= fileBytes;
   pendingWireLeft_ -= bytes.size();
   if (pendingWireLeft_ == 0 && !CommitFile()) return {true, {}, true};
   return {};
@@ -371,7 +436,15 @@ bool PlayerModel::CommitFile() {
   Memory& memory = *pendingMemory_;
   StoredSlot stored;
   stored.raw = pendingRaw_;
-  stored.data.assign(pendingData_.begin(), pendingData_.begin() + pendingSize_);
+  phase_ = Phase::kCommand;
+  if (incoming_ && !incoming_->Finish(stored)) {
+    DropIncoming();
+    return false;
+  }
+  incoming_.reset();
+  pendingMemory_ = nullptr;
+  const std::string dataFile = stored.dataFile;
+  if (!dataFile.empty()) data_.dataFilesOnDisk.insert(dataFile);
   const bool appended = pendingSlot_ >= memory.slots.size();
   StoredSlot before;
   if (appended) {
@@ -379,15 +452,17 @@ bool PlayerModel::CommitFile() {
   } else {
     before = std::exchange(memory.slots[pendingSlot_], std::move(stored));
   }
-  pendingData_.clear();
-  pendingMemory_ = nullptr;
-  phase_ = Phase::kCommand;
   if (Kept()) return true;
   if (appended) {
     memory.slots.pop_back();
   } else {
     memory.slots[pendingSlot_] = std::move(before);
   }
+  if (!dataFile.empty()) {
+    data_.files->Drop(dataFile);
+    data_.dataFilesOnDisk.erase(dataFile);
+  }
+  data_.nextDataFile = nextDataFileBefore_;
   return false;
 }
 

@@ -6,10 +6,13 @@
 // - Refusals are reply blocks 23 00 03 3A ss 2E with status ss: 1 no such entry or a bad
 //   argument (and a refusal a test aimed), 2 no room (memory or directory full), 3 not in the
 //   right state for the command (an area write without upgrade mode or without an erase of
-//   that area first), 4 the memory failed (the change could not be kept; it is taken back).
+//   that area first), 4 the memory failed (the change could not be kept; it is taken back; or
+//   the file to read or to write cannot be read or started where the player keeps its files).
 // - A change the player cannot keep (`keep` fails) is never reported as done: the OK reply of
 //   the command that made it becomes refusal 4, and a file whose last data block cannot be
-//   kept fails that block's transfer. Either way the player holds what it held before.
+//   kept fails that block's transfer. Either way the player holds what it held before. A file
+//   whose bytes cannot be written as they arrive, or read as they go out, fails that transfer
+//   and ends the data phase; nothing of it is kept.
 // - "P" with two payload bytes (replace) swaps the entries `index` and `second`; both must exist.
 //   With three or more bytes it renames entry `index` to the short name that follows.
 // - A new file takes the first free slot (never used, or deleted) and so the entry index of
@@ -39,6 +42,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -66,7 +70,7 @@ class PlayerModel {
   // One IN transfer of the host: bytes of the first waiting reply or data, at most `out.size()`.
   // Nothing waiting gives 0 bytes; a read that is not whole 512-byte units is a violation.
   Outcome Deliver(std::span<uint8_t> out, size_t& delivered);
-  bool HasOutput() const { return !output_.empty(); }
+  bool HasOutput() const { return !output_.empty() || outgoing_ != nullptr; }
   // The cancel request or abort message: ends a data phase in either direction. A partly
   // received file or area is discarded.
   void Cancel();
@@ -114,6 +118,10 @@ class PlayerModel {
   void FailLastReply();
   // Stores the file received; false, storing nothing, when it could not be kept.
   bool CommitFile();
+  // Lets go of a file partly received: nothing of it stays.
+  void DropIncoming();
+  // The next bytes of the file going out.
+  Outcome DeliverFile(std::span<uint8_t> out, size_t& delivered);
 
   PlayerData data_;
   Phase phase_ = Phase::kCommand;
@@ -130,8 +138,16 @@ class PlayerModel {
   protocol::Slot pendingRaw_{};
   uint32_t pendingSize_ = 0;
   size_t pendingWireLeft_ = 0;
-  std::vector<uint8_t> pendingData_;
+  uint64_t pendingFileLeft_ = 0;            // bytes of the file still to come (no padding)
+  std::unique_ptr<IncomingFile> incoming_;  // where they go
+  uint32_t nextDataFileBefore_ = 0;         // taken back when the file is dropped
+  std::vector<uint8_t> pendingData_;        // an area's bytes
   bool pendingBoot_ = false;
+
+  // The file being sent: its bytes, then zeros up to whole 512-byte units.
+  std::unique_ptr<OutgoingFile> outgoing_;
+  uint64_t outgoingFileLeft_ = 0;
+  uint64_t outgoingWireLeft_ = 0;
 };
 
 }  // namespace vorpex::sim

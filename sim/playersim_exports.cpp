@@ -231,6 +231,13 @@ int32_t VORPEX_CC PlayerSim_LogEntry(uint32_t index, PlayerSimLogEntry* entry, u
   });
 }
 
+void VORPEX_CC PlayerSim_KeepLog(int32_t on) {
+  RunExport(chip::SetError, [&] {
+    sim::Player::KeepLogs(on != 0);
+    if (sim::Player* player = Attached()) player->log().Keep(on != 0);
+  });
+}
+
 void VORPEX_CC PlayerSim_ClearLog(void) {
   RunExport(RecordFailure, [&] {
     if (sim::Player* player = Attached()) player->log().Clear();
@@ -336,7 +343,11 @@ uint32_t VORPEX_CC PlayerSim_ReadFile(int32_t memory, uint32_t index, uint8_t* b
     const sim::Memory& m = player->model().data().memories[static_cast<size_t>(memory)];
     const auto slot = m.SlotOfEntry(index);
     if (!slot) return 0xFFFFFFFF;
-    return CopyOut(m.slots[*slot].data, buffer, capacity);
+    const sim::StoredSlot& stored = m.slots[*slot];
+    if (buffer == nullptr || capacity == 0) return static_cast<uint32_t>(sim::StoredSize(stored));
+    std::string error;
+    const auto bytes = sim::StoredBytes(player->model().data(), stored, error);
+    return bytes ? CopyOut(*bytes, buffer, capacity) : 0xFFFFFFFF;
   });
 }
 

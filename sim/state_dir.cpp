@@ -23,24 +23,63 @@ std::string Join(const std::string& dir, const std::string& name) {
   return last == '/' || last == '\\' ? dir + name : dir + "/" + name;
 }
 
-std::optional<std::vector<uint8_t>> ReadAll(const std::string& path) {
-  auto file = File::Open(path, Access::kRead, Share::kRead, Disposition::kOpenExisting);
+// player.txt of the largest player it can describe (two memories of 4096 slots, a line of about
+// 90 characters each) takes about 720 KiB: more is no player.
+constexpr uint64_t kMaxDescriptionBytes = uint64_t{1} << 20;
+
+// Opens `path` (called `name` in errors) for reading when it is a regular file of the folder
+// itself: no link is followed and a device or pipe is never opened for reading, so that nothing
+// outside the folder is read and nothing waits. Nullopt with the reason in `error`.
+std::optional<File> OpenInput(const std::string& path, const std::string& name,
+                              std::string& error) {
+  platform::FileKind kind = platform::FileKind::kMissing;
+  auto file = platform::OpenRegularFile(path, kind);
+  if (file) return file;
+  if (kind == platform::FileKind::kOther) {
+    error = "cannot read " + name + ": not a regular file of the folder (a link, a device or a " +
+            "pipe is never read)";
+  } else if (kind == platform::FileKind::kFolder) {
+    error = "cannot read " + name + ": is a folder";
+  } else {
+    const auto text = platform::SystemErrorText(platform::LastError());
+    error = "cannot read " + name + (text ? ": " + *text : std::string());
+  }
+  return std::nullopt;
+}
+
+// All of `path`, when it holds no more than `limit` bytes (`what` says whose limit that is);
+// more is refused before anything is read.
+std::optional<std::vector<uint8_t>> ReadInput(const std::string& path, const std::string& name,
+                                              uint64_t limit, const std::string& what,
+                                              std::string& error) {
+  auto file = OpenInput(path, name, error);
   if (!file) return std::nullopt;
-  std::vector<uint8_t> bytes;
-  uint8_t chunk[65536];
-  for (;;) {
-    const auto n = file->Read(chunk);
-    if (!n) return std::nullopt;
-    if (*n == 0) break;
-    bytes.insert(bytes.end(), chunk, chunk + *n);
+  const auto size = file->Size();
+  if (size && *size > limit) {
+    error = name + " holds " + std::to_string(*size) + " bytes, more than " + what + " (" +
+            std::to_string(limit) + ")";
+    return std::nullopt;
+  }
+  std::vector<uint8_t> bytes(size.value_or(0));
+  const auto read = size ? file->Read(bytes) : std::nullopt;
+  if (!read || *read != bytes.size()) {
+    error = "cannot read " + name;
+    return std::nullopt;
   }
   return bytes;
+}
+
+// A new file beside `path`, written in place of whatever that name was (a link there is
+// replaced, never followed).
+std::optional<File> CreateBeside(const std::string& temporary) {
+  platform::RemoveFile(temporary);
+  return File::Open(temporary, Access::kWrite, Share::kNone, Disposition::kCreateNew);
 }
 
 bool WriteAtomically(const std::string& path, std::span<const uint8_t> bytes) {
   const std::string temporary = path + ".new";
   {
-    auto file = File::Open(temporary, Access::kWrite, Share::kNone, Disposition::kCreateAlways);
+    auto file = CreateBeside(temporary);
     if (!file || !file->Write(bytes)) {
       platform::RemoveFile(temporary);
       return false;
@@ -220,13 +259,20 @@ bool Parse(const std::string& dir, const std::string& text, PlayerData& data, st
         }
         if (!file) return fail("a slot that is not a file names a data file");
         if (!dataFiles.insert(w[3]).second) return fail(w[3] + " is named by two slots");
-        const auto bytes = ReadAll(Join(dir, w[3]));
-        if (!bytes) return fail("cannot read " + w[3]);
-        slot.data = *bytes;
+        // Only its size is looked at: the bytes are read when the host reads the file.
+        std::string why;
+        auto bytes = OpenInput(Join(dir, w[3]), w[3], why);
+        if (!bytes) return fail(why);
+        const auto size = bytes->Size();
+        if (!size) return fail("cannot read " + w[3]);
+        if (*size != protocol::DecodeSlot(slot.raw).size) {
+          return fail("the slot's size differs from its data file: " + w[3] + " holds " +
+                      std::to_string(*size) + " bytes, the slot says " +
+                      std::to_string(protocol::DecodeSlot(slot.raw).size));
+        }
         slot.dataFile = w[3];
-      }
-      if (file && protocol::DecodeSlot(slot.raw).size != slot.data.size()) {
-        return fail("the slot's size differs from its data file");
+      } else if (file && protocol::DecodeSlot(slot.raw).size != 0) {
+        return fail("the slot's size differs from its data file (it names none)");
       }
       data.memories[m].slots.push_back(std::move(slot));
     } else {
@@ -237,8 +283,13 @@ bool Parse(const std::string& dir, const std::string& text, PlayerData& data, st
     number = 1;
     return fail("not a simulated player");
   }
-  for (const Memory& memory : data.memories) {
+  for (size_t m = 0; m < 2; ++m) {
+    const Memory& memory = data.memories[m];
     if (memory.FileCount() > kMaxFiles) return fail("more than 256 files in a memory");
+    if (memory.UsedUnits() > memory.capacity) {
+      return fail(std::string("the files of memory ") + kMemoryNames[m] +
+                  " take more than its capacity");
+    }
   }
   std::string problem = data.settings.Problem();
   if (addressCount && *addressCount != data.settings.endpointCount) {
@@ -261,6 +312,95 @@ std::set<std::string> DataFiles(const PlayerData& data) {
   return files;
 }
 
+// The name of the next data file of memory `m`. A serial already in use (a hand-edited
+// next-file) is passed over, never overwritten.
+std::string NewDataFileName(PlayerData& data, size_t m, const std::set<std::string>& named) {
+  std::string name = DataFileName(m, data.nextDataFile++);
+  while (named.contains(name) || data.dataFilesOnDisk.contains(name)) {
+    name = DataFileName(m, data.nextDataFile++);
+  }
+  return name;
+}
+
+// A file coming in, written under a temporary name beside its data file and renamed into place
+// when it is whole; removed when it is dropped before.
+class IncomingDataFile : public IncomingFile {
+ public:
+  IncomingDataFile(File file, std::string dir, std::string name)
+      : file_(std::move(file)), dir_(std::move(dir)), name_(std::move(name)) {}
+  ~IncomingDataFile() override {
+    if (!file_.IsOpen()) return;
+    file_.Close();
+    platform::RemoveFile(Temporary());
+  }
+  IncomingDataFile(const IncomingDataFile&) = delete;
+  IncomingDataFile& operator=(const IncomingDataFile&) = delete;
+
+  bool Write(std::span<const uint8_t> bytes) override { return file_.Write(bytes); }
+  bool Finish(StoredSlot& slot) override {
+    file_.Close();
+    if (!platform::RenameOver(Temporary(), Join(dir_, name_))) {
+      platform::RemoveFile(Temporary());
+      return false;
+    }
+    slot.dataFile = name_;
+    return true;
+  }
+
+ private:
+  std::string Temporary() const { return Join(dir_, name_) + ".new"; }
+  File file_;
+  std::string dir_;
+  std::string name_;
+};
+
+class OutgoingDataFile : public OutgoingFile {
+ public:
+  explicit OutgoingDataFile(File file) : file_(std::move(file)) {}
+  bool Read(std::span<uint8_t> out) override {
+    const auto n = file_.Read(out);
+    return n && *n == out.size();
+  }
+
+ private:
+  File file_;
+};
+
+class FolderFiles : public FileStore {
+ public:
+  explicit FolderFiles(std::string dir) : dir_(std::move(dir)) {}
+
+  std::unique_ptr<IncomingFile> Receive(PlayerData& data, size_t memory,
+                                        std::string& error) override {
+    const std::string name = NewDataFileName(data, memory, DataFiles(data));
+    auto file = platform::MakeFolder(Join(dir_, kMemoryNames[memory]))
+                    ? CreateBeside(Join(dir_, name) + ".new")
+                    : std::nullopt;
+    if (!file) {
+      error = "cannot write " + Join(dir_, name);
+      return nullptr;
+    }
+    return std::make_unique<IncomingDataFile>(std::move(*file), dir_, name);
+  }
+
+  std::unique_ptr<OutgoingFile> Send(const StoredSlot& slot, std::string& error) override {
+    auto file = OpenInput(Join(dir_, slot.dataFile), slot.dataFile, error);
+    if (!file) return nullptr;
+    // The folder is input: a file changed since it was loaded is not sent as it is now.
+    const auto size = file->Size();
+    if (!size || *size != protocol::DecodeSlot(slot.raw).size) {
+      error = slot.dataFile + " no longer holds the bytes its slot says";
+      return nullptr;
+    }
+    return std::make_unique<OutgoingDataFile>(std::move(*file));
+  }
+
+  void Drop(const std::string& dataFile) override { platform::RemoveFile(Join(dir_, dataFile)); }
+
+ private:
+  std::string dir_;
+};
+
 }  // namespace
 
 bool HoldsPlayer(const std::string& dir, std::string& error) {
@@ -272,21 +412,18 @@ bool HoldsPlayer(const std::string& dir, std::string& error) {
 std::optional<PlayerData> LoadStateDir(const std::string& dir, std::string& error) {
   if (!HoldsPlayer(dir, error)) return std::nullopt;
   const std::string description = Join(dir, "player.txt");
-  const auto text = ReadAll(description);
-  if (!text) {
-    error = "cannot read " + description;
-    return std::nullopt;
-  }
+  const auto text = ReadInput(description, description, kMaxDescriptionBytes,
+                              "any player's description takes", error);
+  if (!text) return std::nullopt;
   PlayerData data;
   if (!Parse(dir, std::string(text->begin(), text->end()), data, error)) return std::nullopt;
-  const auto boot = ReadAll(Join(dir, "boot.bin"));
-  const auto codec = ReadAll(Join(dir, "codec.bin"));
-  if (!boot || !codec) {
-    error = "cannot read boot.bin or codec.bin in " + dir;
-    return std::nullopt;
-  }
-  if (boot->size() % 512 != 0 || boot->size() > kBootAreaBytes || codec->size() % 512 != 0 ||
-      codec->size() > size_t{kMaxAreaBlocks} * 512) {
+  const auto boot = ReadInput(Join(dir, "boot.bin"), Join(dir, "boot.bin"), kBootAreaBytes,
+                              "the boot area holds", error);
+  if (!boot) return std::nullopt;
+  const auto codec = ReadInput(Join(dir, "codec.bin"), Join(dir, "codec.bin"),
+                               uint64_t{kMaxAreaBlocks} * 512, "the codec area holds", error);
+  if (!codec) return std::nullopt;
+  if (boot->size() % 512 != 0 || codec->size() % 512 != 0) {
     error = "boot.bin or codec.bin in " + dir + " is not a whole number of blocks within its area";
     return std::nullopt;
   }
@@ -294,6 +431,7 @@ std::optional<PlayerData> LoadStateDir(const std::string& dir, std::string& erro
   data.codecArea = *codec;
   data.areasChanged = false;
   data.dataFilesOnDisk = DataFiles(data);
+  data.files = std::make_shared<FolderFiles>(dir);
   return data;
 }
 
@@ -322,9 +460,7 @@ bool SaveStateDir(const std::string& dir, PlayerData& data, std::string& error) 
   for (size_t m = 0; m < 2; ++m) {
     for (auto& slot : data.memories[m].slots) {
       if (!slot.dataFile.empty() || slot.data.empty()) continue;
-      // A serial already in use (a hand-edited next-file) is passed over, never overwritten.
-      std::string name = DataFileName(m, data.nextDataFile++);
-      while (named.contains(name)) name = DataFileName(m, data.nextDataFile++);
+      const std::string name = NewDataFileName(data, m, named);
       if (!WriteAtomically(Join(dir, name), slot.data)) return failAndUndo(Join(dir, name));
       slot.dataFile = name;
       written.push_back(&slot);
@@ -343,6 +479,9 @@ bool SaveStateDir(const std::string& dir, PlayerData& data, std::string& error) 
     return failAndUndo(Join(dir, "player.txt"));
   }
   data.areasChanged = false;
+  // From now on the bytes are read from the folder.
+  for (StoredSlot* slot : written) std::vector<uint8_t>().swap(slot->data);
+  if (!data.files) data.files = std::make_shared<FolderFiles>(dir);
   const std::set<std::string> now = DataFiles(data);
   for (const auto& name : data.dataFilesOnDisk) {
     if (!now.contains(name)) platform::RemoveFile(Join(dir, name));

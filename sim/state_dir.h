@@ -29,7 +29,14 @@
 //                the two removing each other's data files; it stays behind, empty, unheld.
 //
 // Every file is written beside its final name and then renamed over it, data files before
-// player.txt, so a crash leaves the previous player or the new one, never a broken one.
+// player.txt, so a crash leaves the previous player or the new one, never a broken one. A file
+// coming in from the host is written into its data file as it arrives; a data file is read
+// only when the host reads its file.
+//
+// The folder is input: only its own regular files are opened (a link, a device or a pipe is
+// refused before anything is read, and nothing waits on a pipe), and none is read beyond what
+// the player can hold: player.txt up to 1 MiB, boot.bin up to 8192 bytes, codec.bin up to
+// 65535 blocks, a data file exactly as many bytes as its slot says. Each refusal names the file.
 #pragma once
 #include <optional>
 #include <string>
@@ -43,13 +50,16 @@ namespace vorpex::sim {
 // a player is only ever made by CreateStateDir, never on the way to using one.
 bool HoldsPlayer(const std::string& dir, std::string& error);
 
-// Reads the player of `dir`. Nullopt, with the reason in `error`, when the folder holds no
-// player or something that is not a valid player.
+// Reads the player of `dir` (its data files only checked, left where they are: the data's
+// `files` reads them). Nullopt, with the reason in `error`, when the folder holds no player or
+// something that is not a valid player.
 std::optional<PlayerData> LoadStateDir(const std::string& dir, std::string& error);
 
-// Writes the player into `dir` (created when missing). Data files that it no longer names are
-// removed afterwards. False, with the reason in `error`, when a file cannot be written; the
-// data files this save wrote are then removed again and `data` names none of them.
+// Writes the player into `dir` (created when missing). Bytes of files kept in memory are written
+// into data files and let go of (the data's `files` reads them from `dir` from then on). Data
+// files that it no longer names are removed afterwards. False, with the reason in `error`, when a
+// file cannot be written; the data files this save wrote are then removed again and `data` names
+// none of them.
 bool SaveStateDir(const std::string& dir, PlayerData& data, std::string& error);
 
 // Creates a fresh player with `settings`; fails when `dir` already holds a player.

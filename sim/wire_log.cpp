@@ -3,8 +3,10 @@
 namespace vorpex::sim {
 namespace {
 
-// Past this many logged bytes the log keeps only lengths, so a long upgrade stays affordable.
+// Past this many logged bytes the log keeps only lengths, so a long upgrade stays affordable;
+// past this much more in entries it keeps none.
 constexpr size_t kMaxStoredBytes = 64u << 20;
+constexpr size_t kMaxEntryBytes = 16u << 20;
 
 const char* KindName(LogKind kind) {
   switch (kind) {
@@ -32,19 +34,35 @@ const char* KindName(LogKind kind) {
 
 }  // namespace
 
-void WireLog::Add(LogKind kind, uint32_t pipe, bool ok, std::vector<uint8_t> bytes,
+void WireLog::Keep(bool on) {
+  keep_ = on;
+  if (!on) Clear();
+}
+
+void WireLog::Add(LogKind kind, uint32_t pipe, bool ok, std::span<const uint8_t> bytes,
                   std::string note) {
-  if (storedBytes_ + bytes.size() > kMaxStoredBytes) {
+  if (!keep_) return;
+  const bool keepBytes = storedBytes_ + bytes.size() <= kMaxStoredBytes;
+  if (!keepBytes) {
     note += (note.empty() ? "" : "; ") + std::to_string(bytes.size()) + " bytes not kept";
-    bytes.clear();
   }
-  storedBytes_ += bytes.size();
-  entries_.push_back({kind, pipe, ok, std::move(bytes), std::move(note)});
+  const size_t cost = sizeof(LogEntry) + note.capacity();
+  if (entryBytes_ + cost > kMaxEntryBytes) {
+    ++dropped_;
+    return;
+  }
+  entryBytes_ += cost;
+  std::vector<uint8_t> copy;
+  if (keepBytes) copy.assign(bytes.begin(), bytes.end());
+  storedBytes_ += copy.size();
+  entries_.push_back({kind, pipe, ok, std::move(copy), std::move(note)});
 }
 
 void WireLog::Clear() {
-  entries_.clear();
+  std::deque<LogEntry>().swap(entries_);
   storedBytes_ = 0;
+  entryBytes_ = 0;
+  dropped_ = 0;
 }
 
 std::string WireLog::Text() const {
@@ -68,6 +86,7 @@ std::string WireLog::Text() const {
     }
     text += '\n';
   }
+  if (dropped_ > 0) text += std::to_string(dropped_) + " more entries not kept\n";
   return text;
 }
 

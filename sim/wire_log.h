@@ -2,6 +2,8 @@
 // plus the pipe requests and the protocol violations the player refused.
 #pragma once
 #include <cstdint>
+#include <deque>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -28,18 +30,27 @@ struct LogEntry {
   std::string note;
 };
 
+// Kept only when asked for (Keep): a log nobody reads costs nothing. Kept, it holds the bytes
+// of the first 64 MiB of transfers, then only lengths, and past 16 MiB more of entries it
+// only counts them, so its memory stays bounded however long a program runs.
 class WireLog {
  public:
-  void Add(LogKind kind, uint32_t pipe, bool ok, std::vector<uint8_t> bytes = {},
+  // Off: entries are no longer added, and those held are let go of.
+  void Keep(bool on);
+  bool kept() const { return keep_; }
+  void Add(LogKind kind, uint32_t pipe, bool ok, std::span<const uint8_t> bytes = {},
            std::string note = {});
-  const std::vector<LogEntry>& entries() const { return entries_; }
+  const std::deque<LogEntry>& entries() const { return entries_; }
   void Clear();
   // One line per entry: kind, pipe, result, length, note, then the bytes in hex.
   std::string Text() const;
 
  private:
-  std::vector<LogEntry> entries_;
-  size_t storedBytes_ = 0;
+  bool keep_ = false;
+  std::deque<LogEntry> entries_;
+  size_t storedBytes_ = 0;  // the entries' bytes
+  size_t entryBytes_ = 0;   // what the entries take beside them
+  size_t dropped_ = 0;      // entries not kept for want of room
 };
 
 }  // namespace vorpex::sim

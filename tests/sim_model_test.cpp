@@ -4,7 +4,12 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <vector>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 #include "protocol/command_block.h"
 #include "protocol/dir_slot.h"
@@ -529,6 +534,57 @@ TEST_F(StateDirTest, MalformedLinesAreRefusedWithFileAndLineNeverFollowed) {
   }
   EXPECT_TRUE(std::filesystem::exists(dir_ + "/../" + outside));
   std::filesystem::remove(dir_ + "/../" + outside);
+}
+
+// The folder is input: what is not a regular file of its own, or holds more than the player
+// can, is refused naming the file, before anything of it is read.
+TEST_F(StateDirTest, FolderFaultsAreRefusedNamingTheFile) {
+  namespace fs = std::filesystem;
+  const std::string outside = dir_ + "-outside.bin";
+  std::ofstream(outside) << "seven b";
+  const std::string slot = "slot M " + ToHex(RawSlot("F.BIN", kAttrArchive, Bytes(7)).raw);
+  struct Case {
+    const char* what;
+    const char* file;                              // what the row puts in place of this file
+    std::function<void(const std::string&)> make;  // given its path
+    std::string refusal;
+  } const cases[] = {
+#ifndef _WIN32
+      {"a data file linked outside", "M/7.bin",
+       [&](const std::string& path) { fs::create_symlink(outside, path); },
+       "cannot read M/7.bin: not a regular file of the folder"},
+      {"boot.bin linked to a device", "boot.bin",
+       [](const std::string& path) { fs::create_symlink("/dev/zero", path); },
+       "boot.bin: not a regular file of the folder"},
+      {"a data file that is a pipe", "M/7.bin",
+       [](const std::string& path) { ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0); },
+       "cannot read M/7.bin: not a regular file of the folder"},
+#endif
+      {"an oversize data file", "M/7.bin",
+       [](const std::string& path) { std::ofstream(path) << "eight by"; },
+       "M/7.bin holds 8 bytes, the slot says 7"},
+      {"an oversize player.txt", "player.txt",
+       [&](const std::string& path) {
+         std::ofstream(path, std::ios::binary) << "vorpex-player 1\n" << std::string(1 << 20, '#');
+       },
+       "player.txt holds 1048592 bytes, more than any player's description takes"},
+      {"an oversize boot.bin", "boot.bin",
+       [](const std::string& path) { std::ofstream(path) << std::string(8704, 'b'); },
+       "boot.bin holds 8704 bytes, more than the boot area holds (8192)"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    fs::remove_all(dir_);
+    std::string error;
+    ASSERT_TRUE(vorpex::sim::CreateStateDir(dir_, PlayerSettings{}, error)) << error;
+    std::ofstream(dir_ + "/player.txt", std::ios::app) << slot << " M/7.bin\n";
+    std::ofstream(dir_ + "/M/7.bin") << "seven b";
+    fs::remove(dir_ + "/" + c.file);
+    c.make(dir_ + "/" + c.file);
+    EXPECT_FALSE(vorpex::sim::LoadStateDir(dir_, error));
+    EXPECT_NE(error.find(c.refusal), std::string::npos) << error;
+  }
+  fs::remove(outside);
 }
 
 TEST_F(StateDirTest, ANextFileAlreadyInUseNeverOverwritesData) {

@@ -166,6 +166,30 @@ FileKind KindOf(const std::string& path) {
   return S_ISDIR(st.st_mode) ? FileKind::kFolder : FileKind::kOther;
 }
 
+std::optional<File> OpenRegularFile(const std::string& path, FileKind& kind) {
+  // Non-blocking, so that a pipe without a writer opens at once and is refused below.
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
+  if (fd == 0) {
+    // As in File::Open: 0 is never an open file's handle here.
+    fd = ::fcntl(0, F_DUPFD_CLOEXEC, 1);
+    ::close(0);
+  }
+  if (fd < 0) {
+    kind = errno == ELOOP ? FileKind::kOther : FileKind::kMissing;
+    posix::RecordPathErrno(path);
+    return std::nullopt;
+  }
+  struct stat st {};
+  kind = ::fstat(fd, &st) != 0 ? FileKind::kMissing
+         : S_ISREG(st.st_mode) ? FileKind::kRegular
+         : S_ISDIR(st.st_mode) ? FileKind::kFolder
+                               : FileKind::kOther;
+  if (kind == FileKind::kRegular) return File::FromNative(fd);
+  ::close(fd);
+  SetLastError(kErrorAccessDenied);
+  return std::nullopt;
+}
+
 std::string LinkTarget(const std::string& path) {
   std::string at = path;
   // As many links as the system itself follows before it gives up.

@@ -138,6 +138,32 @@ FileKind KindOf(const std::string& path) {
   return type == FILE_TYPE_DISK ? FileKind::kRegular : FileKind::kOther;
 }
 
+std::optional<File> OpenRegularFile(const std::string& path, FileKind& kind) {
+  // The reparse point itself is opened, never what it leads to; a folder does not open at all
+  // without backup semantics.
+  HANDLE h = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (h == INVALID_HANDLE_VALUE) {
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    kind = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0
+               ? FileKind::kFolder
+               : FileKind::kMissing;
+    return std::nullopt;
+  }
+  BY_HANDLE_FILE_INFORMATION info{};
+  const bool regular =
+      ::GetFileType(h) == FILE_TYPE_DISK && ::GetFileInformationByHandle(h, &info) &&
+      (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) == 0;
+  if (regular) {
+    kind = FileKind::kRegular;
+    return File::FromNative(reinterpret_cast<intptr_t>(h));
+  }
+  ::CloseHandle(h);
+  ::SetLastError(ERROR_ACCESS_DENIED);
+  kind = FileKind::kOther;
+  return std::nullopt;
+}
+
 std::string LinkTarget(const std::string& path) {
   return path;
 }

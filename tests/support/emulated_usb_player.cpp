@@ -66,6 +66,7 @@ void SetFileAccessOverride(bool on) {
 
 EmulatedUsbPlayer::EmulatedUsbPlayer(const sim::PlayerSettings& settings, bool withPlayer)
     : player_(sim::PlayerData::Fresh(settings)) {
+  player_.log().Keep(true);
   testbed_ = umockdev_testbed_new();
   handler_ = umockdev_ioctl_base_new();
   g_signal_connect(handler_, "handle-ioctl", G_CALLBACK(OnIoctl), this);

@@ -31,13 +31,14 @@ inline std::string FreshStateDir(const std::string& tag) {
 }
 
 // Creates a player with `settings` (defaults when null) and attaches it in place of the one
-// before (let go first: its folder may be the one made afresh).
+// before (let go first: its folder may be the one made afresh), keeping its wire log.
 inline bool AttachFreshPlayer(const std::string& tag, const PlayerSimSettings* settings = nullptr) {
   PlayerSim_Detach();
   PlayerSimSettings defaults{};
   PlayerSim_DefaultSettings(&defaults);
   const std::string dir = FreshStateDir(tag);
   std::filesystem::create_directories(dir);  // with the folders of a parameterised test's name
+  PlayerSim_KeepLog(1);
   return PlayerSim_CreateStateDir(dir.c_str(), settings != nullptr ? settings : &defaults) == 1 &&
          PlayerSim_Attach(dir.c_str()) == 1;
 }
