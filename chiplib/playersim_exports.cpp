@@ -7,8 +7,8 @@
 
 #include "chiplib/driver_select.h"
 #include "chiplib/error_state.h"
-#include "chiplib/export_barrier.h"
 #include "chiplib/state.h"
+#include "operations/export_barrier.h"
 #include "platform/clock.h"
 #include "platform/file.h"
 #include "playersim.h"

@@ -11,7 +11,7 @@
 
 #include "chiplib/driver_select.h"
 #include "chiplib/error_state.h"
-#include "chiplib/export_barrier.h"
+#include "operations/export_barrier.h"
 #include "platform/error.h"
 #include "platform/vizu10.h"
 #include "playersim_vizu10.h"
