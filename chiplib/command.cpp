@@ -1,6 +1,5 @@
 #include "chiplib/command.h"
 
-#include "chiplib/error_state.h"
 #include "chiplib/state.h"
 #include "chiplib/ui_host.h"
 #include "platform/module.h"
@@ -47,22 +46,6 @@ bool ChipChannel::SendData(std::span<uint8_t> data) {
 
 bool ChipChannel::ReceiveData(std::span<uint8_t> data) {
   return RecvUsb(device_, data) == static_cast<int32_t>(data.size());
-}
-
-void ChipChannel::Stop() {
-  SendCancelRequest(device_);
-}
-
-void ChipChannel::SetTimeouts(uint32_t readMs, uint32_t writeMs) {
-  chip::SetTimeouts(readMs, writeMs);
-}
-
-void ChipChannel::SetError(int32_t code) {
-  chip::SetError(code);
-}
-
-void ChipChannel::SetWindowsError(uint32_t windowsError) {
-  chip::SetWindowsError(windowsError);
 }
 
 platform::TransferBuffer::Allocator ChipChannel::Allocator() {

@@ -6,6 +6,7 @@
 #include <span>
 #include <string>
 
+#include "chiplib/error_state.h"
 #include "chiplib/progress_window.h"
 #include "chiplib/transport.h"
 #include "operations/player_channel.h"
@@ -38,10 +39,12 @@ class ChipChannel final : public operations::PlayerChannel {
   std::span<uint8_t, 512> Block() override;
   bool SendData(std::span<uint8_t> data) override;
   bool ReceiveData(std::span<uint8_t> data) override;
-  void Stop() override;
-  void SetTimeouts(uint32_t readMs, uint32_t writeMs) override;
-  void SetError(int32_t code) override;
-  void SetWindowsError(uint32_t windowsError) override;
+  void Stop() override { SendCancelRequest(device_); }
+  void SetTimeouts(uint32_t readMs, uint32_t writeMs) override {
+    chip::SetTimeouts(readMs, writeMs);
+  }
+  void SetError(int32_t code) override { chip::SetError(code); }
+  void SetWindowsError(uint32_t windowsError) override { chip::SetWindowsError(windowsError); }
   platform::TransferBuffer::Allocator Allocator() override;
   void OpenProgress(uint32_t titleId, int32_t index, const char* status, uint32_t total) override;
   void SetProgressRange(uint32_t low, uint32_t high, const char* status) override;

@@ -137,10 +137,6 @@ void DeviceChannel::OpenProgress(uint32_t titleId, int32_t index, const char* st
   total_ = total;
 }
 
-void DeviceChannel::SetProgressRange(uint32_t low, uint32_t high, const char* status) {
-  if (window_ && open_) windowShown_.SetRange(low, high, status);
-}
-
 void DeviceChannel::UpdateProgress(uint32_t position, uint32_t startTick) {
   if (!open_) return;
   if (window_) windowShown_.Update(position, startTick);
@@ -157,10 +153,6 @@ void DeviceChannel::CloseProgress() {
   if (!open_) return;
   if (window_) windowShown_.Close();
   open_ = false;
-}
-
-std::string DeviceChannel::LoadText(uint32_t id, size_t limit) {
-  return windowShown_.LoadText(id, limit);
 }
 
 }  // namespace vorpex::device

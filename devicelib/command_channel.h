@@ -50,11 +50,15 @@ class DeviceChannel final : public operations::PlayerChannel {
   // The last system error is this library's own: it is handed over by value.
   void SetWindowsError(uint32_t windowsError) override;
   void OpenProgress(uint32_t titleId, int32_t index, const char* status, uint32_t total) override;
-  void SetProgressRange(uint32_t low, uint32_t high, const char* status) override;
+  void SetProgressRange(uint32_t low, uint32_t high, const char* status) override {
+    if (window_ && open_) windowShown_.SetRange(low, high, status);
+  }
   void UpdateProgress(uint32_t position, uint32_t startTick) override;
   bool Cancelled() override;
   void CloseProgress() override;
-  std::string LoadText(uint32_t id, size_t limit) override;
+  std::string LoadText(uint32_t id, size_t limit) override {
+    return windowShown_.LoadText(id, limit);
+  }
 
  private:
   void* parentWindow_ = nullptr;
