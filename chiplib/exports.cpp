@@ -3,7 +3,6 @@
 
 #include "VORPEXUSB.h"
 #include "chiplib/error_state.h"
-#include "chiplib/export_barrier.h"
 #include "chiplib/hex_convert.h"
 #include "chiplib/state.h"
 #include "chiplib/storage.h"
@@ -11,6 +10,7 @@
 #include "chiplib/transport.h"
 #include "chiplib/ui_host.h"
 #include "chiplib/upgrade.h"
+#include "operations/export_barrier.h"
 #include "vorpex_host.h"
 
 using namespace vorpex::chip;

@@ -5,11 +5,11 @@
 #include <cstring>
 
 #include "chiplib/error_state.h"
-#include "chiplib/export_barrier.h"
 #include "chiplib/hex_convert.h"
 #include "chiplib/progress_window.h"
 #include "chiplib/state.h"
 #include "chiplib/ui_host.h"
+#include "operations/export_barrier.h"
 #include "platform/clock.h"
 #include "platform/module.h"
 #include "vorpex_shared.h"

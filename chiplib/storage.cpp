@@ -8,10 +8,9 @@
 #include "VORPEXUSB.h"
 #include "chiplib/command.h"
 #include "chiplib/error_state.h"
-#include "chiplib/state.h"
+#include "operations/storage.h"
 #include "platform/short_name.h"
 #include "protocol/command_block.h"
-#include "protocol/dir_slot.h"
 
 namespace vorpex::chip {
 namespace {
@@ -29,9 +28,8 @@ int32_t Fail(int32_t code) {
 // command not sent or not answered (4) or for a refusal (`refused`).
 int32_t Exchange(ChipDevice* device, int32_t memory, uint8_t command,
                  std::span<const uint8_t> payload, int32_t refused) {
-  if (SendCommand(device, memory, command, payload) == 0) return VORPEX_ERR_USB;
-  if (ReadReply(device) == 0) return VORPEX_ERR_USB;
-  return IsReplyOk() ? VORPEX_OK : refused;
+  ChipChannel channel(device);
+  return operations::AnswerCode(operations::Exchange(channel, memory, command, payload), refused);
 }
 
 }  // namespace
@@ -43,12 +41,13 @@ std::optional<std::string> MakeShortName(const char* path) {
 }
 
 int32_t Format(WindowHandle owner, ChipDevice* device, int32_t memory) {
-  if (SendCommand(device, memory, protocol::kCmdFormat, {}) == 0) return Fail(VORPEX_ERR_USB);
+  ChipChannel channel(device);
+  if (!channel.SendCommand(memory, protocol::kCmdFormat, {})) return Fail(VORPEX_ERR_USB);
   WindowHandle window = OpenFormatWindow(owner);
   int32_t code = VORPEX_OK;
-  if (ReadReply(device) == 0) {
+  if (!channel.ReadReply()) {
     code = VORPEX_ERR_USB;
-  } else if (!IsReplyOk()) {
+  } else if (!channel.ReplyOk()) {
     code = VORPEX_ERR_FORMAT;
   }
   CloseStatusWindow(window);
@@ -59,14 +58,8 @@ int32_t Format(WindowHandle owner, ChipDevice* device, int32_t memory) {
 
 int32_t Refresh(ChipDevice* device, int32_t memory, uint32_t* info, uint8_t* entries,
                 uint32_t* count) {
-  // The directory read records no error code of its own.
-  if (SendCommand(device, memory, protocol::kCmdReadDirectory, {}) == 0) return 0;
-  const std::span<const uint8_t> block = GetState().sharedBlock;
-  const protocol::NextReply next = [&]() -> std::span<const uint8_t> {
-    if (ReadReply(device) == 0) return {};
-    return block;
-  };
-  return protocol::ReadDirectory(next, info, entries, count) ? 1 : 0;
+  ChipChannel channel(device);
+  return operations::ReadDirectory(channel, memory, info, entries, count) ? 1 : 0;
 }
 
 int32_t Delete(WindowHandle owner, ChipDevice* device, int32_t memory, int32_t index,

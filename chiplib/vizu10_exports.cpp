@@ -5,6 +5,7 @@
 // platform code in, each its own copy.
 #include "chiplib/driver_select.h"
 #include "chiplib/error_state.h"
+#include "operations/export_barrier.h"
 #include "platform/error.h"
 #include "platform/vizu10_table.h"
 #include "vorpex_shared.h"

@@ -6,6 +6,7 @@
 #include "VORPEXUSB.h"
 #include "devicelib/session.h"
 #include "devicelib/state.h"
+#include "platform/error.h"
 #include "platform/file.h"
 #include "platform/transfer_buffer.h"
 #include "protocol/command_block.h"
@@ -84,6 +85,74 @@ int32_t WriteData(void* file, uint32_t readCount, uint32_t writeCount, int32_t c
   out.Write(buffer.span().first(put));
   if (closeFlag != 1) out.Release();
   return 0;
+}
+
+}  // namespace vorpex::device
+
+namespace vorpex::device {
+namespace {
+constexpr uint32_t kModeReplyTimeoutMs = 50000;
+}
+
+bool DeviceChannel::SendCommand(int32_t selector, uint8_t code, std::span<const uint8_t> payload) {
+  return device::SendCommand(selector, code, payload.data(),
+                             static_cast<uint32_t>(payload.size())) != 0;
+}
+
+std::span<uint8_t, 512> DeviceChannel::Block() {
+  return Shared();
+}
+
+bool DeviceChannel::SendData(std::span<uint8_t> data) {
+  return SendUsb(data.data(), static_cast<uint32_t>(data.size())) ==
+         static_cast<int32_t>(data.size());
+}
+
+bool DeviceChannel::ReceiveData(std::span<uint8_t> data) {
+  return RecvUsb(data.data(), static_cast<uint32_t>(data.size())) ==
+         static_cast<int32_t>(data.size());
+}
+
+void DeviceChannel::SetTimeouts(uint32_t readMs, uint32_t writeMs) {
+  VORPEX_SetTimeout(readMs, writeMs);
+}
+
+void DeviceChannel::AfterModePause() {
+  VORPEX_SetTimeout(kModeReplyTimeoutMs, kModeReplyTimeoutMs);
+}
+
+void DeviceChannel::SetError(int32_t code) {
+  VORPEX_SetError(code);
+}
+
+void DeviceChannel::SetWindowsError(uint32_t windowsError) {
+  VORPEX_SetWindowsError(windowsError != 0 ? windowsError : platform::LastError());
+}
+
+void DeviceChannel::OpenProgress(uint32_t titleId, int32_t index, const char* status,
+                                 uint32_t total) {
+  if (window_) windowShown_.Open(parentWindow_, titleId, index, status, total);
+  open_ = true;
+  done_ = 0;
+  total_ = total;
+}
+
+void DeviceChannel::UpdateProgress(uint32_t position, uint32_t startTick) {
+  if (!open_) return;
+  if (window_) windowShown_.Update(position, startTick);
+  done_ = position;
+  // The caller hears of the end once; what it answers then changes nothing.
+  if (progress_ != nullptr && position == total_) progress_(context_, done_, total_);
+}
+
+bool DeviceChannel::Cancelled() {
+  return open_ && progress_ != nullptr && progress_(context_, done_, total_) != 0;
+}
+
+void DeviceChannel::CloseProgress() {
+  if (!open_) return;
+  if (window_) windowShown_.Close();
+  open_ = false;
 }
 
 }  // namespace vorpex::device

@@ -1,7 +1,6 @@
 // The library's exported C interface: each export hands over to the C++ internals.
 #include "ORVANEUsbDll.h"
 #include "VORPEXUSB.h"
-#include "chiplib/export_barrier.h"
 #include "devicelib/catalogue.h"
 #include "devicelib/command_channel.h"
 #include "devicelib/mp3_header.h"
@@ -10,6 +9,8 @@
 #include "devicelib/storage.h"
 #include "devicelib/transfers.h"
 #include "devicelib/upgrade.h"
+#include "operations/export_barrier.h"
+#include "orvane_copy.h"
 #include "orvane_testing.h"
 #include "protocol/command_block.h"
 
@@ -188,6 +189,18 @@ void OrvaneTesting_UseSystemVersion(void) {
     GetState().osVersionOverride.reset();
     GetState().session.routeCode = 0;
   });
+}
+
+int32_t OrvaneCopy_ToPlayer(int32_t area, const char* path, OrvaneProgress progress,
+                            void* context) {
+  return RunExport(VORPEX_SetError, 0,
+                   [&] { return DownloadIndexFile(area, path, progress, context); });
+}
+
+int32_t OrvaneCopy_FromPlayer(int32_t area, int32_t index, const char* path, uint32_t size,
+                              OrvaneProgress progress, void* context) {
+  return RunExport(VORPEX_SetError, 0,
+                   [&] { return UploadIndexFile(area, index, path, size, progress, context); });
 }
 
 int32_t OrvaneTesting_RouteCode(void) {

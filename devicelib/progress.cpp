@@ -4,8 +4,9 @@
 
 namespace vorpex::device {
 
-void ProgressWindow::Open(void* parentWindow, uint32_t titleId) {
-  setup_ = VorpexProgressSetup{titleId, -1, "", 0, 0};
+void ProgressWindow::Open(void* parentWindow, uint32_t titleId, int32_t index, const char* status,
+                          uint32_t total) {
+  setup_ = VorpexProgressSetup{titleId, index, status, total, 0};
   window_ = VorpexShared_OpenProgressWindow(parentWindow, &setup_);
 }
 

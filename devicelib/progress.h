@@ -10,8 +10,9 @@ namespace vorpex::device {
 
 class ProgressWindow {
  public:
-  // Opens the window with a caption from string `titleId`, no index, an empty status line.
-  void Open(void* parentWindow, uint32_t titleId);
+  // Opens the window with a caption from string `titleId`, `index` shown when 0 or more.
+  void Open(void* parentWindow, uint32_t titleId, int32_t index, const char* status,
+            uint32_t total);
   void SetRange(uint32_t low, uint32_t high, const char* status);
   void Update(uint32_t position, uint32_t startTick);
   void Close();

@@ -4,6 +4,7 @@
 
 #include "VORPEXUSB.h"
 #include "devicelib/command_channel.h"
+#include "operations/storage.h"
 #include "platform/ui.h"
 #include "protocol/command_block.h"
 #include "vorpex_shared.h"
@@ -16,16 +17,6 @@ constexpr uint32_t kReadTimeoutMs = 3000;
 constexpr uint32_t kWriteTimeoutMs = 2000;
 constexpr char kVoiceOrMp3FormatFailed[] = "Format error 2";
 
-// One command and its reply: 0 when the reply is OK, else 4 (not sent, not answered) or
-// `refused`.
-int32_t Exchange(int32_t area, uint8_t command, std::span<const uint8_t> payload, int32_t refused) {
-  if (SendCommand(area, command, payload.data(), static_cast<uint32_t>(payload.size())) == 0) {
-    return VORPEX_ERR_USB;
-  }
-  if (!ReadReply()) return VORPEX_ERR_USB;
-  return ReplyOk() ? VORPEX_OK : refused;
-}
-
 int32_t ClearArea(AreaCache& cache, int32_t code) {
   cache.memoryInfo = {};
   cache.areaCapacity = 0;
@@ -36,15 +27,9 @@ int32_t ClearArea(AreaCache& cache, int32_t code) {
 }  // namespace
 
 int32_t Refresh(int32_t area, uint32_t* info, uint8_t* entries, uint32_t* count) {
-  // The directory read records no error code of its own.
   if (!IsArea(area)) return 0;
-  if (SendCommand(area, protocol::kCmdReadDirectory, nullptr, 0) == 0) return 0;
-  const std::span<const uint8_t> block = GetState().sharedBlock;
-  const protocol::NextReply next = [&]() -> std::span<const uint8_t> {
-    if (!ReadReply()) return {};
-    return block;
-  };
-  return protocol::ReadDirectory(next, info, entries, count) ? 1 : 0;
+  DeviceChannel channel;
+  return operations::ReadDirectory(channel, area, info, entries, count) ? 1 : 0;
 }
 
 int32_t RefreshArea(int32_t area) {
@@ -87,17 +72,14 @@ int32_t Format(int32_t area, uint8_t command) {
   }
   // The player answers a format only when it is done; every path out restores the time-outs.
   VORPEX_SetTimeout(kFormatReadTimeoutMs, kWriteTimeoutMs);
-  if (SendCommand(area, command, nullptr, 0) == 0) {
+  DeviceChannel channel;
+  const operations::Answer answer = operations::Exchange(channel, area, command);
+  if (answer == operations::Answer::kNotSent) {
     VORPEX_SetTimeout(kReadTimeoutMs, kWriteTimeoutMs);
     VORPEX_SetError(VORPEX_ERR_USB);
     return VORPEX_ERR_USB;
   }
-  int32_t result = VORPEX_OK;
-  if (!ReadReply()) {
-    result = VORPEX_ERR_USB;
-  } else if (!ReplyOk()) {
-    result = VORPEX_ERR_FORMAT;
-  }
+  const int32_t result = operations::AnswerCode(answer, VORPEX_ERR_FORMAT);
   VORPEX_SetTimeout(kReadTimeoutMs, kWriteTimeoutMs);
   if (result != VORPEX_OK) {
     if (command != protocol::kCmdFormat) {
@@ -114,19 +96,13 @@ int32_t Delete(int32_t area, int32_t index) {
     return 1;  // nothing was sent
   }
   const std::array<uint8_t, 1> payload{static_cast<uint8_t>(index)};
-  if (SendCommand(area, protocol::kCmdDelete, payload.data(), 1) == 0) {
-    VORPEX_SetError(VORPEX_ERR_USB);
-    return 1;
-  }
-  if (!ReadReply()) {
-    VORPEX_SetError(VORPEX_ERR_USB);
-    return 2;
-  }
-  if (!ReplyOk()) {
-    VORPEX_SetError(VORPEX_ERR_INTERNAL);
-    return 3;
-  }
-  return 0;
+  DeviceChannel channel;
+  const operations::Answer answer =
+      operations::Exchange(channel, area, protocol::kCmdDelete, payload);
+  if (answer == operations::Answer::kOk) return 0;
+  VORPEX_SetError(operations::AnswerCode(answer, VORPEX_ERR_INTERNAL));
+  // Which step failed: 1 the command, 2 its reply, 3 a refusal.
+  return static_cast<int32_t>(answer);
 }
 
 int32_t Replace(int32_t area, int32_t index, int32_t second) {
@@ -135,7 +111,10 @@ int32_t Replace(int32_t area, int32_t index, int32_t second) {
     return 0;
   }
   const std::array<uint8_t, 2> payload{static_cast<uint8_t>(index), static_cast<uint8_t>(second)};
-  const int32_t code = Exchange(area, protocol::kCmdRenameOrReplace, payload, VORPEX_ERR_INTERNAL);
+  DeviceChannel channel;
+  const int32_t code = operations::AnswerCode(
+      operations::Exchange(channel, area, protocol::kCmdRenameOrReplace, payload),
+      VORPEX_ERR_INTERNAL);
   if (code == VORPEX_OK) return 1;
   VORPEX_SetError(code);
   return 0;

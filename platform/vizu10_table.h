@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "chiplib/export_barrier.h"
+#include "operations/export_barrier.h"
 #include "platform/error.h"
 #include "platform/vizu10.h"
 #include "playersim_vizu10.h"

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <optional>
 
-#include "chiplib/export_barrier.h"
+#include "operations/export_barrier.h"
 #include "platform/clock.h"
 #include "platform/file.h"
 #include "playersim.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "chiplib/export_barrier.h"
+#include "operations/export_barrier.h"
 #include "platform/clock.h"
 #include "platform/error.h"
 #include "platform/vizu10_table.h"

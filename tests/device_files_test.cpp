@@ -13,6 +13,7 @@
 
 #include "ORVANEUsbDll.h"
 #include "VORPEXUSB.h"
+#include "orvane_copy.h"
 #include "orvane_testing.h"
 #include "playersim.h"
 #include "protocol/dir_slot.h"
@@ -608,6 +609,52 @@ TEST_F(DeviceFiles, OpeningStepsAndTheCallersOwnDataMoveFilesBothWays) {
   EXPECT_EQ(VORPEX_GetError(), 5);
   EXPECT_FALSE(fs::exists(Pc("x.bin")));
   EXPECT_EQ(Usb_DownloadFile(1, 2, 3, 4, 5, 6, 7, 8), 0);
+}
+
+// The copies with a progress callback, as their caller hears them: before each chunk and at the
+// end, a cancel between chunks stopping the player and keeping nothing.
+struct Heard {
+  size_t cancelAt;  // the call that answers nonzero (counted from 1)
+  std::vector<uint32_t> done;
+};
+int32_t ORVANE_CC Listen(void* context, uint32_t done, uint32_t total) {
+  auto& heard = *static_cast<Heard*>(context);
+  heard.done.push_back(total == 40000 ? done : ~0u);
+  return heard.done.size() == heard.cancelAt ? 1 : 0;
+}
+
+TEST_F(DeviceFiles, CopiesWithProgressTellEachChunkAndCancelBetweenThem) {
+  const Bytes song = Pattern(40000, 9);
+  AddFile(0, "SONG    ", "MP3", song);
+  WritePc(Pc("song.mp3"), song);
+  WritePc(Pc("back.mp3"), Bytes(5, 'k'));
+  const std::vector<uint32_t> all = {0, 16384, 32768, 40000};
+  const struct {
+    bool toPlayer;
+    size_t cancelAt;
+    std::vector<uint32_t> heard;
+    int32_t result;
+  } cases[] = {
+      {true, 2, {0, 16384}, 0},         {true, 0, all, 1},  {false, 1, {0}, 0},
+      {false, 3, {0, 16384, 32768}, 0}, {false, 4, all, 1},
+  };
+  for (const auto& c : cases) {
+    const uint32_t filesInS = Usb_FileCount(Session(), 1);
+    const Bytes before = ReadPc(Pc("back.mp3"));
+    PlayerSim_ClearLog();
+    VORPEX_SetError(0);
+    Heard heard{c.cancelAt, {}};
+    EXPECT_EQ(c.toPlayer
+                  ? OrvaneCopy_ToPlayer(1, Pc("song.mp3").c_str(), Listen, &heard)
+                  : OrvaneCopy_FromPlayer(0, 0, Pc("back.mp3").c_str(), 40000, Listen, &heard),
+              c.result);
+    EXPECT_EQ(heard.done, c.heard) << c.toPlayer << c.cancelAt;
+    EXPECT_EQ(VORPEX_GetError(), c.result == 1 ? 0 : VORPEX_ERR_USERBREAK);
+    EXPECT_EQ(AbortSent(), c.result == 0);
+    EXPECT_EQ(Usb_FileCount(Session(), 1), filesInS + (c.toPlayer ? c.result : 0));
+    EXPECT_EQ(ReadPc(Pc("back.mp3")), c.toPlayer || c.result == 0 ? before : song);
+    EXPECT_EQ(PcFolderEntries(), 2u);
+  }
 }
 
 TEST_F(DeviceFiles, PassThroughsRunTheChipLibrarysCopiesOnItsHandle) {

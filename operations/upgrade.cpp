@@ -1,4 +1,4 @@
-#include "chiplib/upgrade_sequence.h"
+#include "operations/upgrade.h"
 
 #include <algorithm>
 #include <array>
@@ -13,7 +13,7 @@
 #include "protocol/command_block.h"
 #include "protocol/hex_image.h"
 
-namespace vorpex::upgrade {
+namespace vorpex::operations {
 namespace {
 
 constexpr size_t kReadAhead = size_t{64} * 1024;
@@ -53,31 +53,31 @@ class BlockReader {
 
 class Upgrade {
  public:
-  Upgrade(UpgradeLink& link, bool boot) : link_(link), boot_(boot) {}
+  Upgrade(PlayerChannel& channel, bool boot) : channel_(channel), boot_(boot) {}
 
-  int32_t Run(void* parentWindow, uint8_t mode, const char* imagePath, const char* statusText) {
-    link_.SetTimeouts(kUpgradeTimeoutMs, kUpgradeTimeoutMs);
+  int32_t Run(uint8_t mode, const char* imagePath, const char* statusText) {
+    channel_.SetTimeouts(kUpgradeTimeoutMs, kUpgradeTimeoutMs);
     auto file = platform::File::Open(imagePath != nullptr ? imagePath : "", platform::Access::kRead,
                                      platform::Share::kRead, platform::Disposition::kOpenExisting);
     if (!file) {
-      link_.SetWindowsError(platform::LastError());
+      channel_.SetWindowsError(platform::LastError());
       return 0;
     }
-    link_.OpenProgress(parentWindow, boot_ ? IDS_TITLE_BOOT_UPGRADE : IDS_TITLE_CODEC_UPGRADE);
+    channel_.OpenProgress(boot_ ? IDS_TITLE_BOOT_UPGRADE : IDS_TITLE_CODEC_UPGRADE, -1, "", 0);
     bool ok = Exchange(*file, mode, statusText);
-    if (!ok && writeSent_) link_.StopImage();
+    if (!ok && writeSent_) channel_.Stop();
     file->Close();
-    link_.CloseProgress();
+    channel_.CloseProgress();
     return ok ? 1 : 0;
   }
 
  private:
   bool Fail(int32_t code) {
-    link_.SetError(code);
+    channel_.SetError(code);
     return false;
   }
   bool FailWindows(uint32_t windowsError) {
-    link_.SetWindowsError(windowsError);
+    channel_.SetWindowsError(windowsError);
     return false;
   }
   void Pause() { platform::SleepMs(kPauseMs); }
@@ -94,43 +94,43 @@ class Upgrade {
 
     // Upgrade mode: whatever the player answers, the upgrade goes on.
     const std::array<uint8_t, 2> modePayload{protocol::kUpgradeModeFirstByte, mode};
-    if (!link_.SendCommand(kSelectorUpgradeMode, protocol::kCmdUpgradeMode, modePayload)) {
+    if (!channel_.SendCommand(kSelectorUpgradeMode, protocol::kCmdUpgradeMode, modePayload)) {
       return Fail(VORPEX_ERR_USB);
     }
     Pause();
-    link_.AfterModePause();
-    if (!link_.ReadReply()) return Fail(VORPEX_ERR_USB);
+    channel_.AfterModePause();
+    if (!channel_.ReadReply()) return Fail(VORPEX_ERR_USB);
     Pause();
 
     std::string eraseText =
-        link_.LoadText(boot_ ? IDS_TITLE_BOOT_ERASING : IDS_TITLE_CODEC_ERASING, 128);
-    link_.SetProgressRange(0, imageSize, eraseText.c_str());
+        channel_.LoadText(boot_ ? IDS_TITLE_BOOT_ERASING : IDS_TITLE_CODEC_ERASING, 128);
+    channel_.SetProgressRange(0, imageSize, eraseText.c_str());
     const std::array<uint8_t, 1> erasePayload{area};
-    if (!link_.SendCommand(kSelectorUpgradeArea, protocol::kCmdEraseArea, erasePayload)) {
+    if (!channel_.SendCommand(kSelectorUpgradeArea, protocol::kCmdEraseArea, erasePayload)) {
       return Fail(VORPEX_ERR_USB);
     }
     Pause();
-    if (!link_.ReadReply()) return Fail(VORPEX_ERR_USB);
+    if (!channel_.ReadReply()) return Fail(VORPEX_ERR_USB);
     Pause();
-    if (!link_.ReplyOk()) return Fail(VORPEX_ERR_INTERNAL);
+    if (!channel_.ReplyOk()) return Fail(VORPEX_ERR_INTERNAL);
 
-    link_.SetProgressRange(0, imageSize, statusText);
-    link_.SetTimeouts(kUpgradeTimeoutMs, kUpgradeTimeoutMs);
+    channel_.SetProgressRange(0, imageSize, statusText);
+    channel_.SetTimeouts(kUpgradeTimeoutMs, kUpgradeTimeoutMs);
     const std::array<uint8_t, 3> writePayload{area, static_cast<uint8_t>(blocks >> 8),
                                               static_cast<uint8_t>(blocks & 0xFF)};
-    if (!link_.SendCommand(kSelectorUpgradeArea, protocol::kCmdWriteArea, writePayload)) {
+    if (!channel_.SendCommand(kSelectorUpgradeArea, protocol::kCmdWriteArea, writePayload)) {
       return Fail(VORPEX_ERR_USB);
     }
     writeSent_ = true;
     Pause();
-    link_.SetTimeouts(kUpgradeTimeoutMs, kUpgradeTimeoutMs);
-    if (!link_.ReadReply()) return Fail(VORPEX_ERR_USB);
+    channel_.SetTimeouts(kUpgradeTimeoutMs, kUpgradeTimeoutMs);
+    if (!channel_.ReadReply()) return Fail(VORPEX_ERR_USB);
     Pause();
-    if (!link_.ReplyOk()) return Fail(VORPEX_ERR_INTERNAL);
+    if (!channel_.ReplyOk()) return Fail(VORPEX_ERR_INTERNAL);
 
     BlockReader reader(file);
     for (uint32_t sent = 0; sent < imageSize;) {
-      std::span<uint8_t, 512> block = link_.Block();
+      std::span<uint8_t, 512> block = channel_.Block();
       size_t want = std::min<size_t>(kBlock, imageSize - sent);
       platform::SetLastError(0);
       if (!reader.Next(block.first(want))) {
@@ -139,27 +139,26 @@ class Upgrade {
         return FailWindows(error == 0 ? platform::kErrorHandleEof : error);
       }
       std::fill(block.begin() + static_cast<ptrdiff_t>(want), block.end(), 0);
-      if (!link_.SendBlock()) return Fail(VORPEX_ERR_USB);
+      if (!channel_.SendData(block)) return Fail(VORPEX_ERR_USB);
       sent += static_cast<uint32_t>(want);
-      link_.UpdateProgress(sent, 0);
+      channel_.UpdateProgress(sent, 0);
     }
 
-    if (!link_.ReadReply()) return Fail(VORPEX_ERR_USB);
-    if (!link_.ReplyOk()) return Fail(VORPEX_ERR_INTERNAL);
+    if (!channel_.ReadReply()) return Fail(VORPEX_ERR_USB);
+    if (!channel_.ReplyOk()) return Fail(VORPEX_ERR_INTERNAL);
     return true;
   }
 
-  UpgradeLink& link_;
+  PlayerChannel& channel_;
   bool boot_;
   bool writeSent_ = false;
 };
 
 }  // namespace
 
-int32_t RunUpgrade(UpgradeLink& link, void* parentWindow, int32_t kind, int32_t mode,
-                   const char* imagePath, const char* statusText) {
-  return Upgrade(link, kind != 0)
-      .Run(parentWindow, static_cast<uint8_t>(mode & 0xFF), imagePath, statusText);
+int32_t RunUpgrade(PlayerChannel& channel, int32_t kind, int32_t mode, const char* imagePath,
+                   const char* statusText) {
+  return Upgrade(channel, kind != 0).Run(static_cast<uint8_t>(mode & 0xFF), imagePath, statusText);
 }
 
-}  // namespace vorpex::upgrade
+}  // namespace vorpex::operations
