@@ -170,9 +170,9 @@ constexpr OptionSpec kOptions[] = {
      "the player, or the device library, which cannot rename",
      [](Options& options, std::string_view, Value text) -> Failure {
        if (text == "chip") {
-         options.route = kRouteChip;
+         options.route = RouteChoice::kChip;
        } else if (text == "device") {
-         options.route = kRouteDevice;
+         options.route = RouteChoice::kDevice;
        } else {
          return "--route wants chip or device";
        }

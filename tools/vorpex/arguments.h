@@ -47,10 +47,9 @@ struct SimulatedFault {
   uint32_t count = 0;
 };
 
-// The file commands' way to the player: 0 any, 1 the chip library, 2 the device library.
-inline constexpr int kRouteAny = 0;
-inline constexpr int kRouteChip = 1;
-inline constexpr int kRouteDevice = 2;
+// The file commands' way to the player: the chip library, the device library, or the chip
+// library's when it finds the player and else the device library's.
+enum class RouteChoice { kAny, kChip, kDevice };
 
 struct Options {
   Command command = Command::kNone;
@@ -64,7 +63,7 @@ struct Options {
   std::optional<std::string> simulateFolder;
   std::optional<uint32_t> simulatedDelayMs;     // --sim-slow: what every transfer takes
   std::vector<SimulatedFault> simulatedFaults;  // --sim-fault
-  int route = kRouteAny;                        // --route
+  RouteChoice route = RouteChoice::kAny;        // --route
   int32_t upgradeKind = 0;  // upgrade: -1 the boot code, 0 the codec
   std::string input;        // upgrade: the HEX file; hex2bin: IN.hex; sim init: DIR
   std::string output;       // hex2bin: OUT.bin

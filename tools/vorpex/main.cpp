@@ -47,10 +47,7 @@ int RunFilesCommand(const Options& options) {
   TerminalUi ui(fileToOutput ? stderr : stdout, std::move(setup));
   ui.Install();
   VORPEX_SetError(VORPEX_OK);
-  const RouteChoice choice = options.route == kRouteChip     ? RouteChoice::kChip
-                             : options.route == kRouteDevice ? RouteChoice::kDevice
-                                                             : RouteChoice::kAny;
-  std::unique_ptr<FileRoute> route = OpenFileRoute(choice, ui);
+  std::unique_ptr<FileRoute> route = OpenFileRoute(options.route, ui);
   if (!route) {
     ReportNoPlayer(ui);
     return kExitFailed;
