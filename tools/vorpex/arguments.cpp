@@ -416,12 +416,19 @@ bool Takes(const OptionSpec& option, Command command) {
   return (option.commands & Bit(command)) != 0;
 }
 
+// `word` after a space, when there is one.
+void AppendWord(std::string& text, std::string_view word) {
+  if (word.empty()) return;
+  text += ' ';
+  text.append(word);
+}
+
 // "-q, --quiet", "--to M|S".
 std::string Label(const OptionSpec& option) {
   std::string label(option.alias);
   if (!label.empty()) label += ", ";
   label += option.name;
-  if (!option.value.empty()) label += " " + std::string(option.value);
+  AppendWord(label, option.value);
   return label;
 }
 
@@ -458,12 +465,13 @@ std::string OptionLines(Command command, std::initializer_list<Group> groups) {
 // "upgrade boot|codec FILE.hex", "put FILE... [--to M|S] [--replace]".
 std::string CommandLine(const CommandSpec& spec) {
   std::string line(spec.name);
-  if (!spec.operands.empty()) line += " " + std::string(spec.operands);
+  AppendWord(line, spec.operands);
   if (!spec.optionsInUsage) return line + " [options]";
   for (const OptionSpec& option : kOptions) {
     if (option.group != Group::kOwn || !Takes(option, spec.command)) continue;
-    line += " [" + std::string(option.name);
-    if (!option.value.empty()) line += " " + std::string(option.value);
+    line += " [";
+    line.append(option.name);
+    AppendWord(line, option.value);
     line += "]";
   }
   return line;
@@ -480,7 +488,7 @@ std::string ProgramHelp() {
   std::vector<std::pair<std::string, std::string_view>> commands;
   for (const CommandSpec& spec : kCommands) {
     std::string left(spec.name);
-    if (!spec.operands.empty()) left += " " + std::string(spec.operands);
+    AppendWord(left, spec.operands);
     commands.emplace_back(left, spec.summary);
   }
   return Usage(nullptr) + "\n" + std::string(kProgramDescription) + "\ncommands:\n" +
@@ -558,7 +566,10 @@ std::string HelpText(Command command) {
   std::string text = Usage(spec) + "\n" + std::string(spec->description);
   const std::string own = OptionLines(command, {Group::kOwn, Group::kRoute});
   if (!own.empty()) text += "\noptions:\n" + own;
-  if (!spec->notes.empty()) text += "\n" + std::string(spec->notes);
+  if (!spec->notes.empty()) {
+    text += '\n';
+    text.append(spec->notes);
+  }
   const std::string trials = OptionLines(command, {Group::kTrial});
   if (!trials.empty()) {
     text += "\nFor trying failures on a simulated player (with --simulate only):\n" + trials;
