@@ -729,7 +729,7 @@ TEST_F(Vorpex, EveryCommandExplainsItself) {
   std::ifstream man(VORPEX_SOURCE_DIR "/packaging/vorpex.1");
   std::string page(std::istreambuf_iterator<char>(man), {});
   page = page.substr(page.find(".SH SYNOPSIS\n") + 13);
-  page = page.substr(0, page.find(".SH "));
+  page.resize(page.find(".SH "));
   for (std::string markup : {"\\fB", "\\fI", "\\fR", ".B ", "\\"}) {
     for (size_t at; (at = page.find(markup)) != std::string::npos;) page.erase(at, markup.size());
   }

@@ -43,6 +43,7 @@ struct CommandSpec {
   bool player;             // talks to a player: [--simulate DIR]
   bool quietMatters;       // shows progress or messages: [--quiet]
   bool optionsInUsage;     // its own options on the usage line, else "[options]"
+  // cppcheck-suppress unusedStructMember ; called through SpecOf() by the parser
   Failure (*take)(Options& options, const std::vector<std::string>& words);
 };
 
@@ -238,9 +239,10 @@ constexpr OptionSpec kOptions[] = {
 };
 
 // The memory that `word` names, into `memories`; `wrong` when it names none.
-Failure TakeMemory(const std::string& word, std::vector<int32_t>& memories, std::string wrong) {
+Failure TakeMemory(const std::string& word, std::vector<int32_t>& memories,
+                   std::string_view wrong) {
   auto memory = ParseMemory(word);
-  if (!memory) return wrong + ", not \"" + word + "\"";
+  if (!memory) return std::string(wrong) + ", not \"" + word + "\"";
   memories.push_back(*memory);
   return std::nullopt;
 }
