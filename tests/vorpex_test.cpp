@@ -29,6 +29,7 @@
 #include "playersim.h"
 #include "protocol/sample_image.h"
 #include "support/hex_text.h"
+#include "tools/vorpex/arguments.h"
 #include "tools/vorpex/progress_line.h"
 #include "tools/vorpex/terminal_ui.h"
 #include "vorpex_shared.h"
@@ -685,6 +686,10 @@ TEST_F(Vorpex, WrongCommandLinesExitWithTwo) {
       {{"-x", "info"}, "unknown option -x"},
       {{"--quiet=yes", "info"}, "--quiet takes no value"},
       {{"--", "--help"}, "unknown command \"--help\""},
+      {{"ls", "--yes"}, "unknown option --yes for ls\n"},
+      {{"--sim-slow", "10", "put", "x.mp3"}, "--sim-slow works only with --simulate"},
+      {{"get", "M:0", "--sim-fault", "unplug@transfer=1"},
+       "--sim-fault works only with --simulate"},
   };
   for (const Case& c : cases) {
     Outcome wrong = Run(c.args);
@@ -719,6 +724,23 @@ TEST_F(Vorpex, EveryCommandExplainsItself) {
   Outcome version = Run({"info", "--version"});
   EXPECT_EQ(version.status, 0);
   EXPECT_EQ(version.out, "vorpex " VORPEX_VERSION "\n");
+
+  // The man page's synopsis is the command table's, its markup aside.
+  std::ifstream man(VORPEX_SOURCE_DIR "/packaging/vorpex.1");
+  std::string page(std::istreambuf_iterator<char>(man), {});
+  page = page.substr(page.find(".SH SYNOPSIS\n") + 13);
+  page.resize(page.find(".SH "));
+  for (std::string markup : {"\\fB", "\\fI", "\\fR", ".B ", "\\"}) {
+    for (size_t at; (at = page.find(markup)) != std::string::npos;) page.erase(at, markup.size());
+  }
+  std::vector<std::string> synopsis{""};
+  for (const std::string& line : Lines(page)) {
+    if (line == ".br")
+      synopsis.emplace_back();
+    else
+      synopsis.back() += (synopsis.back().empty() ? "" : " ") + line;
+  }
+  EXPECT_EQ(synopsis, cli::SynopsisLines());
 }
 
 #ifndef _WIN32
@@ -754,6 +776,10 @@ TEST_F(Vorpex, OptionsTakeTheirCommonForms) {
   Outcome listed = Run({"--simulate", player, "ls", "--bytes", "S"});
   EXPECT_THAT(listed.out, HasSubstr("  5  "));
   EXPECT_THAT(listed.out, HasSubstr("  song.mp3\n"));
+  // Options stand anywhere around the command, the command's own too.
+  Outcome got = Run({"-o", Path("got.mp3"), "--simulate", player, "get", "S:song.mp3", "-q"});
+  EXPECT_EQ(got.status, 0) << got.err;
+  EXPECT_EQ(ReadText(Path("got.mp3")), "music");
   EXPECT_THAT(Run({"ls", "-h"}).out, StartsWith("usage: vorpex [--simulate DIR] ls"));
   EXPECT_EQ(Run({"df", "--version"}).out, "vorpex " VORPEX_VERSION "\n");
   Outcome valued = Run({"--simulate", player, "ls", "--bytes=1"});
@@ -771,7 +797,7 @@ TEST(ProgressLine, BarLineFitsItsWidth) {
     size_t width;
     std::string line;
   } const cases[] = {
-      {running, 60, "[##-]  50 %  4.0 / 8.0 MB  3.10 MB/s  0:03 left"},
+      {running, 60, "[##-]  50 %  4.0 / 8.0 MB  3.17 MB/s  0:03 left"},
       {running, 39, "[######------]  50 %  4.0 / 8.0 MB"},
       {running, 20, "[#######-------]  50 %"},
       {ended, 39, "[##########]  100 %  8.0 MB  0:09 in all"},
@@ -786,7 +812,7 @@ TEST(ProgressLine, BarLineFitsItsWidth) {
   EXPECT_EQ(cli::BarLine(running, 60).size(), 60u);  // wider bar, not a shorter line
   EXPECT_EQ(cli::FitText("/a/long/folder/SampleBoot.hex", 20), "/a/long/f...Boot.hex");
   EXPECT_EQ(cli::ClockText(3725), "1:02:05");
-  EXPECT_EQ(cli::RateText(850 * 1024), "850 KB/s");
+  EXPECT_EQ(cli::RateText(850 * 1024), "870 KB/s");
 }
 
 TEST(ProgressLine, PercentAndTimeLeftStayInBounds) {
@@ -869,7 +895,7 @@ TEST(TerminalUi, OneUpgradeOnATerminalAndIntoAPipe) {
        {"Codec Upgrade: waited for the player 2.0 s",
         "Codec Upgrade: Codec Area Erasing...  waited for the player 2.0 s",
         "Codec Upgrade: codec.hex  waited for the player 2.0 s",
-        "]  100 %  8.0 MB  2.00 MB/s  0:10 in all", ""}},
+        "]  100 %  8.0 MB  2.04 MB/s  0:10 in all", ""}},
       {true,
        40,
        {"Codec Upgrade: waited 2.0 s", "Codec Area Erasing...  waited 2.0 s",
@@ -883,7 +909,7 @@ TEST(TerminalUi, OneUpgradeOnATerminalAndIntoAPipe) {
         "Codec Upgrade: 30 %  2.4 / 8.0 MB", "Codec Upgrade: 40 %  3.2 / 8.0 MB",
         "Codec Upgrade: 50 %  4.0 / 8.0 MB", "Codec Upgrade: 60 %  4.8 / 8.0 MB",
         "Codec Upgrade: 70 %  5.6 / 8.0 MB", "Codec Upgrade: 80 %  6.4 / 8.0 MB",
-        "Codec Upgrade: 90 %  7.2 / 8.0 MB", "Codec Upgrade: 100 %  8.0 MB  2.00 MB/s  0:10 in all",
+        "Codec Upgrade: 90 %  7.2 / 8.0 MB", "Codec Upgrade: 100 %  8.0 MB  2.04 MB/s  0:10 in all",
         ""}},
   };
   for (const Case& c : cases) {

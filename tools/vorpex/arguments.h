@@ -1,5 +1,6 @@
-// vorpex's command line: the global options, the command and its own options, and the help
-// text of each command.
+// vorpex's command line: one table of the commands, each with its options and their help; one
+// parser over it, which takes every option before, between or after the command's words; and the
+// usage lines, help texts and man page synopsis that the table gives.
 #pragma once
 #include <cstdint>
 #include <optional>
@@ -11,7 +12,21 @@
 
 namespace vorpex::cli {
 
-enum class Command { kNone, kUpgrade, kInfo, kHexToBin, kSimInit, kMp3Info };
+enum class Command {
+  kNone,
+  kUpgrade,
+  kInfo,
+  kList,
+  kFree,
+  kPut,
+  kGet,
+  kRemove,
+  kMove,
+  kFormat,
+  kHexToBin,
+  kSimInit,
+  kMp3Info,
+};
 
 // Settings of a new simulated player; each one left unset keeps the player's default.
 struct SimOptions {
@@ -24,19 +39,40 @@ struct SimOptions {
   bool absent = false;                    // the driver is there, the player is not
 };
 
+// A fault of the simulated player, armed to strike at the count-th reply or bulk transfer
+// (PlayerSim_AimFault's kinds and targets).
+struct SimulatedFault {
+  int32_t kind = 0;
+  int32_t target = 0;
+  uint32_t count = 0;
+};
+
+// The file commands' way to the player: the chip library, the device library, or the chip
+// library's when it finds the player and else the device library's.
+enum class RouteChoice { kAny, kChip, kDevice };
+
 struct Options {
   Command command = Command::kNone;
-  bool help = false;     // --help: the command's help text, nothing else
+  bool help = false;     // --help, -h: the command's help text, nothing else
   bool version = false;  // --version: the program's version, nothing else
   bool quiet = false;    // --quiet, -q: no progress and no success messages
-  bool json = false;     // info --json: one JSON document instead of the table
+  bool json = false;     // info, ls, df: one JSON document
+  bool bytes = false;    // ls: exact sizes
+  bool replace = false;  // put: a file of the same short name is replaced
+  bool yes = false;      // format: no question
   std::optional<std::string> simulateFolder;
+  std::optional<uint32_t> simulatedDelayMs;     // --sim-slow: what every transfer takes
+  std::vector<SimulatedFault> simulatedFaults;  // --sim-fault
+  RouteChoice route = RouteChoice::kAny;        // --route
   int32_t upgradeKind = 0;  // upgrade: -1 the boot code, 0 the codec
   std::string input;        // upgrade: the HEX file; hex2bin: IN.hex; sim init: DIR
   std::string output;       // hex2bin: OUT.bin
   uint32_t base = 0;        // hex2bin --base
   SimOptions sim;
-  std::vector<std::string> files;  // mp3info: FILE...
+  std::vector<std::string> operands;       // mp3info's files, ENTRY..., put's files, ...
+  std::vector<int32_t> memories;           // ls: the memories to list; put --to, format: the one
+  std::optional<std::string> destination;  // get -o
+  char formatKind = 'F';                   // format --kind: F plain, C mp3, V voice
 };
 
 struct UsageError {
@@ -47,13 +83,18 @@ struct UsageError {
 std::variant<Options, UsageError> ParseArguments(std::span<const std::string_view> args);
 
 // The help text of a command (kNone: the program's).
-std::string_view HelpText(Command command);
+std::string HelpText(Command command);
 // "vorpex upgrade --help": how to ask for a command's help.
 std::string HelpCommand(Command command);
-// The short usage line of a command, for a wrong command line.
-std::string_view UsageLine(Command command);
+// The usage line of a command, for a wrong command line ("usage: vorpex ...\n").
+std::string UsageLine(Command command);
+// The lines of the man page's synopsis, one a command ("vorpex [options] ls [M|S] ...") and the
+// last one for the help and the version.
+std::vector<std::string> SynopsisLines();
 
 // A number written in decimal or, after "0x", in hex; nullopt when it is not one or too large.
 std::optional<uint32_t> ParseNumber(std::string_view text);
+// "M" or "S" as the memory's number (0 or 1), any case; nullopt for anything else.
+std::optional<int32_t> ParseMemory(std::string_view text);
 
 }  // namespace vorpex::cli

@@ -15,9 +15,11 @@
 #include "tools/vorpex/library_error.h"
 
 namespace vorpex::cli {
-namespace {}  // namespace
+namespace {
 
-std::optional<int> ConfirmFormat(const FilesOptions& options) {
+// format without --yes: asks on a terminal. The exit status when the answer is no or there is
+// no terminal to ask on; nullopt to go on.
+std::optional<int> ConfirmFormat(const Options& options) {
   if (options.yes) return std::nullopt;
   const char letter = MemoryLetter(options.memories.at(0));
   if (!platform::IsTerminal(platform::StandardStream::kInput)) {
@@ -36,7 +38,9 @@ std::optional<int> ConfirmFormat(const FilesOptions& options) {
   return std::nullopt;
 }
 
-int RunRemove(const FilesOptions& options, FileRoute& route, TerminalUi& ui) {
+}  // namespace
+
+int RunRemove(const Options& options, FileRoute& route, TerminalUi& ui) {
   auto files = ResolveEntries(options.operands, route, ui);
   if (!files) return kExitFailed;
   // Deleting an entry moves those after it down by one: the last ones go first.
@@ -60,7 +64,7 @@ int RunRemove(const FilesOptions& options, FileRoute& route, TerminalUi& ui) {
   return kExitOk;
 }
 
-int RunMove(const FilesOptions& options, FileRoute& route, TerminalUi& ui) {
+int RunMove(const Options& options, FileRoute& route, TerminalUi& ui) {
   if (!route.CanRename()) {
     ReportError("the " + std::string(route.Name()) +
                 " library's route cannot rename files; --route chip can");
@@ -109,13 +113,15 @@ int RunMove(const FilesOptions& options, FileRoute& route, TerminalUi& ui) {
   return kExitOk;
 }
 
-int RunFormat(const FilesOptions& options, FileRoute& route, TerminalUi& ui) {
+int RunFormat(const Options& options, FileRoute& route, TerminalUi& ui) {
   const int32_t memory = options.memories.at(0);
   if (!route.CanFormat(options.formatKind)) {
     ReportError("the " + std::string(route.Name()) +
                 " library's route formats plain only; --route device has the other kinds");
     return kExitFailed;
   }
+  // Asked only now that the player answers and can format that kind.
+  if (auto status = ConfirmFormat(options)) return *status;
   VORPEX_SetError(VORPEX_OK);
   if (!route.Format(memory, options.formatKind)) {
     ReportLibraryError(std::string("memory ") + MemoryLetter(memory) + " was not formatted",

@@ -1,29 +1,21 @@
 // The file commands: what is on the player, copies both ways, deleting, renaming, formatting.
 // Each works on an opened player and returns the program's exit status.
 #pragma once
-#include <optional>
-#include <span>
-#include <string_view>
-
-#include "tools/vorpex/files_arguments.h"
+#include "tools/vorpex/arguments.h"
 #include "tools/vorpex/files_route.h"
 #include "tools/vorpex/terminal_ui.h"
 
 namespace vorpex::cli {
 
-// Runs the file command that `args` name (FindFilesCommand), from its command line on.
-int RunFilesCommand(std::span<const std::string_view> args);
+// Runs the file command of `options`: opens the route to the player, then the command.
+int RunFilesCommand(const Options& options);
 
-// format without --yes: asks on a terminal. The exit status when the answer is no or there is
-// no terminal to ask on; nullopt to go on.
-std::optional<int> ConfirmFormat(const FilesOptions& options);
-
-int RunList(const FilesOptions& options, FileRoute& route, TerminalUi& ui);
-int RunFree(const FilesOptions& options, FileRoute& route, TerminalUi& ui);
-int RunPut(const FilesOptions& options, FileRoute& route, TerminalUi& ui);
-int RunGet(const FilesOptions& options, FileRoute& route, TerminalUi& ui);
-int RunRemove(const FilesOptions& options, FileRoute& route, TerminalUi& ui);
-int RunMove(const FilesOptions& options, FileRoute& route, TerminalUi& ui);
-int RunFormat(const FilesOptions& options, FileRoute& route, TerminalUi& ui);
+int RunList(const Options& options, FileRoute& route, TerminalUi& ui);
+int RunFree(const Options& options, FileRoute& route, TerminalUi& ui);
+int RunPut(const Options& options, FileRoute& route, TerminalUi& ui);
+int RunGet(const Options& options, FileRoute& route, TerminalUi& ui);
+int RunRemove(const Options& options, FileRoute& route, TerminalUi& ui);
+int RunMove(const Options& options, FileRoute& route, TerminalUi& ui);
+int RunFormat(const Options& options, FileRoute& route, TerminalUi& ui);
 
 }  // namespace vorpex::cli

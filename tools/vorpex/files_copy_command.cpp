@@ -107,7 +107,7 @@ struct PutItem {
 
 }  // namespace
 
-int RunPut(const FilesOptions& options, FileRoute& route, TerminalUi& ui) {
+int RunPut(const Options& options, FileRoute& route, TerminalUi& ui) {
   DeferInterrupts();
   const int32_t memory = options.memories.at(0);
   const std::string letter(1, MemoryLetter(memory));
@@ -189,7 +189,7 @@ int RunPut(const FilesOptions& options, FileRoute& route, TerminalUi& ui) {
   return kExitOk;
 }
 
-int RunGet(const FilesOptions& options, FileRoute& route, TerminalUi& ui) {
+int RunGet(const Options& options, FileRoute& route, TerminalUi& ui) {
   DeferInterrupts();
   // Every ENTRY is found on the player before the first copy; one named twice is copied once.
   auto resolved = ResolveEntries(options.operands, route, ui);

@@ -86,7 +86,7 @@ void PrintListTable(const std::vector<MemoryListing>& listings, bool exactBytes)
 
 }  // namespace
 
-int RunList(const FilesOptions& options, FileRoute& route, TerminalUi& ui) {
+int RunList(const Options& options, FileRoute& route, TerminalUi& ui) {
   auto listings = ReadAll(options.memories, route, ui);
   if (!listings) return kExitFailed;
   if (options.json) {
@@ -97,7 +97,7 @@ int RunList(const FilesOptions& options, FileRoute& route, TerminalUi& ui) {
   return kExitOk;
 }
 
-int RunFree(const FilesOptions& options, FileRoute& route, TerminalUi& ui) {
+int RunFree(const Options& options, FileRoute& route, TerminalUi& ui) {
   auto listings = ReadAll(options.memories, route, ui);
   if (!listings) return kExitFailed;
   if (options.json) {

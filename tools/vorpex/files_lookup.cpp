@@ -6,6 +6,14 @@
 
 namespace vorpex::cli {
 
+std::unique_ptr<FileRoute> OpenFileRoute(RouteChoice choice, TerminalUi& ui) {
+  if (choice != RouteChoice::kDevice) {
+    if (auto chip = OpenChipRoute()) return chip;
+    if (choice == RouteChoice::kChip) return nullptr;
+  }
+  return OpenDeviceRoute(ui);
+}
+
 std::optional<MemoryListing> ReadOrReport(FileRoute& route, int32_t memory, TerminalUi& ui) {
   auto listing = route.Read(memory);
   if (!listing) {

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "tools/vorpex/arguments.h"
 #include "tools/vorpex/files_directory.h"
 #include "tools/vorpex/terminal_ui.h"
 
@@ -35,8 +36,6 @@ class FileRoute {
 // show their progress on `ui` themselves.
 std::unique_ptr<FileRoute> OpenChipRoute();
 std::unique_ptr<FileRoute> OpenDeviceRoute(TerminalUi& ui);
-
-enum class RouteChoice { kAny, kChip, kDevice };
 
 // The route asked for, or with kAny the chip library's when it finds the player and else the
 // device library's; nullptr when no player answers on it.

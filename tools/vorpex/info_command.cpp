@@ -53,11 +53,11 @@ const char* PlatformName(uint32_t platformId) {
 
 const char* RouteName(int32_t route) {
   switch (route) {
-    case 1:
+    case protocol::kRouteUnsupported:
       return "unsupported system";
-    case 98:
+    case protocol::kRouteFixedNames:
       return "fixed device names";
-    case 2000:
+    case protocol::kRouteInterfaceClass:
       return "device interface class";
     default:
       return "not determined";

@@ -1,5 +1,5 @@
-// vorpex: the player from the command line (upgrade, information, HEX conversion, simulated
-// players). Usage errors exit with 2, failed operations with 1.
+// vorpex: the player from the command line (upgrade, information, its files, HEX conversion,
+// simulated players). Usage errors exit with 2, failed operations with 1.
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -10,9 +10,11 @@
 #include <string_view>
 #include <vector>
 
+#include "VORPEXUSB.h"
 #include "platform/interrupt.h"
 #include "platform/process.h"
 #include "platform/terminal.h"
+#include "playersim.h"
 #include "tools/vorpex/arguments.h"
 #include "tools/vorpex/commands.h"
 #include "tools/vorpex/files_commands.h"
@@ -21,17 +23,67 @@
 #include "tools/vorpex/simulated_player.h"
 #include "tools/vorpex/terminal_ui.h"
 
+namespace vorpex::cli {
+
+int RunFilesCommand(const Options& options) {
+  if (!SelectSimulatedPlayer(options.simulateFolder)) return kExitFailed;
+  // The options that arm them are refused without --simulate, so a simulator is loaded here.
+  const SimulatorLibrary* simulator = SelectedSimulator();
+  if (simulator != nullptr && options.simulatedDelayMs) {
+    simulator->setFault(PLAYERSIM_FAULT_SLOW_DEVICE, *options.simulatedDelayMs);
+  }
+  for (const SimulatedFault& fault : options.simulatedFaults) {
+    if (simulator == nullptr ||
+        simulator->aimFault(fault.kind, fault.target, fault.count, 0, 0) != 1) {
+      ReportError("the simulated player's fault cannot be armed");
+      return kExitFailed;
+    }
+  }
+  using platform::StandardStream;
+  // get -o - keeps standard output for the file's bytes: the progress goes to standard error.
+  const bool fileToOutput = options.command == Command::kGet && options.destination == "-";
+  const StandardStream shown = fileToOutput ? StandardStream::kError : StandardStream::kOutput;
+  TerminalUiSetup setup;
+  setup.terminal = platform::IsTerminal(shown);
+  setup.quiet = options.quiet || options.json;
+  setup.columns = [shown] { return platform::CurrentTerminalColumns(shown, 80); };
+  TerminalUi ui(fileToOutput ? stderr : stdout, std::move(setup));
+  ui.Install();
+  VORPEX_SetError(VORPEX_OK);
+  std::unique_ptr<FileRoute> route = OpenFileRoute(options.route, ui);
+  if (!route) {
+    ReportNoPlayer(ui);
+    return kExitFailed;
+  }
+  switch (options.command) {
+    case Command::kList:
+      return RunList(options, *route, ui);
+    case Command::kFree:
+      return RunFree(options, *route, ui);
+    case Command::kPut:
+      return RunPut(options, *route, ui);
+    case Command::kGet:
+      return RunGet(options, *route, ui);
+    case Command::kRemove:
+      return RunRemove(options, *route, ui);
+    case Command::kMove:
+      return RunMove(options, *route, ui);
+    default:
+      return RunFormat(options, *route, ui);
+  }
+}
+
+}  // namespace vorpex::cli
+
 using namespace vorpex::cli;
 
 namespace {
 
 int RunCommand(std::span<const std::string_view> args) {
-  if (FindFilesCommand(args)) return RunFilesCommand(args);
   auto parsed = ParseArguments(args);
   if (auto* usage = std::get_if<UsageError>(&parsed)) {
-    std::fprintf(stderr, "vorpex: %s\n%.*s(%s tells more)\n", usage->message.c_str(),
-                 static_cast<int>(UsageLine(usage->command).size()),
-                 UsageLine(usage->command).data(), HelpCommand(usage->command).c_str());
+    std::fprintf(stderr, "vorpex: %s\n%s(%s tells more)\n", usage->message.c_str(),
+                 UsageLine(usage->command).c_str(), HelpCommand(usage->command).c_str());
     return kExitUsage;
   }
   const Options& options = std::get<Options>(parsed);
@@ -40,10 +92,14 @@ int RunCommand(std::span<const std::string_view> args) {
     return kExitOk;
   }
   if (options.help) {
-    std::fputs(std::string(HelpText(options.command)).c_str(), stdout);
+    std::fputs(HelpText(options.command).c_str(), stdout);
     return kExitOk;
   }
-
+  if (options.command != Command::kUpgrade && options.command != Command::kInfo &&
+      options.command != Command::kHexToBin && options.command != Command::kSimInit &&
+      options.command != Command::kMp3Info) {
+    return RunFilesCommand(options);
+  }
   using vorpex::platform::StandardStream;
   TerminalUiSetup setup;
   setup.terminal = vorpex::platform::IsTerminal(StandardStream::kOutput);
@@ -64,10 +120,9 @@ int RunCommand(std::span<const std::string_view> args) {
       return RunSimInit(options);
     case Command::kMp3Info:
       return RunMp3Info(options);
-    case Command::kNone:
-      break;
+    default:
+      return kExitUsage;
   }
-  return kExitUsage;
 }
 
 // Output that never reached standard output (a full disk: vorpex ls > /dev/full) fails the

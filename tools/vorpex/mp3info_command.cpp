@@ -34,7 +34,7 @@ std::optional<size_t> ReadStart(const std::string& path,
 int RunMp3Info(const Options& options) {
   int status = kExitOk;
   std::array<uint8_t, ORVANE_MP3_SCAN_BYTES> buffer;
-  for (const std::string& path : options.files) {
+  for (const std::string& path : options.operands) {
     std::optional<size_t> size = ReadStart(path, buffer);
     if (!size) {
       ReportError("cannot read " + path + ": " + UnreadableFile(path).value_or("read error"));

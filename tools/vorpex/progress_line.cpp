@@ -42,14 +42,7 @@ std::string BytesText(uint64_t total) {
 
 std::string RateText(double bytesPerSecond) {
   if (!(bytesPerSecond > 0)) return {};
-  char text[32];
-  const double kilo = bytesPerSecond / 1024.0;
-  if (kilo < 1000.0) {
-    std::snprintf(text, sizeof text, "%.0f KB/s", kilo);
-  } else {
-    std::snprintf(text, sizeof text, "%.2f MB/s", kilo / 1024.0);
-  }
-  return text;
+  return protocol::SpeedText(static_cast<uint32_t>(std::fmin(bytesPerSecond / 1000.0, UINT32_MAX)));
 }
 
 std::string ClockText(uint32_t seconds) {

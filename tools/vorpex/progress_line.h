@@ -18,7 +18,8 @@ std::string BytesText(uint64_t done, uint64_t total);
 // "8.0 MB": the total alone.
 std::string BytesText(uint64_t total);
 
-// "850 KB/s", "3.10 MB/s" of bytes per second; empty for none.
+// The progress window's words for a pace of bytes per second: its bytes per millisecond as
+// protocol::SpeedText writes them ("870 KB/s", "3.17 MB/s"); empty for none.
 std::string RateText(double bytesPerSecond);
 
 // "0:07", "12:34", "1:02:03".

@@ -1,18 +1,18 @@
 #include "tools/vorpex/terminal_ui.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 
+#include "protocol/progress_text.h"
 #include "tools/vorpex/interrupt.h"
 #include "tools/vorpex/progress_line.h"
+#include "vorpex_shared.h"
 
 namespace vorpex::cli {
 namespace {
 
 constexpr int32_t kIdOk = 1;
 constexpr double kRedrawSeconds = 0.1;  // at most ten redraws a second
-constexpr double kSpeedSeconds = 3.0;   // the speed is the pace over this last stretch
 constexpr double kShortestWait = 0.05;  // shorter pauses are not worth a mention
 constexpr size_t kNarrowest = 20;
 
@@ -43,9 +43,9 @@ std::string Tenths(double seconds) {
 TerminalUi::TerminalUi(std::FILE* out, TerminalUiSetup setup)
     : out_(out), setup_(std::move(setup)) {
   if (!setup_.seconds) {
-    const auto start = std::chrono::steady_clock::now();
+    const uint32_t start = VorpexShared_TickCount();
     setup_.seconds = [start] {
-      return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+      return static_cast<uint32_t>(VorpexShared_TickCount() - start) / 1000.0;
     };
   }
 }
@@ -100,7 +100,6 @@ void* TerminalUi::OpenProgress(void* context, void*, const char* title, const ch
   ui.low_ = ui.position_ = 0;
   ui.high_ = total;
   ui.moved_ = false;
-  ui.samples_.clear();
   ui.tenthsShown_ = 0;
   ui.StartPhase(Text(status));
   ui.Redraw(true);
@@ -116,7 +115,6 @@ void TerminalUi::SetProgressRange(void* context, void* window, uint32_t low, uin
   ui.high_ = high;
   ui.position_ = low;
   ui.moved_ = false;
-  ui.samples_.clear();
   ui.tenthsShown_ = 0;
   ui.Redraw(true);
 }
@@ -140,7 +138,8 @@ void TerminalUi::SetProgressPercent(void* context, void* window, const char*, ui
 
 // cppcheck-suppress constParameter ; the UI hook's signature
 void TerminalUi::SetProgressSpeed(void* context, void* window, const char*) {
-  // The library's figure counts from when the machine started; the speed shown is measured here.
+  // The upgrade's figure counts from when the machine started: the bar works out the window's
+  // figure itself, from when the bytes began to move.
   TerminalUi& ui = Self(context);
   if (window == &ui.progressWindow_) ui.Redraw(false);
 }
@@ -232,15 +231,13 @@ void TerminalUi::Moved(uint32_t position) {
     movedFrom_ = position_;
   }
   position_ = position;
-  samples_.emplace_back(now, position);
-  while (samples_.size() > 2 && now - samples_[1].first >= kSpeedSeconds) samples_.pop_front();
 }
 
 double TerminalUi::BytesPerSecond() const {
-  if (samples_.size() < 2) return 0;
-  const double seconds = samples_.back().first - samples_.front().first;
-  if (seconds <= 0 || samples_.back().second < samples_.front().second) return 0;
-  return (samples_.back().second - samples_.front().second) / seconds;
+  auto ticks = [](double seconds) { return static_cast<uint32_t>(std::llround(seconds * 1000)); };
+  const auto rate =
+      protocol::TransferRate(position_, movedFrom_, ticks(movedSince_), ticks(setup_.seconds()));
+  return rate.value_or(0) * 1000.0;
 }
 
 void TerminalUi::Redraw(bool force) {
@@ -286,10 +283,7 @@ void TerminalUi::FinishBar() {
     bar.done = std::min<uint64_t>(position_ > low_ ? position_ - low_ : 0, bar.total);
   }
   const double now = setup_.seconds();
-  // At the end the speed is the pace of the whole transfer.
-  if (now > movedSince_ && position_ > movedFrom_) {
-    bar.bytesPerSecond = (position_ - movedFrom_) / (now - movedSince_);
-  }
+  bar.bytesPerSecond = BytesPerSecond();
   bar.secondsInAll = static_cast<uint32_t>(std::lround(now - openedAt_));
   if (setup_.terminal) {
     std::string line = BarLine(bar, LineWidth());

@@ -6,7 +6,6 @@
 // boxes are text on standard error. Installed into the chip library, it serves both libraries.
 #pragma once
 #include <cstdio>
-#include <deque>
 #include <functional>
 #include <optional>
 #include <string>
@@ -20,7 +19,8 @@ struct TerminalUiSetup {
   bool quiet = false;     // show no progress at all
   // The terminal's width in columns, asked before every redraw.
   std::function<size_t()> columns = [] { return size_t{80}; };
-  // Seconds on vorpex's own clock.
+  // Seconds on the libraries' tick count (the clock of their progress window's speed) from
+  // when the interface was made.
   std::function<double()> seconds;
 };
 
@@ -79,6 +79,8 @@ class TerminalUi {
   // long it waited.
   std::string PhaseText(bool ended, size_t width) const;
   size_t LineWidth() const;  // the live line's room on a terminal; unlimited into a pipe
+  // The pace since the bytes began to move, as the progress window works it out: whole bytes
+  // per whole millisecond.
   double BytesPerSecond() const;
 
   std::FILE* out_;
@@ -95,8 +97,7 @@ class TerminalUi {
   double phaseStart_ = 0;
   bool phaseShown_ = false;  // its line is printed
   uint32_t low_ = 0, high_ = 0, position_ = 0;
-  bool moved_ = false;                               // bytes moved since the range was set
-  std::deque<std::pair<double, uint32_t>> samples_;  // (seconds, position) of the last moments
+  bool moved_ = false;  // bytes moved since the range was set
   double movedSince_ = 0;
   uint32_t movedFrom_ = 0;
   uint32_t tenthsShown_ = 0;  // plain lines: how many tenths of the way were reported
