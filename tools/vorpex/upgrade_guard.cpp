@@ -122,7 +122,7 @@ UpgradeGuard::~UpgradeGuard() {
 }
 
 bool UpgradeGuard::Interrupted() const {
-  return vorpex::Interrupted();
+  return cli::Interrupted();
 }
 
 }  // namespace vorpex::cli
