@@ -763,11 +763,11 @@ TEST_F(Vorpex, OptionsTakeTheirCommonForms) {
 
 // The bar line in the room a terminal gives it: the figures that fit, the bar filling the rest.
 TEST(ProgressLine, BarLineFitsItsWidth) {
-  vorpex::BarState running{50, 4 << 20, 8 << 20, 3.1 * 1024 * 1024, 3, std::nullopt};
-  vorpex::BarState ended{100, 8 << 20, 8 << 20, 3.1 * 1024 * 1024, std::nullopt, 9};
-  vorpex::BarState boot{12, 512, 4096, 0, std::nullopt, std::nullopt};
+  vorpex::cli::BarState running{50, 4 << 20, 8 << 20, 3.1 * 1024 * 1024, 3, std::nullopt};
+  vorpex::cli::BarState ended{100, 8 << 20, 8 << 20, 3.1 * 1024 * 1024, std::nullopt, 9};
+  vorpex::cli::BarState boot{12, 512, 4096, 0, std::nullopt, std::nullopt};
   struct Case {
-    const vorpex::BarState& state;
+    const vorpex::cli::BarState& state;
     size_t width;
     std::string line;
   } const cases[] = {
@@ -778,25 +778,25 @@ TEST(ProgressLine, BarLineFitsItsWidth) {
       {boot, 30, "[##---------------]  12 %  0.5 / 4.0 KB"},
   };
   for (const Case& c : cases) {
-    std::string line = vorpex::BarLine(c.state, c.width);
+    std::string line = vorpex::cli::BarLine(c.state, c.width);
     EXPECT_LE(line.size(), c.width) << line;
     // The bar's length depends on the width; what follows it is the point.
     EXPECT_EQ(line.substr(line.find(']')), c.line.substr(c.line.find(']'))) << c.width;
   }
-  EXPECT_EQ(vorpex::BarLine(running, 60).size(), 60u);  // wider bar, not a shorter line
-  EXPECT_EQ(vorpex::FitText("/a/long/folder/SampleBoot.hex", 20), "/a/long/f...Boot.hex");
-  EXPECT_EQ(vorpex::ClockText(3725), "1:02:05");
-  EXPECT_EQ(vorpex::RateText(850 * 1024), "850 KB/s");
+  EXPECT_EQ(vorpex::cli::BarLine(running, 60).size(), 60u);  // wider bar, not a shorter line
+  EXPECT_EQ(vorpex::cli::FitText("/a/long/folder/SampleBoot.hex", 20), "/a/long/f...Boot.hex");
+  EXPECT_EQ(vorpex::cli::ClockText(3725), "1:02:05");
+  EXPECT_EQ(vorpex::cli::RateText(850 * 1024), "850 KB/s");
 }
 
 TEST(ProgressLine, PercentAndTimeLeftStayInBounds) {
-  EXPECT_EQ(vorpex::PercentDone(512, 1536, 1024), 50u);
-  EXPECT_EQ(vorpex::PercentDone(0, 100, 250), 100u);
-  EXPECT_EQ(vorpex::PercentDone(100, 0, 50), 0u);  // a reversed range fills nothing
-  EXPECT_EQ(vorpex::PercentDone(0, 0, 0), 0u);
-  EXPECT_EQ(vorpex::SecondsLeft(1, 4, 3.0), 9u);
-  EXPECT_EQ(vorpex::SecondsLeft(0, 4, 3.0), std::nullopt);
-  EXPECT_EQ(vorpex::SecondsLeft(5, 4, 3.0), std::nullopt);
+  EXPECT_EQ(vorpex::cli::PercentDone(512, 1536, 1024), 50u);
+  EXPECT_EQ(vorpex::cli::PercentDone(0, 100, 250), 100u);
+  EXPECT_EQ(vorpex::cli::PercentDone(100, 0, 50), 0u);  // a reversed range fills nothing
+  EXPECT_EQ(vorpex::cli::PercentDone(0, 0, 0), 0u);
+  EXPECT_EQ(vorpex::cli::SecondsLeft(1, 4, 3.0), 9u);
+  EXPECT_EQ(vorpex::cli::SecondsLeft(0, 4, 3.0), std::nullopt);
+  EXPECT_EQ(vorpex::cli::SecondsLeft(5, 4, 3.0), std::nullopt);
 }
 
 // The terminal user interface installed into the chip library, driven by its progress window.
@@ -892,7 +892,7 @@ TEST(TerminalUi, OneUpgradeOnATerminalAndIntoAPipe) {
     double clock = 0;  // cppcheck-suppress variableScope ; the UI's clock reads it
     size_t redraws = 0;
     {
-      vorpex::TerminalUi ui(
+      vorpex::cli::TerminalUi ui(
           out, {c.terminal, false, [&] { return c.columns; }, [&] { return clock; }});
       ui.Install();
       ShowAnUpgrade(clock, 8 << 20, 2 << 20);
@@ -933,7 +933,7 @@ TEST(TerminalUi, QuietShowsNothingAndMessagesCanBeTaken) {
   ASSERT_NE(out, nullptr);
   {
     double clock = 0;
-    vorpex::TerminalUi ui(out, {true, true, [] { return size_t{80}; }, [&] { return clock; }});
+    vorpex::cli::TerminalUi ui(out, {true, true, [] { return size_t{80}; }, [&] { return clock; }});
     ui.Install();
     ShowAnUpgrade(clock, 4096, 1024);
     EXPECT_EQ(ui.CaptureMessage([] { VORPEX_DispError(VORPEX_ERR_USB, 0); }), "VORPEXUSB_ERR_USB");
