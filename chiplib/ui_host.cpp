@@ -111,4 +111,9 @@ int32_t ShowMessageBox(const char* text, const char* caption, uint32_t flags) {
   return platform::ShowMessageBox(text, caption, flags);
 }
 
+void ReportUpgradeStage(int32_t stage, uint32_t total) {
+  const VorpexUiHooks& ui = Hooks();
+  if (ui.upgradeStage != nullptr) ui.upgradeStage(ui.context, stage, total);
+}
+
 }  // namespace vorpex::chip

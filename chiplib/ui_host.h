@@ -11,6 +11,8 @@ namespace vorpex::chip {
 // Installs a host's hooks (null: none) and chooses, once, who draws the windows from now on.
 void InstallUi(const VorpexUiHooks* hooks);
 int32_t ShowMessageBox(const char* text, const char* caption, uint32_t flags);
+// Tells the host that a firmware upgrade reached `stage` (VORPEX_STAGE_*), when it listens.
+void ReportUpgradeStage(int32_t stage, uint32_t total);
 
 // The texts of a progress window as it opens.
 struct ProgressTexts {

@@ -4,6 +4,7 @@
 #include "chiplib/error_state.h"
 #include "chiplib/progress_window.h"
 #include "chiplib/state.h"
+#include "chiplib/ui_host.h"
 #include "chiplib/upgrade_sequence.h"
 #include "platform/module.h"
 
@@ -44,6 +45,7 @@ class ChipLink final : public upgrade::UpgradeLink {
     CloseProgressWindow(window_);
     window_ = nullptr;
   }
+  void ReportStage(int32_t stage, uint32_t total) override { ReportUpgradeStage(stage, total); }
   std::string LoadText(uint32_t id, size_t limit) override {
     return platform::LoadModuleString(GetState().module, id, limit).value_or(std::string());
   }

@@ -43,6 +43,8 @@ class UpgradeLink {
   virtual void SetProgressRange(uint32_t low, uint32_t high, const char* status) = 0;
   virtual void UpdateProgress(uint32_t position, uint32_t startTick) = 0;
   virtual void CloseProgress() = 0;
+  // The upgrade reached `stage` (VORPEX_STAGE_*) with an image of `total` bytes: told to the host.
+  virtual void ReportStage(int32_t stage, uint32_t total) = 0;
   virtual std::string LoadText(uint32_t id, size_t limit) = 0;
 };
 

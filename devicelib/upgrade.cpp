@@ -54,6 +54,9 @@ class DeviceLink final : public upgrade::UpgradeLink {
     progress_.Update(position, startTick);
   }
   void CloseProgress() override { progress_.Close(); }
+  void ReportStage(int32_t stage, uint32_t total) override {
+    VorpexShared_UpgradeStage(stage, total);
+  }
   std::string LoadText(uint32_t id, size_t limit) override {
     return progress_.LoadText(id, limit);
   }
