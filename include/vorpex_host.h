@@ -43,11 +43,11 @@ typedef struct VorpexUiHooks {
    * Returns the button pressed (IDOK is 1). */
   int32_t (*messageBox)(void* context, const char* text, const char* caption, uint32_t flags);
 
-  /* Windows. When any of the hooks below is set, the host shows all of the library's windows
-   * and the system shows none; a hook left null does nothing (an open hook left null: no
-   * window of that kind, a null handle). A window is whatever non-null value the host's open
-   * hook returns; the library hands it back unchanged and never looks into it. Only one
-   * progress window exists at a time. Strings are only valid during the call.
+  /* Windows. When any of the hooks from here to openDelete is set, the host shows all of the
+   * library's windows and the system shows none; a hook left null does nothing (an open hook
+   * left null: no window of that kind, a null handle). A window is whatever non-null value the
+   * host's open hook returns; the library hands it back unchanged and never looks into it. Only
+   * one progress window exists at a time. Strings are only valid during the call.
    *
    * The progress window: caption `title`, status line `status`, index label `indexText`
    * (empty for none), a bar ranging from 0 to `total` at position 0, the percent " 0 %" and
