@@ -89,4 +89,6 @@ std::string ChipChannel::LoadText(uint32_t id, size_t limit) {
   return platform::LoadModuleString(GetState().module, id, limit).value_or(std::string());
 }
 
+void ChipChannel::ReportStage(int32_t stage, uint32_t total) { ReportUpgradeStage(stage, total); }
+
 }  // namespace vorpex::chip

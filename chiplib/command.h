@@ -53,6 +53,7 @@ class ChipChannel final : public operations::PlayerChannel {
   bool Cancelled() override;
   void CloseProgress() override;
   std::string LoadText(uint32_t id, size_t limit) override;
+  void ReportStage(int32_t stage, uint32_t total) override;
 
  private:
   ChipDevice* device_;

@@ -53,7 +53,7 @@ WindowHandle OpenProgressWindow(WindowHandle owner, ProgressSetup* setup) {
   std::string indexText = protocol::IndexText(setup->index);
   const char* title = LoadTitleIntoSharedBlock(setup->title);
   const char* status = setup->status != nullptr ? setup->status : "";
-  WindowHandle window = UiOpenProgress(owner, setup, {title, status, indexText.c_str()});
+  WindowHandle window = Windows().OpenProgress(owner, setup, {title, status, indexText.c_str()});
   PumpMessages(window);
   return window;
 }
@@ -63,9 +63,9 @@ void SetProgressRange(WindowHandle window, uint32_t low, uint32_t high, const ch
   progress.rangeLow = low < high ? low : high;
   progress.rangeHigh = low < high ? high : low;
   progress.lastPercent = -1;
-  UiSetProgressRange(window, low, high);
-  if (status != nullptr) UiSetProgressStatus(window, status);
-  UiSetProgressSpeed(window, "");
+  Windows().SetProgressRange(window, low, high);
+  if (status != nullptr) Windows().SetProgressStatus(window, status);
+  Windows().SetProgressSpeed(window, "");
   PumpMessages(window);
 }
 
@@ -75,23 +75,23 @@ void UpdateProgress(WindowHandle window, uint32_t position, uint32_t startTick) 
   auto percent = protocol::ProgressPercent(progress.rangeLow, progress.rangeHigh, position);
   if (percent && *percent != progress.lastPercent) {
     progress.lastPercent = *percent;
-    UiSetProgressPercent(window, protocol::PercentText(*percent).c_str(), position);
+    Windows().SetProgressPercent(window, protocol::PercentText(*percent).c_str(), position);
     percentChanged = true;
   }
   auto rate = protocol::TransferRate(position, progress.rangeLow, startTick, platform::TickCount());
   std::string speed = rate ? protocol::SpeedText(*rate) : std::string();
-  if (!speed.empty()) UiSetProgressSpeed(window, speed.c_str());
+  if (!speed.empty()) Windows().SetProgressSpeed(window, speed.c_str());
   if (!speed.empty() || percentChanged) PumpMessages(window);
 }
 
 void CloseProgressWindow(WindowHandle window) {
-  UiCloseWindow(window);
+  Windows().CloseWindow(window);
   // The setup lives in the operation's frame, which is about to go: forget it.
   GetState().progress.setup = nullptr;
 }
 
 WindowHandle OpenFormatWindow(WindowHandle owner) {
-  WindowHandle window = UiOpenFormat(owner);
+  WindowHandle window = Windows().OpenFormat(owner);
   PumpMessages(window);
   return window;
 }
@@ -99,18 +99,19 @@ WindowHandle OpenFormatWindow(WindowHandle owner) {
 WindowHandle OpenDeleteWindow(WindowHandle owner, int32_t index, const char* fileName) {
   std::string indexText = protocol::IndexText(index);
   auto caption = platform::LoadModuleString(GetState().module, IDS_DELETE_CAPTION, 512);
-  WindowHandle window = UiOpenDelete(owner, caption ? caption->c_str() : nullptr, indexText.c_str(),
-                                     fileName != nullptr ? fileName : "");
+  WindowHandle window =
+      Windows().OpenDelete(owner, caption ? caption->c_str() : nullptr, indexText.c_str(),
+                           fileName != nullptr ? fileName : "");
   PumpMessages(window);
   return window;
 }
 
 void CloseStatusWindow(WindowHandle window) {
-  UiCloseWindow(window);
+  Windows().CloseWindow(window);
 }
 
 void PumpMessages(WindowHandle window) {
-  UiPumpMessages(window);
+  Windows().PumpMessages(window);
 }
 
 }  // namespace vorpex::chip

@@ -46,6 +46,10 @@ void VORPEX_CC VorpexShared_CloseProgressWindow(void* window) {
   RunExport(SetError, [&] { CloseProgressWindow(window); });
 }
 
+void VORPEX_CC VorpexShared_UpgradeStage(int32_t stage, uint32_t total) {
+  RunExport(SetError, [&] { ReportUpgradeStage(stage, total); });
+}
+
 uint32_t VORPEX_CC VorpexShared_LoadString(uint32_t id, char* buffer, uint32_t limit) {
   if (buffer != nullptr && limit != 0) buffer[0] = '\0';
   return RunExport(SetError, 0, [&]() -> uint32_t {

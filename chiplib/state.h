@@ -14,6 +14,10 @@
 
 namespace vorpex::chip {
 
+class WindowHost;
+// The system's dialogs: who draws the windows until a host that draws them is installed.
+const WindowHost& SystemWindows();
+
 inline constexpr uint32_t kDefaultReadTimeoutMs = 3000;
 inline constexpr uint32_t kDefaultWriteTimeoutMs = 2000;
 
@@ -69,6 +73,8 @@ struct State {
   ProgressState progress;
   // The host's user interface, when one is installed (ui.size == 0 otherwise).
   VorpexUiHooks ui{};
+  // Who draws the windows, chosen whenever hooks are installed or removed.
+  const WindowHost* windows = &SystemWindows();
   SimulatorState simulator;
 };
 

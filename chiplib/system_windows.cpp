@@ -35,30 +35,57 @@ WindowHandle Shown(WindowHandle window) {
   return window;
 }
 
+// The system's modeless dialogs and its message queue.
+class SystemWindowsImpl final : public WindowHost {
+ public:
+  WindowHandle OpenProgress(WindowHandle owner, ProgressSetup* setup,
+                            const ProgressTexts& texts) const override {
+    ProgressCreation creation{setup, &texts};
+    return Shown(platform::CreateModelessDialog(GetState().module, IDD_PROGRESS, owner,
+                                                &kProgressEvents, &creation));
+  }
+  void SetProgressRange(WindowHandle window, uint32_t low, uint32_t high) const override {
+    platform::SetProgressBarRange(window, IDC_PROGRESS_BAR, low, high);
+  }
+  void SetProgressStatus(WindowHandle window, const char* status) const override {
+    platform::SetDialogItemText(window, IDC_PROGRESS_STATUS, status);
+  }
+  void SetProgressPercent(WindowHandle window, const char* percentText,
+                          uint32_t position) const override {
+    platform::SetDialogItemText(window, IDC_PROGRESS_PERCENT, percentText);
+    platform::SetProgressBarPosition(window, IDC_PROGRESS_BAR, position);
+  }
+  void SetProgressSpeed(WindowHandle window, const char* speedText) const override {
+    platform::SetDialogItemText(window, IDC_PROGRESS_SPEED, speedText);
+  }
+  WindowHandle OpenFormat(WindowHandle owner) const override {
+    return Shown(
+        platform::CreateModelessDialog(GetState().module, IDD_FORMAT, owner, nullptr, nullptr));
+  }
+  WindowHandle OpenDelete(WindowHandle owner, const char* caption, const char* indexText,
+                          const char* fileName) const override {
+    WindowHandle window =
+        platform::CreateModelessDialog(GetState().module, IDD_DELETE, owner, nullptr, nullptr);
+    if (window != nullptr) {
+      platform::SetDialogItemText(window, IDC_DELETE_INDEX, indexText);
+      platform::SetDialogItemText(window, IDC_DELETE_FILENAME, fileName);
+      if (caption != nullptr) platform::SetDialogCaption(window, caption);
+    }
+    return Shown(window);
+  }
+  void CloseWindow(WindowHandle window) const override {
+    if (window != nullptr) platform::DestroyDialog(window);
+  }
+  void PumpMessages(WindowHandle window) const override { platform::PumpMessages(window); }
+  void WaitWhilePaused() const override { platform::WaitForMessage(); }
+};
+
+constexpr SystemWindowsImpl kSystemWindows;
+
 }  // namespace
 
-WindowHandle OpenSystemProgressWindow(WindowHandle owner, ProgressSetup* setup,
-                                      const ProgressTexts& texts) {
-  ProgressCreation creation{setup, &texts};
-  return Shown(platform::CreateModelessDialog(GetState().module, IDD_PROGRESS, owner,
-                                              &kProgressEvents, &creation));
-}
-
-WindowHandle OpenSystemFormatWindow(WindowHandle owner) {
-  return Shown(
-      platform::CreateModelessDialog(GetState().module, IDD_FORMAT, owner, nullptr, nullptr));
-}
-
-WindowHandle OpenSystemDeleteWindow(WindowHandle owner, const char* caption, const char* indexText,
-                                    const char* fileName) {
-  WindowHandle window =
-      platform::CreateModelessDialog(GetState().module, IDD_DELETE, owner, nullptr, nullptr);
-  if (window != nullptr) {
-    platform::SetDialogItemText(window, IDC_DELETE_INDEX, indexText);
-    platform::SetDialogItemText(window, IDC_DELETE_FILENAME, fileName);
-    if (caption != nullptr) platform::SetDialogCaption(window, caption);
-  }
-  return Shown(window);
+const WindowHost& SystemWindows() {
+  return kSystemWindows;
 }
 
 }  // namespace vorpex::chip

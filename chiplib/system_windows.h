@@ -4,10 +4,6 @@
 
 namespace vorpex::chip {
 
-platform::WindowHandle OpenSystemProgressWindow(platform::WindowHandle owner, ProgressSetup* setup,
-                                                const ProgressTexts& texts);
-platform::WindowHandle OpenSystemFormatWindow(platform::WindowHandle owner);
-platform::WindowHandle OpenSystemDeleteWindow(platform::WindowHandle owner, const char* caption,
-                                              const char* indexText, const char* fileName);
+const WindowHost& SystemWindows();
 
 }  // namespace vorpex::chip

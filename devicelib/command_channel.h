@@ -8,6 +8,7 @@
 #include "devicelib/progress.h"
 #include "operations/player_channel.h"
 #include "orvane_copy.h"
+#include "vorpex_shared.h"
 
 namespace vorpex::device {
 
@@ -56,6 +57,9 @@ class DeviceChannel final : public operations::PlayerChannel {
   void UpdateProgress(uint32_t position, uint32_t startTick) override;
   bool Cancelled() override;
   void CloseProgress() override;
+  void ReportStage(int32_t stage, uint32_t total) override {
+    VorpexShared_UpgradeStage(stage, total);
+  }
   std::string LoadText(uint32_t id, size_t limit) override {
     return windowShown_.LoadText(id, limit);
   }

@@ -9,6 +9,7 @@
 #include "platform/error.h"
 #include "platform/os_version.h"
 #include "protocol/device_route.h"
+#include "protocol/vizu10_names.h"
 
 namespace vorpex::device {
 namespace {
@@ -16,8 +17,6 @@ namespace {
 using platform::DriverHandle;
 using platform::kInvalidDriverHandle;
 
-constexpr const char* kInterfaceClass = "{A5B039C4-D5F2-11D6-99E0-52544C996075}";
-constexpr const char* kFixedDevice = "\\\\.\\Vizu10-0";
 constexpr size_t kMaxPath = 259;
 
 DeviceSession& Session() { return GetState().session; }
@@ -37,7 +36,7 @@ uint32_t QueryPipeSelector() {
 // interface itself or one of its pipes. Every call enumerates again.
 DriverHandle OpenInterfaceFile(const char* pipeName) {
   bool found = false;
-  for (const std::string& path : Driver().InterfacePaths(kInterfaceClass)) {
+  for (const std::string& path : Driver().InterfacePaths(std::string(protocol::kVizu10ClassGuid))) {
     DriverHandle probe = Driver().Open(path);
     if (probe == kInvalidDriverHandle) continue;
     Driver().Close(probe);
@@ -86,15 +85,15 @@ bool OpenPipes() {
     if (s.deviceHandle == kInvalidDriverHandle) deviceError = platform::LastError();
     s.pipeNames[1] = protocol::WritePipeName(QueryPipeSelector(), s.routeCode);
     s.cancelPipe = OpenInterfaceFile(s.pipeNames[0].c_str());
-    s.readPipe = OpenInterfaceFile("PIPE02");
+    s.readPipe = OpenInterfaceFile(protocol::kVizu10ReadPipe);
     s.writePipe = OpenInterfaceFile(s.pipeNames[1].c_str());
   } else if (s.routeCode == protocol::kRouteFixedNames) {
-    const std::string device = kFixedDevice;
+    const std::string device(protocol::kVizu10FixedName);
     s.deviceHandle = Driver().Open(device);
     if (s.deviceHandle == kInvalidDriverHandle) deviceError = platform::LastError();
     s.writePipe = Driver().Open(device + "\\" +
                                 protocol::WritePipeName(QueryPipeSelector(), s.routeCode));
-    s.readPipe = Driver().Open(device + "\\PIPE02");
+    s.readPipe = Driver().Open(device + "\\" + protocol::kVizu10ReadPipe);
   }
   if (s.cancelPipe == kInvalidDriverHandle || s.readPipe == kInvalidDriverHandle ||
       s.writePipe == kInvalidDriverHandle) {

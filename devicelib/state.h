@@ -8,6 +8,7 @@
 #include "platform/os_version.h"
 #include "platform/vizu10.h"
 #include "protocol/dir_slot.h"
+#include "protocol/vizu10_names.h"
 
 namespace vorpex::device {
 
@@ -21,7 +22,9 @@ struct DeviceSession {
   platform::DriverHandle writePipe = platform::kNullDriverHandle;
   platform::DriverHandle readPipe = platform::kNullDriverHandle;
   std::string devicePath;                                              // at most 259 characters
-  std::array<std::string, 3> pipeNames{"PIPE00", "PIPE00", "PIPE02"};  // cancel, write, read
+  // cancel, write, read
+  std::array<std::string, 3> pipeNames{protocol::kVizu10Pipe00, protocol::kVizu10Pipe00,
+                                       protocol::kVizu10ReadPipe};
 };
 
 // The cached picture of one memory area; only a reload writes it.

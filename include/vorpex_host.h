@@ -23,6 +23,18 @@ extern "C" {
 #define VORPEX_UI_CANCEL 0x1u
 #define VORPEX_UI_PAUSE 0x2u
 
+/* The stages of a firmware upgrade (either library's), in the order upgradeStage reports them.
+ * An upgrade that fails reports VORPEX_STAGE_ENDED right after the stage it failed in. */
+#define VORPEX_STAGE_MODE 1 /* the upgrade-mode command, two one-second pauses and its reply */
+#define VORPEX_STAGE_ERASE                                                                        \
+  2                          /* the erase command, two one-second pauses and its reply: from here \
+                              * until VORPEX_STAGE_ENDED the firmware area is empty or partly     \
+                              * written, and the exchange must not be cut short */
+#define VORPEX_STAGE_WRITE 3 /* the write command, two one-second pauses and its reply */
+#define VORPEX_STAGE_DATA 4  /* the image in 512-byte blocks; setProgressPercent tells the bytes */
+#define VORPEX_STAGE_FINAL 5 /* the player's reply to the last block */
+#define VORPEX_STAGE_ENDED 6 /* the exchange is over, completed or not (the upgrade's result) */
+
 typedef struct VorpexUiHooks {
   /* sizeof(VorpexUiHooks) as the host was compiled; hooks beyond it are taken as absent. */
   uint32_t size;
@@ -31,11 +43,11 @@ typedef struct VorpexUiHooks {
    * Returns the button pressed (IDOK is 1). */
   int32_t (*messageBox)(void* context, const char* text, const char* caption, uint32_t flags);
 
-  /* Windows. When any of the hooks below is set, the host shows all of the library's windows
-   * and the system shows none; a hook left null does nothing (an open hook left null: no
-   * window of that kind, a null handle). A window is whatever non-null value the host's open
-   * hook returns; the library hands it back unchanged and never looks into it. Only one
-   * progress window exists at a time. Strings are only valid during the call.
+  /* Windows. When any of the hooks from here to openDelete is set, the host shows all of the
+   * library's windows and the system shows none; a hook left null does nothing (an open hook
+   * left null: no window of that kind, a null handle). A window is whatever non-null value the
+   * host's open hook returns; the library hands it back unchanged and never looks into it. Only
+   * one progress window exists at a time. Strings are only valid during the call.
    *
    * The progress window: caption `title`, status line `status`, index label `indexText`
    * (empty for none), a bar ranging from 0 to `total` at position 0, the percent " 0 %" and
@@ -62,6 +74,10 @@ typedef struct VorpexUiHooks {
    * of the file being deleted. It has a Cancel button, which has no effect. */
   void* (*openDelete)(void* context, void* owner, const char* caption, const char* indexText,
                       const char* fileName);
+
+  /* A firmware upgrade reached `stage` (VORPEX_STAGE_*); `total` is the image's size in bytes.
+   * Called whether or not the host draws the windows. */
+  void (*upgradeStage)(void* context, int32_t stage, uint32_t total);
 } VorpexUiHooks;
 
 /* Installs `hooks` (copied; null puts the system's interface back). */

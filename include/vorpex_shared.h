@@ -30,6 +30,8 @@ VORPEX_API void VORPEX_CC VorpexShared_SetProgressRange(void* window, uint32_t l
 VORPEX_API void VORPEX_CC VorpexShared_UpdateProgress(void* window, uint32_t position,
                                                       uint32_t startTick);
 VORPEX_API void VORPEX_CC VorpexShared_CloseProgressWindow(void* window);
+/* A firmware upgrade reached `stage` (VORPEX_STAGE_* of vorpex_host.h): told to the host. */
+VORPEX_API void VORPEX_CC VorpexShared_UpgradeStage(int32_t stage, uint32_t total);
 /* String `id` of the chip library's table into `buffer` (at most limit - 1 characters and a
  * terminator); returns its length, 0 when there is no such string. */
 VORPEX_API uint32_t VORPEX_CC VorpexShared_LoadString(uint32_t id, char* buffer, uint32_t limit);

@@ -68,6 +68,9 @@ class PlayerChannel {
   virtual void CloseProgress() = 0;
   // String `id` of the chip library's table, at most `limit` characters; empty when missing.
   virtual std::string LoadText(uint32_t id, size_t limit) = 0;
+  // The upgrade reached `stage` (VORPEX_STAGE_*) with an image of `total` bytes: told to the
+  // program hosting the user interface.
+  virtual void ReportStage(int32_t stage, uint32_t total) = 0;
 };
 
 }  // namespace vorpex::operations

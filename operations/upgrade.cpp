@@ -12,6 +12,7 @@
 #include "platform/file.h"
 #include "protocol/command_block.h"
 #include "protocol/hex_image.h"
+#include "vorpex_host.h"
 
 namespace vorpex::operations {
 namespace {
@@ -66,6 +67,7 @@ class Upgrade {
     channel_.OpenProgress(boot_ ? IDS_TITLE_BOOT_UPGRADE : IDS_TITLE_CODEC_UPGRADE, -1, "", 0);
     bool ok = Exchange(*file, mode, statusText);
     if (!ok && writeSent_) channel_.Stop();
+    if (stageReported_) channel_.ReportStage(VORPEX_STAGE_ENDED, imageSize_);
     file->Close();
     channel_.CloseProgress();
     return ok ? 1 : 0;
@@ -81,6 +83,10 @@ class Upgrade {
     return false;
   }
   void Pause() { platform::SleepMs(kPauseMs); }
+  void Stage(int32_t stage) {
+    channel_.ReportStage(stage, imageSize_);
+    stageReported_ = true;
+  }
 
   bool Exchange(platform::File& file, uint8_t mode, const char* statusText) {
     auto size = file.Size();
@@ -89,10 +95,12 @@ class Upgrade {
       return FailWindows(platform::kErrorInvalidFormSize);
     }
     const uint32_t imageSize = static_cast<uint32_t>(*size);
+    imageSize_ = imageSize;
     const uint32_t blocks = static_cast<uint32_t>((imageSize + kBlock - 1) / kBlock);
     const uint8_t area = boot_ ? protocol::kAreaBoot : protocol::kAreaCodec;
 
     // Upgrade mode: whatever the player answers, the upgrade goes on.
+    Stage(VORPEX_STAGE_MODE);
     const std::array<uint8_t, 2> modePayload{protocol::kUpgradeModeFirstByte, mode};
     if (!channel_.SendCommand(kSelectorUpgradeMode, protocol::kCmdUpgradeMode, modePayload)) {
       return Fail(VORPEX_ERR_USB);
@@ -104,6 +112,7 @@ class Upgrade {
 
     std::string eraseText =
         channel_.LoadText(boot_ ? IDS_TITLE_BOOT_ERASING : IDS_TITLE_CODEC_ERASING, 128);
+    Stage(VORPEX_STAGE_ERASE);
     channel_.SetProgressRange(0, imageSize, eraseText.c_str());
     const std::array<uint8_t, 1> erasePayload{area};
     if (!channel_.SendCommand(kSelectorUpgradeArea, protocol::kCmdEraseArea, erasePayload)) {
@@ -114,6 +123,7 @@ class Upgrade {
     Pause();
     if (!channel_.ReplyOk()) return Fail(VORPEX_ERR_INTERNAL);
 
+    Stage(VORPEX_STAGE_WRITE);
     channel_.SetProgressRange(0, imageSize, statusText);
     channel_.SetTimeouts(kUpgradeTimeoutMs, kUpgradeTimeoutMs);
     const std::array<uint8_t, 3> writePayload{area, static_cast<uint8_t>(blocks >> 8),
@@ -128,6 +138,7 @@ class Upgrade {
     Pause();
     if (!channel_.ReplyOk()) return Fail(VORPEX_ERR_INTERNAL);
 
+    Stage(VORPEX_STAGE_DATA);
     BlockReader reader(file);
     for (uint32_t sent = 0; sent < imageSize;) {
       std::span<uint8_t, 512> block = channel_.Block();
@@ -144,6 +155,7 @@ class Upgrade {
       channel_.UpdateProgress(sent, 0);
     }
 
+    Stage(VORPEX_STAGE_FINAL);
     if (!channel_.ReadReply()) return Fail(VORPEX_ERR_USB);
     if (!channel_.ReplyOk()) return Fail(VORPEX_ERR_INTERNAL);
     return true;
@@ -152,6 +164,8 @@ class Upgrade {
   PlayerChannel& channel_;
   bool boot_;
   bool writeSent_ = false;
+  bool stageReported_ = false;
+  uint32_t imageSize_ = 0;
 };
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "protocol/device_route.h"
 
+#include "protocol/vizu10_names.h"
+
 namespace vorpex::protocol {
 
 int32_t RouteForVersion(uint32_t platformId, uint32_t major, uint32_t minor, int32_t current) {
@@ -19,7 +21,7 @@ uint32_t PipeSelector(std::span<const uint8_t> configuration, int32_t route) {
 
 const char* WritePipeName(uint32_t selector, int32_t route) {
   uint32_t threshold = route == kRouteInterfaceClass ? kInterfaceRouteThreshold : kFixedRouteThreshold;
-  return selector < threshold ? "PIPE01" : "PIPE00";
+  return selector < threshold ? kVizu10Pipe01 : kVizu10Pipe00;
 }
 
 }  // namespace vorpex::protocol

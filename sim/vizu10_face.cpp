@@ -9,18 +9,16 @@
 namespace vorpex::sim {
 namespace {
 
-constexpr std::string_view kFixedName = "\\\\.\\vizu10-0";
-constexpr std::string_view kPipePrefix = "\\pipe";
 constexpr uint32_t kReadPipe = 2;
 
-using protocol::AsciiLower;
 using protocol::kAbortFirstByte;
 using protocol::kAbortMessageSize;
+using protocol::kVizu10ClassGuid;
 using protocol::UnbracedGuid;
 
-std::string InterfacePath(uint32_t index) {
-  return "\\\\?\\usb#vid_04e8&pid_1003#sim" + std::to_string(index) + "#" +
-         AsciiLower(kVizu10ClassGuid);
+// The simulated players' interfaces are named sim0, sim1, ...
+std::string Instance(uint32_t index) {
+  return "sim" + std::to_string(index);
 }
 
 std::string PipeName(uint32_t pipe) {
@@ -41,35 +39,24 @@ std::vector<std::string> SimVizu10::InterfacePaths(std::string_view classGuid) c
   std::vector<std::string> paths;
   if (!player_.Present() || UnbracedGuid(classGuid) != UnbracedGuid(kVizu10ClassGuid)) return paths;
   for (uint32_t i = 0; i < player_.settings().interfaceCount; ++i) {
-    paths.push_back(InterfacePath(i));
+    paths.push_back(protocol::Vizu10InterfacePath(Instance(i)));
   }
   return paths;
 }
 
 std::optional<SimVizu10::Target> SimVizu10::Parse(std::string_view path) const {
-  const std::string lower = AsciiLower(path);
   const PlayerSettings& settings = player_.settings();
+  const auto parsed = protocol::ParseVizu10Path(path);
+  if (!parsed) return std::nullopt;
   std::optional<Target> target;
-  std::string_view rest;
-  if (settings.interfaceCount > 0 && lower.starts_with(kFixedName)) {
-    target = Target{0, kDeviceFile, true};
-    rest = std::string_view(lower).substr(kFixedName.size());
+  if (parsed->fixedName && settings.interfaceCount > 0) target = Target{0, parsed->pipe, true};
+  for (uint32_t i = 0; !parsed->fixedName && !target && i < settings.interfaceCount; ++i) {
+    if (parsed->instance == Instance(i)) target = Target{i, parsed->pipe, false};
   }
-  for (uint32_t i = 0; !target && i < settings.interfaceCount; ++i) {
-    const std::string base = InterfacePath(i);
-    if (lower.starts_with(base)) {
-      target = Target{i, kDeviceFile, false};
-      rest = std::string_view(lower).substr(base.size());
-    }
+  // A pipe file names an endpoint of the interface.
+  if (target && target->pipe != kDeviceFile && target->pipe >= settings.endpointCount) {
+    return std::nullopt;
   }
-  if (!target || rest.empty()) return target;
-  // A pipe file: "\PIPE" and two digits naming an endpoint of the interface.
-  if (rest.size() != kPipePrefix.size() + 2 || !rest.starts_with(kPipePrefix)) return std::nullopt;
-  const char tens = rest[kPipePrefix.size()];
-  const char ones = rest[kPipePrefix.size() + 1];
-  if (tens < '0' || tens > '9' || ones < '0' || ones > '9') return std::nullopt;
-  target->pipe = static_cast<uint32_t>((tens - '0') * 10 + (ones - '0'));
-  if (target->pipe >= settings.endpointCount) return std::nullopt;
   return target;
 }
 

@@ -37,6 +37,7 @@
 #include <string_view>
 #include <vector>
 
+#include "protocol/vizu10_names.h"
 #include "sim/player.h"
 
 namespace vorpex::sim {
@@ -44,8 +45,7 @@ namespace vorpex::sim {
 inline constexpr uint32_t kVizu10TimeoutMs = 3000;
 inline constexpr size_t kConfigurationBufferSize = 256;
 // The pipe number the wire log gives the device file.
-inline constexpr uint32_t kDeviceFile = 0xFF;
-inline constexpr std::string_view kVizu10ClassGuid = "{A5B039C4-D5F2-11D6-99E0-52544C996075}";
+inline constexpr uint32_t kDeviceFile = protocol::kVizu10DeviceFile;
 
 // Handles are never 0 or -1 (the values a caller may use for "none" and "invalid").
 using Vizu10Handle = intptr_t;

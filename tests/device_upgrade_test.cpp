@@ -17,6 +17,7 @@
 #include "support/recording_ui.h"
 #include "support/sim_player.h"
 #include "support/upgrade_wire.h"
+#include "vorpex_host.h"
 #include "vorpex_shared.h"
 
 #ifndef _WIN32
@@ -162,6 +163,46 @@ TEST_F(DeviceUpgrade, EachFailureAfterTheEraseGivesItsCode) {
     PlayerSim_ClearLog();
     VORPEX_SetError(0);
     ExpectLateFailure(f, Upgrade(0, hex), ui);
+    PlayerSim_ClearFaults();
+  }
+}
+
+TEST_F(DeviceUpgrade, TheHostHearsEachStageInOrder) {
+  struct Case {
+    bool chipLibrary;
+    int32_t kind;
+    size_t size;
+    const LateFault* fault;
+    std::vector<int32_t> stages;
+  };
+  const std::vector<int32_t> whole{VORPEX_STAGE_MODE, VORPEX_STAGE_ERASE, VORPEX_STAGE_WRITE,
+                                   VORPEX_STAGE_DATA, VORPEX_STAGE_FINAL, VORPEX_STAGE_ENDED};
+  const Case cases[] = {
+      {false, -1, 8192, nullptr, whole},
+      {true, 0, 8193, nullptr, whole},
+      {false,
+       0,
+       kLateFaultImage,
+       &kLateFaults[0],
+       {VORPEX_STAGE_MODE, VORPEX_STAGE_ERASE, VORPEX_STAGE_WRITE, VORPEX_STAGE_ENDED}},
+  };
+  for (const Case& c : cases) {
+    RecordingUi ui;
+    const std::string hex =
+        WriteHex("stages.hex", HexOf(c.kind != 0 ? 0 : 0x2000, Pattern(c.size, 23)) + kHexEnd);
+    if (c.fault != nullptr) ArmLateFault(ui, *c.fault, hex);
+    if (c.chipLibrary) {
+      const std::string image = std::string(VORPEX_TEST_TMP) + "/stages.bin";
+      ASSERT_EQ(loc_ConvertHexToBin(hex.c_str(), image.c_str(), 0x2000), 1);
+      void* chip = VORPEX_Open();
+      EXPECT_EQ(VORPEX_UpgradeFirmware(nullptr, chip, c.kind, 0, image.c_str(), "s"), 1);
+      VORPEX_Close(chip);
+    } else {
+      EXPECT_EQ(Upgrade(c.kind, hex), c.fault == nullptr ? 1 : 0);
+    }
+    std::vector<std::pair<int32_t, uint32_t>> want;
+    for (int32_t stage : c.stages) want.emplace_back(stage, static_cast<uint32_t>(c.size));
+    EXPECT_EQ(ui.stages, want) << "chip library " << c.chipLibrary << ", kind " << c.kind;
     PlayerSim_ClearFaults();
   }
 }

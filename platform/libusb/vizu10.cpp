@@ -19,38 +19,33 @@
 namespace vorpex::platform {
 namespace {
 
-constexpr std::string_view kClass = "a5b039c4-d5f2-11d6-99e0-52544c996075";
-constexpr std::string_view kPathStart = "\\\\?\\usb#vid_04e8&pid_1003#";
-constexpr std::string_view kFixedName = "\\\\.\\vizu10-0";
-constexpr std::string_view kPipePrefix = "\\pipe";
-constexpr uint32_t kDeviceFile = 0xFF;
+constexpr uint32_t kDeviceFile = protocol::kVizu10DeviceFile;
 constexpr uint8_t kDirectionIn = 0x80;
 // The driver waits for the player; a player that never answers fails the transfer after this.
 constexpr unsigned kPipeTimeoutMs = 10000;
 constexpr uint8_t kDescriptorConfiguration = 2;
 
-using protocol::AsciiLower;
 using protocol::kAbortFirstByte;
 using protocol::kAbortMessageSize;
 using protocol::UnbracedGuid;
 
 std::string PathOf(usb::BusAddress where) {
-  return std::string(kPathStart) + std::to_string(where.bus) + "." + std::to_string(where.address) +
-         "#{" + std::string(kClass) + "}";
+  return protocol::Vizu10InterfacePath(std::to_string(where.bus) + "." +
+                                       std::to_string(where.address));
 }
 
 class LibusbVizu10 final : public Vizu10Port {
  public:
   std::vector<std::string> InterfacePaths(const std::string& classGuid) override {
     std::vector<std::string> paths;
-    if (UnbracedGuid(classGuid) != kClass) return paths;
+    if (UnbracedGuid(classGuid) != UnbracedGuid(protocol::kVizu10ClassGuid)) return paths;
     for (const usb::BusAddress& where : usb::Players()) paths.push_back(PathOf(where));
     return paths;
   }
 
   DriverHandle Open(const std::string& path) override {
     if (!usb::Started()) return kInvalidDriverHandle;
-    const auto target = Parse(AsciiLower(path));
+    const auto target = Parse(path);
     if (!target) {
       SetLastError(kErrorFileNotFound);
       return kInvalidDriverHandle;
@@ -139,41 +134,24 @@ class LibusbVizu10 final : public Vizu10Port {
 
   static uint32_t Key(usb::BusAddress where) { return uint32_t{where.bus} << 8 | where.address; }
 
-  static std::optional<Target> Parse(const std::string& lower) {
-    std::string_view rest(lower);
-    std::optional<Target> target;
-    if (rest.starts_with(kFixedName)) {
+  static std::optional<Target> Parse(const std::string& path) {
+    const auto parsed = protocol::ParseVizu10Path(path);
+    if (!parsed) return std::nullopt;
+    if (parsed->fixedName) {
       const auto players = usb::Players();
       if (players.empty()) return std::nullopt;
-      target = Target{players.front(), kDeviceFile};
-      rest.remove_prefix(kFixedName.size());
-    } else if (rest.starts_with(kPathStart)) {
-      rest.remove_prefix(kPathStart.size());
-      unsigned bus = 0, address = 0;
-      auto [afterBus, busError] = std::from_chars(rest.data(), rest.data() + rest.size(), bus);
-      if (busError != std::errc() || afterBus == rest.data() + rest.size() || *afterBus != '.') {
-        return std::nullopt;
-      }
-      auto [afterAddress, addressError] =
-          std::from_chars(afterBus + 1, rest.data() + rest.size(), address);
-      if (addressError != std::errc() || bus > 255 || address > 255) return std::nullopt;
-      rest.remove_prefix(static_cast<size_t>(afterAddress - rest.data()));
-      const std::string suffix = "#{" + std::string(kClass) + "}";
-      if (!rest.starts_with(suffix)) return std::nullopt;
-      rest.remove_prefix(suffix.size());
-      target = Target{{static_cast<uint8_t>(bus), static_cast<uint8_t>(address)}, kDeviceFile};
-    } else {
+      return Target{players.front(), parsed->pipe};
+    }
+    // The instance is the player's place on the bus: "<bus>.<address>".
+    const char* const end = parsed->instance.data() + parsed->instance.size();
+    unsigned bus = 0, address = 0;
+    auto [afterBus, busError] = std::from_chars(parsed->instance.data(), end, bus);
+    if (busError != std::errc() || afterBus == end || *afterBus != '.') return std::nullopt;
+    auto [afterAddress, addressError] = std::from_chars(afterBus + 1, end, address);
+    if (addressError != std::errc() || afterAddress != end || bus > 255 || address > 255) {
       return std::nullopt;
     }
-    if (rest.empty()) return target;
-    // A pipe file: "\PIPE" and two digits.
-    if (rest.size() != kPipePrefix.size() + 2 || !rest.starts_with(kPipePrefix))
-      return std::nullopt;
-    const char tens = rest[kPipePrefix.size()];
-    const char ones = rest[kPipePrefix.size() + 1];
-    if (tens < '0' || tens > '9' || ones < '0' || ones > '9') return std::nullopt;
-    target->pipe = static_cast<uint32_t>((tens - '0') * 10 + (ones - '0'));
-    return target;
+    return Target{{static_cast<uint8_t>(bus), static_cast<uint8_t>(address)}, parsed->pipe};
   }
 
   Device* Acquire(usb::BusAddress where) {

@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "vorpex_host.h"
@@ -106,6 +107,9 @@ class RecordingUi {
       Self(c)->log.push_back("open format " + w.caption);
       return &w;
     };
+    hooks.upgradeStage = [](void* c, int32_t stage, uint32_t total) {
+      Self(c)->stages.push_back({stage, total});
+    };
     hooks.openDelete = [](void* c, void* owner, const char* caption, const char* indexText,
                           const char* fileName) -> void* {
       RecordedWindow& w = Self(c)->Add(WindowKind::Delete, owner, caption);
@@ -133,6 +137,7 @@ class RecordingUi {
   std::vector<std::unique_ptr<RecordedWindow>> windows;
   std::vector<std::string> log;  // every call on a window, and every key pressed
   std::vector<Key> pressed;
+  std::vector<std::pair<int32_t, uint32_t>> stages;  // every upgrade stage, with its total
   int pumps = 0;
   int lastPercent = -1;
   std::function<void()> onPump;  // called at every pump of a window, before any key is pressed

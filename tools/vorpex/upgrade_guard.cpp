@@ -7,19 +7,18 @@
 namespace vorpex::cli {
 namespace {
 
-// The upgrade's stages as its progress window shows them: the first range is set just before
-// the erase command, the second just before the write command; the window closes after the
-// final reply. Two one-second pauses follow each of those two commands.
+// Two one-second pauses follow each of the erase and write commands.
 constexpr uint32_t kPausesPerStageMs = 2000;
 constexpr uint32_t kAssumedBytesPerMs = 500;  // until the first blocks tell the real pace
 
-// Read by the interrupt's notice, which may run in a signal handler: lock-free atomics only.
-std::atomic<uint32_t> gRanges{0};
+// What the upgrade told of itself: its stage, when it began, the image's size and the bytes of
+// it sent. Read by the interrupt's notice, which may run in a signal handler: lock-free atomics.
+std::atomic<int32_t> gStage{0};
 std::atomic<uint32_t> gStageStartMs{0};
 std::atomic<uint32_t> gTotal{0};
 std::atomic<uint32_t> gSent{0};
-std::atomic<uint32_t> gFirstDataMs{0};
-std::atomic<uint32_t> gFirstDataSent{0};
+static_assert(std::atomic<int32_t>::is_always_lock_free &&
+              std::atomic<uint32_t>::is_always_lock_free);
 VorpexUiHooks gInner{};
 
 uint32_t NowMs() {
@@ -31,16 +30,18 @@ uint32_t NowMs() {
 // Seconds the exchange still takes: the pauses ahead and the data not yet sent.
 uint32_t SecondsLeft() {
   const uint32_t now = NowMs();
+  const int32_t stage = gStage.load();
   const uint32_t inStage = now - gStageStartMs.load();
-  const uint32_t stagePauses = gRanges.load() >= 2 ? kPausesPerStageMs : 2 * kPausesPerStageMs;
+  const uint32_t stagePauses = stage == VORPEX_STAGE_ERASE   ? 2 * kPausesPerStageMs
+                               : stage == VORPEX_STAGE_WRITE ? kPausesPerStageMs
+                                                             : 0;
   const uint64_t pausesLeft = inStage < stagePauses ? stagePauses - inStage : 0;
   const uint32_t sent = gSent.load();
   const uint32_t total = gTotal.load();
   const uint64_t left = total > sent ? total - sent : 0;
-  const uint32_t paced = sent - gFirstDataSent.load();
-  const uint32_t pacedMs = now - gFirstDataMs.load();
-  const uint64_t dataMs =
-      paced > 0 && pacedMs > 0 ? left * pacedMs / paced : left / kAssumedBytesPerMs;
+  // The pace so far, once blocks went out (the data stage began as the first block went).
+  const bool paced = stage >= VORPEX_STAGE_DATA && sent > 0 && inStage > 0;
+  const uint64_t dataMs = paced ? left * inStage / sent : left / kAssumedBytesPerMs;
   const uint64_t seconds = (pausesLeft + dataMs + 999) / 1000;
   return static_cast<uint32_t>(seconds > 0 ? seconds : 1);
 }
@@ -66,41 +67,21 @@ void TellTimeLeft(char* message, size_t capacity) {
   Append(message, at, capacity, " s\n");
 }
 
-void* OpenProgress(void* context, void* owner, const char* title, const char* status,
-                   const char* indexText, uint32_t total) {
-  gRanges.store(0);
-  gSent.store(0);
+void UpgradeStage(void* context, int32_t stage, uint32_t total) {
+  if (stage == VORPEX_STAGE_MODE) gSent.store(0);
+  gStageStartMs.store(NowMs());
   gTotal.store(total);
-  return gInner.openProgress != nullptr
-             ? gInner.openProgress(context, owner, title, status, indexText, total)
-             : nullptr;
-}
-
-void SetProgressRange(void* context, void* window, uint32_t low, uint32_t high) {
-  const uint32_t now = NowMs();
-  gStageStartMs.store(now);
-  gTotal.store(high);
-  gFirstDataMs.store(now);
-  gFirstDataSent.store(gSent.load());
-  gRanges.fetch_add(1);
-  DeferInterrupts(&TellTimeLeft);  // the erase command follows
-  if (gInner.setProgressRange != nullptr) gInner.setProgressRange(context, window, low, high);
+  gStage.store(stage);
+  if (stage == VORPEX_STAGE_ERASE) DeferInterrupts(&TellTimeLeft);  // the erase command follows
+  if (stage == VORPEX_STAGE_ENDED) StopDeferringInterrupts();       // completed or failed
+  if (gInner.upgradeStage != nullptr) gInner.upgradeStage(context, stage, total);
 }
 
 void SetProgressPercent(void* context, void* window, const char* percentText, uint32_t position) {
-  if (gSent.load() == 0 && position > 0) {
-    gFirstDataMs.store(NowMs());
-    gFirstDataSent.store(position);
-  }
   gSent.store(position);
   if (gInner.setProgressPercent != nullptr) {
     gInner.setProgressPercent(context, window, percentText, position);
   }
-}
-
-void CloseWindow(void* context, void* window) {
-  StopDeferringInterrupts();  // the final reply was read, or the exchange failed
-  if (gInner.closeWindow != nullptr) gInner.closeWindow(context, window);
 }
 
 }  // namespace
@@ -109,10 +90,8 @@ UpgradeGuard::UpgradeGuard(const VorpexUiHooks& inner) {
   gInner = inner;
   VorpexUiHooks hooks = inner;
   hooks.size = sizeof hooks;
-  hooks.openProgress = &OpenProgress;
-  hooks.setProgressRange = &SetProgressRange;
   hooks.setProgressPercent = &SetProgressPercent;
-  hooks.closeWindow = &CloseWindow;
+  hooks.upgradeStage = &UpgradeStage;
   VorpexHost_InstallUi(&hooks);
 }
 

@@ -11,7 +11,8 @@ namespace vorpex::cli {
 
 class UpgradeGuard {
  public:
-  // Watches the progress window on its way to `inner` (the hooks that draw it), until destroyed.
+  // Follows the upgrade's stages and the bytes it sent, passing every hook on to `inner` (the
+  // hooks that draw its window), until destroyed.
   explicit UpgradeGuard(const VorpexUiHooks& inner);
   ~UpgradeGuard();
   UpgradeGuard(const UpgradeGuard&) = delete;
