@@ -232,7 +232,7 @@ int32_t VORPEX_CC PlayerSim_LogEntry(uint32_t index, PlayerSimLogEntry* entry, u
 }
 
 void VORPEX_CC PlayerSim_KeepLog(int32_t on) {
-  RunExport(chip::SetError, [&] {
+  RunExport(RecordFailure, [&] {
     sim::Player::KeepLogs(on != 0);
     if (sim::Player* player = Attached()) player->log().Keep(on != 0);
   });

@@ -100,6 +100,10 @@ int RunCommand(std::span<const std::string_view> args) {
       options.command != Command::kMp3Info) {
     return RunFilesCommand(options);
   }
+  // Before the terminal is installed as the libraries' interface: installing it reaches the
+  // chip library, which would otherwise read VORPEX_SIMULATOR itself and tell its own message.
+  const bool usesPlayer = options.command == Command::kUpgrade || options.command == Command::kInfo;
+  if (usesPlayer && !SelectSimulatedPlayer(options.simulateFolder)) return kExitFailed;
   using vorpex::platform::StandardStream;
   TerminalUiSetup setup;
   setup.terminal = vorpex::platform::IsTerminal(StandardStream::kOutput);
@@ -111,9 +115,9 @@ int RunCommand(std::span<const std::string_view> args) {
   ui.Install();
   switch (options.command) {
     case Command::kUpgrade:
-      return SelectSimulatedPlayer(options.simulateFolder) ? RunUpgrade(options, ui) : kExitFailed;
+      return RunUpgrade(options, ui);
     case Command::kInfo:
-      return SelectSimulatedPlayer(options.simulateFolder) ? RunInfo(options, ui) : kExitFailed;
+      return RunInfo(options, ui);
     case Command::kHexToBin:
       return RunHexToBin(options);
     case Command::kSimInit:
