@@ -15,7 +15,8 @@
 namespace vorpex::chip {
 
 class WindowHost;
-// The system's dialogs: who draws the windows until a host that draws them is installed.
+// The system's dialogs (system_windows.cpp): who draws the windows until a host that draws
+// them is installed.
 const WindowHost& SystemWindows();
 
 inline constexpr uint32_t kDefaultReadTimeoutMs = 3000;

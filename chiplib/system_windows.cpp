@@ -1,7 +1,7 @@
-#include "chiplib/system_windows.h"
-
+// The library's windows as the system's dialogs, made from the library's own templates.
 #include "chiplib/progress_window.h"
 #include "chiplib/resource_ids.h"
+#include "chiplib/ui_host.h"
 
 namespace vorpex::chip {
 namespace {

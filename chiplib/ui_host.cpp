@@ -5,7 +5,6 @@
 
 #include "chiplib/progress_window.h"
 #include "chiplib/resource_ids.h"
-#include "chiplib/system_windows.h"
 #include "platform/clock.h"
 #include "platform/ui.h"
 
