@@ -25,7 +25,10 @@ void Forget(Simulator& simulator) {
 }  // namespace
 
 Simulator& GetSimulator() {
-  static Simulator simulator;
+  // Lives as long as the process: the other libraries' own state may close its handles while
+  // the process ends, after this library's statics would be gone (Windows detaches the DLLs in
+  // an order of its own). The state folder's lock is an open file, which the system lets go.
+  static Simulator& simulator = *new Simulator;
   return simulator;
 }
 
