@@ -29,14 +29,21 @@ if(TARGET nebrisk)
   set(sample_dir ${CMAKE_INSTALL_DATADIR}/vorpex/sample-package)
   install(FILES ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/CodecFileInfo.ini DESTINATION ${sample_dir})
   install(DIRECTORY ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/BootCodec DESTINATION ${sample_dir})
+  # The simulated player's library is loaded by its plain name, so nebrisk finds it beside
+  # itself as it finds the other two (decided here: install scripts run without this project's
+  # policies, where if(ON) is false).
+  set(nebrisk_unversioned_libraries)
+  if(TARGET vorpexsim)
+    set(nebrisk_unversioned_libraries vorpexsim)
+  endif()
   install(CODE "
     set(dir \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${nebrisk_dir}\")
     foreach(library VORPEXUSB ORVANEUsbDll)
       file(CREATE_LINK ../../lib\${library}.so.${PROJECT_VERSION_MAJOR} \"\${dir}/lib\${library}.so\" SYMBOLIC)
     endforeach()
-    if(${VORPEX_SIMULATOR})
-      file(CREATE_LINK ../../libvorpexsim.so \"\${dir}/libvorpexsim.so\" SYMBOLIC)
-    endif()
+    foreach(library ${nebrisk_unversioned_libraries})
+      file(CREATE_LINK ../../lib\${library}.so \"\${dir}/lib\${library}.so\" SYMBOLIC)
+    endforeach()
     file(MAKE_DIRECTORY \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}\")
     file(CREATE_LINK ../${nebrisk_dir}/nebrisk
       \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/nebrisk\" SYMBOLIC)")
