@@ -29,7 +29,9 @@ thread_local std::string loadError;
 }  // namespace
 
 std::optional<DynamicLibrary> DynamicLibrary::Load(const std::string& path) {
-  void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  // Never unmapped, as a DLL stays until its process ends: what one library lent another (the
+  // simulated player lives as long as the process) stays valid while the process ends.
+  void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
   if (handle == nullptr) {
     const char* reason = ::dlerror();
     loadError = reason != nullptr ? reason : "unknown reason";
@@ -56,7 +58,7 @@ std::optional<DynamicLibrary> DynamicLibrary::LoadIfLoaded(const std::string& pa
       },
       &search);
   if (search.found.empty()) return std::nullopt;
-  void* handle = ::dlopen(search.found.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NOLOAD);
+  void* handle = ::dlopen(search.found.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NOLOAD | RTLD_NODELETE);
   if (handle == nullptr) {
     ::dlerror();  // not loaded is no failure to keep
     return std::nullopt;
