@@ -25,6 +25,16 @@
 
 namespace vorpex::cli {
 
+// The progress and messages of a command, on `shown`: standard output, or standard error where
+// standard output carries a file's bytes.
+TerminalUi CommandUi(const Options& options, platform::StandardStream shown) {
+  TerminalUiSetup setup;
+  setup.terminal = platform::IsTerminal(shown);
+  setup.quiet = options.quiet || options.json;
+  setup.columns = [shown] { return platform::CurrentTerminalColumns(shown, 80); };
+  return TerminalUi(shown == platform::StandardStream::kError ? stderr : stdout, std::move(setup));
+}
+
 int RunFilesCommand(const Options& options) {
   if (!SelectSimulatedPlayer(options.simulateFolder)) return kExitFailed;
   // The options that arm them are refused without --simulate, so a simulator is loaded here.
@@ -43,11 +53,7 @@ int RunFilesCommand(const Options& options) {
   // get -o - keeps standard output for the file's bytes: the progress goes to standard error.
   const bool fileToOutput = options.command == Command::kGet && options.destination == "-";
   const StandardStream shown = fileToOutput ? StandardStream::kError : StandardStream::kOutput;
-  TerminalUiSetup setup;
-  setup.terminal = platform::IsTerminal(shown);
-  setup.quiet = options.quiet || options.json;
-  setup.columns = [shown] { return platform::CurrentTerminalColumns(shown, 80); };
-  TerminalUi ui(fileToOutput ? stderr : stdout, std::move(setup));
+  TerminalUi ui = CommandUi(options, shown);
   ui.Install();
   VORPEX_SetError(VORPEX_OK);
   std::unique_ptr<FileRoute> route = OpenFileRoute(options.route, ui);
@@ -104,14 +110,7 @@ int RunCommand(std::span<const std::string_view> args) {
   // chip library, which would otherwise read VORPEX_SIMULATOR itself and tell its own message.
   const bool usesPlayer = options.command == Command::kUpgrade || options.command == Command::kInfo;
   if (usesPlayer && !SelectSimulatedPlayer(options.simulateFolder)) return kExitFailed;
-  using vorpex::platform::StandardStream;
-  TerminalUiSetup setup;
-  setup.terminal = vorpex::platform::IsTerminal(StandardStream::kOutput);
-  setup.quiet = options.quiet || options.json;
-  setup.columns = [] {
-    return vorpex::platform::CurrentTerminalColumns(StandardStream::kOutput, 80);
-  };
-  TerminalUi ui(stdout, std::move(setup));
+  TerminalUi ui = CommandUi(options, vorpex::platform::StandardStream::kOutput);
   ui.Install();
   switch (options.command) {
     case Command::kUpgrade:
