@@ -37,30 +37,21 @@ std::optional<std::vector<MemoryListing>> ReadAll(const std::vector<int32_t>& me
 }
 
 void PrintListJson(const std::vector<MemoryListing>& listings) {
-  std::string out = "{\"memories\": [";
-  for (size_t m = 0; m < listings.size(); ++m) {
-    const MemoryListing& listing = listings[m];
-    out += m == 0 ? "\n" : ",\n";
-    char head[64];
-    std::snprintf(head, sizeof head, "  {\"memory\": \"%c\", \"count\": %zu, \"files\": [",
-                  MemoryLetter(listing.memory), listing.files.size());
-    out += head;
-    for (size_t i = 0; i < listing.files.size(); ++i) {
-      const PlayerFile& file = listing.files[i];
-      out += i == 0 ? "\n" : ",\n";
-      char index[48];
-      std::snprintf(index, sizeof index, "    {\"index\": %d, \"name\": ", file.index);
-      char rest[128];
-      std::snprintf(rest, sizeof rest, ", \"size\": %u, \"modified\": \"%s\", \"attributes\": %u}",
-                    file.size, IsoDateTime(file.date, file.time).c_str(), file.attributes);
-      out += index;
-      out += JsonString(file.name);
-      out += rest;
+  JsonWriter json;
+  json.BeginObject().Key("memories").BeginArray();
+  for (const MemoryListing& listing : listings) {
+    json.BeginObject().Key("memory").String(std::string(1, MemoryLetter(listing.memory)));
+    json.Key("count").Number(static_cast<int64_t>(listing.files.size()));
+    json.Key("files").BeginArray();
+    for (const PlayerFile& file : listing.files) {
+      json.BeginObject().Key("index").Number(file.index).Key("name").String(file.name);
+      json.Key("size").Number(file.size).Key("modified").String(IsoDateTime(file.date, file.time));
+      json.Key("attributes").Number(file.attributes).EndObject();
     }
-    out += listing.files.empty() ? "]}" : "\n  ]}";
+    json.EndArray().EndObject();
   }
-  out += "\n]}\n";
-  std::fputs(out.c_str(), stdout);
+  json.EndArray().EndObject();
+  std::fputs(json.Text().c_str(), stdout);
 }
 
 void PrintListTable(const std::vector<MemoryListing>& listings, bool exactBytes) {
@@ -101,22 +92,17 @@ int RunFree(const Options& options, FileRoute& route, TerminalUi& ui) {
   auto listings = ReadAll(options.memories, route, ui);
   if (!listings) return kExitFailed;
   if (options.json) {
-    std::string out = "{\"memories\": [";
-    for (size_t m = 0; m < listings->size(); ++m) {
-      const MemoryListing& listing = (*listings)[m];
-      out += m == 0 ? "\n" : ",\n";
-      char line[160];
-      std::snprintf(line, sizeof line,
-                    "  {\"memory\": \"%c\", \"size\": %llu, \"used\": %llu, \"free\": %llu, "
-                    "\"usePercent\": %u}",
-                    MemoryLetter(listing.memory),
-                    static_cast<unsigned long long>(listing.capacityBytes),
-                    static_cast<unsigned long long>(listing.usedBytes),
-                    static_cast<unsigned long long>(FreeBytes(listing)), UsePercent(listing));
-      out += line;
+    JsonWriter json;
+    json.BeginObject().Key("memories").BeginArray();
+    for (const MemoryListing& listing : *listings) {
+      json.BeginObject().Key("memory").String(std::string(1, MemoryLetter(listing.memory)));
+      json.Key("size").Number(static_cast<int64_t>(listing.capacityBytes));
+      json.Key("used").Number(static_cast<int64_t>(listing.usedBytes));
+      json.Key("free").Number(static_cast<int64_t>(FreeBytes(listing)));
+      json.Key("usePercent").Number(UsePercent(listing)).EndObject();
     }
-    out += "\n]}\n";
-    std::fputs(out.c_str(), stdout);
+    json.EndArray().EndObject();
+    std::fputs(json.Text().c_str(), stdout);
     return kExitOk;
   }
   std::printf("memory      size      used      free  use\n");

@@ -110,33 +110,21 @@ void PrintTable(const InfoFacts& facts) {
 
 void PrintJson(const InfoFacts& facts) {
   const OrvaneVersionRecord& version = facts.version;
-  std::string out = "{\n  \"system\": {";
-  if (!facts.systemName.empty()) {
-    out += "\"name\": ";
-    out += JsonString(facts.systemName);
-    out += ", ";
-  }
-  char line[192];
-  std::snprintf(line, sizeof line,
-                "\"major\": %u, \"minor\": %u, \"build\": %u, \"platform\": %u, "
-                "\"platformName\": ",
-                version.major, version.minor, version.build, version.platformId);
-  out += line;
-  out += JsonString(PlatformName(version.platformId));
-  std::snprintf(line, sizeof line, "},\n  \"driverRoute\": {\"code\": %d, \"name\": ", facts.route);
-  out += line;
-  out += JsonString(RouteName(facts.route));
-  out += "},\n  \"player\": {\"answers\": ";
-  out += facts.answers ? "true" : "false";
+  JsonWriter json;
+  json.BeginObject(JsonWriter::kLines).Key("system").BeginObject();
+  if (!facts.systemName.empty()) json.Key("name").String(facts.systemName);
+  json.Key("major").Number(version.major).Key("minor").Number(version.minor);
+  json.Key("build").Number(version.build).Key("platform").Number(version.platformId);
+  json.Key("platformName").String(PlatformName(version.platformId)).EndObject();
+  json.Key("driverRoute").BeginObject().Key("code").Number(facts.route);
+  json.Key("name").String(RouteName(facts.route)).EndObject();
+  json.Key("player").BeginObject().Key("answers").Bool(facts.answers);
   if (facts.deviceInfo) {
-    out += ", \"deviceInformation\": {\"hex\": ";
-    out += JsonString(InfoHex(*facts.deviceInfo));
-    out += ", \"text\": ";
-    out += JsonString(InfoText(*facts.deviceInfo));
-    out += "}";
+    json.Key("deviceInformation").BeginObject().Key("hex").String(InfoHex(*facts.deviceInfo));
+    json.Key("text").String(InfoText(*facts.deviceInfo)).EndObject();
   }
-  out += "}\n}\n";
-  std::fputs(out.c_str(), stdout);
+  json.EndObject().EndObject();
+  std::fputs(json.Text().c_str(), stdout);
 }
 
 }  // namespace
