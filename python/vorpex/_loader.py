@@ -54,11 +54,15 @@ def search_folders() -> List[str]:
     return folders
 
 
+_dll_folders: List[object] = []
+
+
 def _open(path: str) -> ctypes.CDLL:
     if WINDOWS:
         folder = os.path.dirname(path)
         if folder and hasattr(os, "add_dll_directory"):
-            os.add_dll_directory(folder)  # the device library needs the chip library beside it
+            # The device library needs the chip library beside it; kept for the process's life.
+            _dll_folders.append(getattr(os, "add_dll_directory")(folder))
     return ctypes.CDLL(path)
 
 

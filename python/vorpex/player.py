@@ -261,7 +261,13 @@ class Player:
             at = _inserted_at(before, after)
             if old:
                 index = old[0].index if old[0].index < at else old[0].index + 1
-                stale = after[index] if index < len(after) else old[0]
+                stale = after[index] if index < len(after) else None
+                if stale is None or not _names.same_name(stale.name, stored):
+                    raise VorpexError(
+                        0,
+                        f"the new {stored} is stored, but the old one is no longer at entry "
+                        f"{index}: both are on the player",
+                    )
                 if not self._open().delete(stale):
                     raise _host.failure(
                         f"the new {stored} is stored, but the old one (entry {index}) could not "
