@@ -40,7 +40,9 @@ class VorpexError(Exception):
         self.system_error = system_error
         self.detail = detail
         self.cancelled = cancelled
-        message = f"{what}: {text}" if what else text
+        message = text
+        if what:
+            message = f"{what}{' ' if what.endswith(('?', '.')) else ': '}{text}"
         if detail:
             message += f" {detail}"
         if code == WINDOWS:

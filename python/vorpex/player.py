@@ -97,15 +97,12 @@ class Player:
         with _host.operation():
             opened = open_route(route)
             if opened is None:
-                error = _host.failure("no player answers")
-                if error.code == 0:
-                    error = VorpexError(
-                        0,
-                        "no player answers: is it plugged in, with its driver installed (on "
-                        "Linux the udev rule 70-vorpex-player.rules lets the logged-in user "
-                        "open it)?",
-                    )
-                raise error
+                hint = (
+                    "no player answers: is it plugged in, with its driver installed (on Linux "
+                    "the udev rule 70-vorpex-player.rules lets the logged-in user open it)?"
+                )
+                error = _host.failure(hint)
+                raise error if error.code else VorpexError(0, hint)
         self._route: Optional[Route] = opened
 
     @classmethod
