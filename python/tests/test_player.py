@@ -172,3 +172,24 @@ def test_device_information_upgrade_and_mp3_headers(player: vorpex.Player, tmp_p
     (tmp_path / "a.mp3").write_bytes(frame * 3)
     assert vorpex.mp3_info(tmp_path / "a.mp3") == vorpex.Mp3Info(3, 128)
     assert vorpex.mp3_info(tmp_path / "boot.hex") is None
+
+
+def test_every_function_is_bound_on_windows_under_a_name_the_dlls_export(
+    monkeypatch: pytest.MonkeyPatch,
+) -> None:
+    repository = Path(__file__).resolve().parents[2]
+    exported = set()
+    for def_file in ("chiplib/VORPEXUSB.def", "devicelib/ORVANEUsbDll.def", "sim/VorpexSim.def"):
+        lines = (repository / def_file).read_text().split("EXPORTS", 1)[1].splitlines()
+        exported |= {line.split()[0] for line in lines if line.strip() and line.strip()[0] != ";"}
+    bound: list[str] = []
+
+    def prototype(restype: object, *argtypes: object) -> Callable[[tuple[str, object]], None]:
+        return lambda symbol_and_library: bound.append(symbol_and_library[0])
+
+    monkeypatch.setattr(_loader, "WINDOWS", True)
+    monkeypatch.setattr(ctypes, "CFUNCTYPE", prototype)
+    monkeypatch.setattr(ctypes, "WINFUNCTYPE", prototype, raising=False)
+    for library in (_loader.Chip, _loader.Device, _loader.Sim):
+        library(None)  # type: ignore[arg-type]
+    assert "_Usb_GetBitRateAndType@16" in bound and set(bound) <= exported
