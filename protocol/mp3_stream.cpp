@@ -209,14 +209,21 @@ std::optional<StreamInfo> DescribeStream(std::span<const uint8_t> audio) {
     at += header->length;
   }
 
-  const uint64_t frames = figures.frames != 0 ? figures.frames : info.frames;
-  info.milliseconds = frames * info.first.samples * 1000 / info.first.sampleRate;
+  const uint64_t samples = info.first.samples;
+  const uint64_t sampleRate = info.first.sampleRate;
+  info.milliseconds =
+      (figures.frames != 0 ? figures.frames : info.frames) * samples * 1000 / sampleRate;
   info.variable = figures.kind == VbrHeader::kXing || figures.kind == VbrHeader::kVbri ||
                   (info.frames != 0 && lowest != highest);
   info.bitRate = info.first.bitRate;
-  if (info.variable && info.milliseconds != 0) {
-    const uint64_t total = figures.bytes != 0 ? figures.bytes : bytes;
-    info.bitRate = static_cast<uint32_t>((total * 8 + info.milliseconds / 2) / info.milliseconds);
+  // The encoder's figures together when it gives both, else the frames walked.
+  const bool encoderFigures = figures.frames != 0 && figures.bytes != 0;
+  const uint64_t total = encoderFigures ? figures.bytes : bytes;
+  const uint64_t perMillisecond = (encoderFigures ? figures.frames : info.frames) * samples;
+  if (info.variable && perMillisecond != 0) {
+    // kbit/s = bits x sampleRate / (samples x 1000), rounded.
+    const uint64_t divisor = perMillisecond * 1000;
+    info.bitRate = static_cast<uint32_t>((total * 8 * sampleRate + divisor / 2) / divisor);
   }
   return info;
 }
