@@ -52,6 +52,10 @@ bool RunFrom(std::span<const uint8_t> audio, size_t at, const MpegHeader& first,
     if (audioEnds && next == audio.size() && count >= 2) return true;
     auto header = FrameAt(audio, next, first);
     if (!header) return false;
+    // Layer I is coded at one rate throughout: its frames must agree in that and their mode too.
+    if (first.layer == 1 && (header->bitRate != first.bitRate || header->mode != first.mode)) {
+      return false;
+    }
     next += header->length;
   }
   return true;
@@ -169,7 +173,9 @@ std::optional<StreamStart> FindStream(std::span<const uint8_t> audio, bool audio
   for (size_t at = 0; at < positions; ++at) {
     if (audio[at] != 0xFF) continue;
     auto header = DecodeMpegHeader(audio.subspan(at));
-    if (header && RunFrom(audio, at, *header, kConfirmingFrames, audioEnds)) {
+    const uint32_t needed =
+        header && header->layer == 1 ? kConfirmingLayer1Frames : kConfirmingFrames;
+    if (header && RunFrom(audio, at, *header, needed, audioEnds)) {
       return StreamStart{at, *header};
     }
   }

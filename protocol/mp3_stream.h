@@ -50,15 +50,27 @@ uint64_t TrailingTagBytes(std::span<const uint8_t> tail, uint64_t fileSize);
 // Consecutive frames that must agree, each starting where the one before says, for bytes to be
 // MPEG audio; fewer do when they end exactly where the audio does.
 inline constexpr uint32_t kConfirmingFrames = 3;
+// Layer I asks for more: its sync word with no CRC (0xFF 0xFF) is common in machine code and
+// tables, where runs of such headers that point at one another occur; its confirming frames must
+// also agree in bit rate and channel mode (Layer I is coded at one rate throughout). Libraries of
+// a Debian system hold runs of up to 17 such frames.
+inline constexpr uint32_t kConfirmingLayer1Frames = 32;
+inline constexpr size_t kLongestLayer1Frame = 672;  // 448 kbit/s at 32000 Hz, padded
 // How far into the audio (after any ID3v2 tag) the first frame may start.
 inline constexpr size_t kStreamSearchBytes = 131072;
+
+// Bytes from the start of the audio that hold every place the first frame may start and the
+// frames that confirm it.
+inline constexpr size_t kStreamWindowBytes =
+    kStreamSearchBytes + (kConfirmingLayer1Frames + 1) * kLongestLayer1Frame;
 
 struct StreamStart {
   size_t offset = 0;  // of the first frame within the bytes searched
   MpegHeader header;
 };
 
-// The first frame in `audio` at which kConfirmingFrames frames follow one another, each of the
+// The first frame in `audio` at which kConfirmingFrames frames (Layer I: kConfirmingLayer1Frames)
+// follow one another, each of the
 // same stream and starting where the one before ends, within the first kStreamSearchBytes.
 // `audioEnds`: the audio ends with `audio`, so a shorter run that fills it to its end (at least
 // two frames) counts too; otherwise the audio may go on beyond it.

@@ -10,7 +10,7 @@
 namespace vorpex::cli {
 namespace {
 
-static_assert(kStreamWindowBytes >=
+static_assert(protocol::kStreamWindowBytes >=
               protocol::kStreamSearchBytes +
                   (protocol::kConfirmingFrames + 1) * protocol::kMp3LongestFrame);
 
@@ -89,8 +89,8 @@ struct Window {
 std::optional<Window> ReadWindow(platform::File& file, const AudioSpan& span) {
   Window window;
   const uint64_t audio = span.end - span.begin;
-  window.audioEnds = audio <= kStreamWindowBytes;
-  window.bytes.resize(static_cast<size_t>(std::min<uint64_t>(audio, kStreamWindowBytes)));
+  window.audioEnds = audio <= protocol::kStreamWindowBytes;
+  window.bytes.resize(static_cast<size_t>(std::min<uint64_t>(audio, protocol::kStreamWindowBytes)));
   auto got = ReadAt(file, span.begin, window.bytes);
   if (!got) return std::nullopt;
   window.bytes.resize(*got);

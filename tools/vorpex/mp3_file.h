@@ -15,16 +15,12 @@ struct MusicFile {
 };
 
 // Reads the whole file once its start shows MPEG audio (a file that is none is read no further
-// than its ID3v2 tags, its last bytes and the first kStreamWindowBytes after the tags).
+// than its ID3v2 tags, its last bytes and the first protocol::kStreamWindowBytes after the tags).
 MusicFile ReadMusicFile(const std::string& path);
 
 // MPEG audio of Layer II or III, which the player plays, found by the file's content; reads no
 // more than the ID3v2 tags' headers, the file's last bytes and kStreamWindowBytes. False for a
 // file that cannot be read.
 bool IsPlayableMpegAudio(const std::string& path);
-
-// The bytes read after the ID3v2 tags to find the first frame and the frames that confirm it.
-inline constexpr size_t kStreamWindowBytes =
-    protocol::kStreamSearchBytes + (protocol::kConfirmingFrames + 1) * 2881;
 
 }  // namespace vorpex::cli

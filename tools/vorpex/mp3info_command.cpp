@@ -97,10 +97,10 @@ void AddJson(JsonWriter& json, const std::string& path, const MusicFile& music) 
     json.Key("channelMode").String(ModeName(a.first.mode));
     json.Key("durationMs").Number(static_cast<int64_t>(a.milliseconds));
     json.Key("frames").Number(static_cast<int64_t>(a.frames));
-    json.Key("vbr").Bool(a.variable).Key("bitRate").Number(a.bitRate);
     if (a.vbrHeader != protocol::VbrHeader::kNone) {
       json.Key("vbrHeader").String(VbrHeaderName(a.vbrHeader));
     }
+    json.Key("vbr").Bool(a.variable).Key("bitRate").Number(a.bitRate);
   }
   json.EndObject();
 }
