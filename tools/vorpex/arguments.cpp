@@ -384,7 +384,8 @@ constexpr CommandSpec kCommands[] = {
      "rates) is shown as \"VBR\" with its average. An ID3v2 tag in front is skipped by its\n"
      "declared size, ID3v1 and APE tags at the end are ignored. A file counts as MPEG audio only\n"
      "when 3 frames of one stream follow each other, each where the one before says, starting\n"
-     "in the first 128 KiB after the tags. Found by content, whatever the file's name.\n"
+     "in the first 128 KiB after the tags (Layer I: 32 frames of one bit rate and mode). Found\n"
+     "by content, whatever the file's name.\n"
      "Exit status 1 when a file cannot be read or holds no MPEG audio.\n",
      "", false, false, true,
      [](Options&, const std::vector<std::string>& words) -> Failure {

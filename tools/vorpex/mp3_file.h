@@ -19,8 +19,8 @@ struct MusicFile {
 MusicFile ReadMusicFile(const std::string& path);
 
 // MPEG audio of Layer II or III, which the player plays, found by the file's content; reads no
-// more than the ID3v2 tags' headers, the file's last bytes and kStreamWindowBytes. False for a
-// file that cannot be read.
+// more than the ID3v2 tags' headers, the file's last bytes and protocol::kStreamWindowBytes.
+// False for a file that cannot be read.
 bool IsPlayableMpegAudio(const std::string& path);
 
 }  // namespace vorpex::cli
