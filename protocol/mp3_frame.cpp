@@ -11,13 +11,17 @@ constexpr std::array<uint16_t, 16> kMpeg1Layer3Rates = {0,   32,  40,  48,  56, 
                                                         112, 128, 160, 192, 224, 256, 320, 0};
 constexpr std::array<uint16_t, 16> kMpeg1Layer2Rates = {0,   32,  48,  56,  64,  80,  96,  112,
                                                         128, 160, 192, 224, 256, 320, 384, 0};
-// MPEG-2 and MPEG 2.5, Layers II and III alike.
+constexpr std::array<uint16_t, 16> kMpeg1Layer1Rates = {0,   32,  64,  96,  128, 160, 192, 224,
+                                                        256, 288, 320, 352, 384, 416, 448, 0};
+// MPEG-2 and MPEG 2.5, Layers II and III alike, and their Layer I.
 constexpr std::array<uint16_t, 16> kMpeg2Rates = {0,  8,  16, 24,  32,  40,  48,  56,
                                                   64, 80, 96, 112, 128, 144, 160, 0};
+constexpr std::array<uint16_t, 16> kMpeg2Layer1Rates = {0,   32,  48,  56,  64,  80,  96,  112,
+                                                        128, 144, 160, 176, 192, 224, 256, 0};
 
-constexpr std::array<uint32_t, 3> kMpeg1SampleRates = {44100, 48000, 32000};
-constexpr std::array<uint32_t, 3> kMpeg2SampleRates = {22050, 24000, 16000};
-constexpr std::array<uint32_t, 3> kMpeg25SampleRates = {11025, 12000, 8000};
+constexpr std::array<uint32_t, 4> kMpeg1SampleRates = {44100, 48000, 32000, 0};
+constexpr std::array<uint32_t, 4> kMpeg2SampleRates = {22050, 24000, 16000, 0};
+constexpr std::array<uint32_t, 4> kMpeg25SampleRates = {11025, 12000, 8000, 0};
 
 constexpr uint32_t kBitRateFree = 0;
 constexpr uint32_t kBitRateBad = 15;
@@ -37,16 +41,27 @@ bool ParseFrameHeader(std::span<const uint8_t, kMp3HeaderBytesRead> bytes, Frame
   if (fields.bitRate == kBitRateFree || fields.bitRate == kBitRateBad) return false;
   if (fields.rate == kRateReserved) return false;
 
-  const bool mpeg1 = fields.version == kMpegVersion1;
-  const auto& rates = !mpeg1                    ? kMpeg2Rates
-                      : fields.layer == kLayer3 ? kMpeg1Layer3Rates
-                                                : kMpeg1Layer2Rates;
-  const auto& sampleRates = mpeg1                             ? kMpeg1SampleRates
-                            : fields.version == kMpegVersion2 ? kMpeg2SampleRates
-                                                              : kMpeg25SampleRates;
-  fields.bitRate = rates[fields.bitRate];
-  fields.rate = sampleRates[fields.rate];
+  fields.bitRate = BitRateOf(fields.version, fields.layer, fields.bitRate);
+  fields.rate = SampleRateOf(fields.version, fields.rate);
   return true;
+}
+
+uint32_t BitRateOf(uint32_t version, uint32_t layer, uint32_t index) {
+  if (version == kVersionReserved || layer == 0) return 0;
+  const bool mpeg1 = version == kMpegVersion1;
+  const auto& rates = layer == kLayer1   ? (mpeg1 ? kMpeg1Layer1Rates : kMpeg2Layer1Rates)
+                      : !mpeg1           ? kMpeg2Rates
+                      : layer == kLayer3 ? kMpeg1Layer3Rates
+                                         : kMpeg1Layer2Rates;
+  return rates[index & 15];
+}
+
+uint32_t SampleRateOf(uint32_t version, uint32_t index) {
+  if (version == kVersionReserved) return 0;
+  const auto& sampleRates = version == kMpegVersion1   ? kMpeg1SampleRates
+                            : version == kMpegVersion2 ? kMpeg2SampleRates
+                                                       : kMpeg25SampleRates;
+  return sampleRates[index & 3];
 }
 
 uint32_t FrameLength(const FrameFields& fields) {

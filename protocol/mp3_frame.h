@@ -13,6 +13,7 @@ inline constexpr uint32_t kMpegVersion2 = 2;
 inline constexpr uint32_t kMpegVersion25 = 0;
 inline constexpr uint32_t kLayer3 = 1;
 inline constexpr uint32_t kLayer2 = 2;
+inline constexpr uint32_t kLayer1 = 3;
 
 // Type codes reported to callers.
 inline constexpr uint32_t kTypeLayer3 = 16;
@@ -44,6 +45,11 @@ constexpr bool IsSyncCandidate(const uint8_t* bytes) {
 // Reads the first three bytes of a header. Rejects the reserved version, Layer I and the
 // reserved layer, the free-format and forbidden bit-rate indexes and the reserved sampling rate.
 bool ParseFrameHeader(std::span<const uint8_t, kMp3HeaderBytesRead> bytes, FrameFields& fields);
+
+// The standard's tables by raw field: the bit rate in kbit/s (0 for the free-format index 0, the
+// forbidden 15, the reserved version or layer) and the sampling rate in Hz (0 when reserved).
+uint32_t BitRateOf(uint32_t version, uint32_t layer, uint32_t index);
+uint32_t SampleRateOf(uint32_t version, uint32_t index);
 
 // Bytes from an accepted header to the next one: 144000 x kbit/s / Hz plus the padding byte;
 // 72000 for Layer III of MPEG-2 and MPEG 2.5, whose frames hold half as many samples.

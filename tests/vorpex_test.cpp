@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -88,8 +89,8 @@ class Vorpex : public ::testing::Test {
   std::string Path(const std::string& name) const { return work_ + "/" + name; }
 
   Outcome Run(const std::vector<std::string>& args) {
-    const std::string program =
-        platform::ProgramFolder().value_or(".") + platform::PathSeparator() + VORPEX_PROGRAM_FILE_NAME;
+    const std::string program = platform::ProgramFolder().value_or(".") +
+                                platform::PathSeparator() + VORPEX_PROGRAM_FILE_NAME;
     auto status = platform::RunProgram(program, args, Path("stdout.txt"), Path("stderr.txt"));
     EXPECT_TRUE(status.has_value()) << "vorpex did not run to its end";
     return {status.value_or(-1), ReadText(Path("stdout.txt")), ReadText(Path("stderr.txt"))};
@@ -160,16 +161,14 @@ TEST_F(Vorpex, TheEnvironmentVariableSelectsThePlayerToo) {
   EXPECT_THAT(info.out, HasSubstr("player: answers\n"));
   EXPECT_THAT(info.out, HasSubstr("\"FROM ENVIRONMENT    \""));
   // Every run says which player it used, since the variable is easily left set in a shell.
-  EXPECT_EQ(info.err,
-            "vorpex: using the simulated player in " + player + " (VORPEX_SIMULATOR)\n");
+  EXPECT_EQ(info.err, "vorpex: using the simulated player in " + player + " (VORPEX_SIMULATOR)\n");
   EXPECT_EQ(upgrade.status, 0) << upgrade.err;
   EXPECT_EQ(upgrade.err, info.err);
 
   // Without a simulated player, the sample is refused before any player is looked for.
   Outcome refused = Run({"upgrade", "codec", sample});
   EXPECT_EQ(refused.status, 1);
-  EXPECT_THAT(refused.err,
-              StartsWith("vorpex: " + sample + " is a sample image that comes with"));
+  EXPECT_THAT(refused.err, StartsWith("vorpex: " + sample + " is a sample image that comes with"));
 }
 
 TEST_F(Vorpex, UpgradesLandInTheFirmwareAreas) {
@@ -302,8 +301,8 @@ TEST_F(Vorpex, AnUpgradeUnderWayIsNeverCutInTwo) {
   const std::string player = NewPlayer();
   const std::vector<uint8_t> codec = Pattern(20000, 4);
   const std::string hex = WriteFile("codec.hex", test::HexOf(0x2000, codec) + test::kHexEnd);
-  const std::string program =
-      platform::ProgramFolder().value_or(".") + platform::PathSeparator() + VORPEX_PROGRAM_FILE_NAME;
+  const std::string program = platform::ProgramFolder().value_or(".") + platform::PathSeparator() +
+                              VORPEX_PROGRAM_FILE_NAME;
   int out[2];
   ASSERT_EQ(::pipe(out), 0);
   const pid_t child = ::fork();
@@ -412,8 +411,8 @@ std::string SessionName(size_t i) {
 // bar that fits the terminal, also after the terminal was narrowed half-way; into a pipe whose
 // reader went away it still upgrades, quietly; format asks first.
 TEST_F(Vorpex, OnATerminalAsAPersonSeesIt) {
-  const std::string program =
-      platform::ProgramFolder().value_or(".") + platform::PathSeparator() + VORPEX_PROGRAM_FILE_NAME;
+  const std::string program = platform::ProgramFolder().value_or(".") + platform::PathSeparator() +
+                              VORPEX_PROGRAM_FILE_NAME;
   const std::vector<uint8_t> codec = Pattern(20000, 6);
   WriteFile("codec.hex", test::HexOf(0x2000, codec) + test::kHexEnd);
   const std::string waited = "waited for the player 2\\.[0-9] s";
@@ -698,8 +697,8 @@ TEST_F(Vorpex, WrongCommandLinesExitWithTwo) {
     EXPECT_THAT(wrong.err, HasSubstr("\nusage: vorpex"));
     // The hint names the help of the command that was meant.
     const bool upgrade = !c.args.empty() && c.args[0] == "upgrade";
-    EXPECT_THAT(wrong.err, HasSubstr(upgrade ? "(vorpex upgrade --help tells more)"
-                                             : "--help tells more)"));
+    EXPECT_THAT(wrong.err,
+                HasSubstr(upgrade ? "(vorpex upgrade --help tells more)" : "--help tells more)"));
     EXPECT_THAT(wrong.out, IsEmpty());
   }
   EXPECT_FALSE(fs::exists("dir"));
@@ -747,13 +746,12 @@ TEST_F(Vorpex, EveryCommandExplainsItself) {
 // Output that cannot be written (a full disk) fails the command that wrote it: every command
 // ends through the one check, from the line's own options and from the file commands alike.
 TEST_F(Vorpex, OutputThatCannotBeWrittenFails) {
-  const std::string program =
-      platform::ProgramFolder().value_or(".") + platform::PathSeparator() + VORPEX_PROGRAM_FILE_NAME;
+  const std::string program = platform::ProgramFolder().value_or(".") + platform::PathSeparator() +
+                              VORPEX_PROGRAM_FILE_NAME;
   for (const std::vector<std::string>& args :
        {std::vector<std::string>{"--version"}, {"--simulate", NewPlayer(), "ls"}}) {
     EXPECT_EQ(platform::RunProgram(program, args, "/dev/full", Path("stderr.txt")), 1);
-    EXPECT_THAT(ReadText(Path("stderr.txt")),
-                StartsWith("vorpex: cannot write to standard output"))
+    EXPECT_THAT(ReadText(Path("stderr.txt")), StartsWith("vorpex: cannot write to standard output"))
         << args.back();
   }
 }
@@ -918,8 +916,8 @@ TEST(TerminalUi, OneUpgradeOnATerminalAndIntoAPipe) {
     double clock = 0;  // cppcheck-suppress variableScope ; the UI's clock reads it
     size_t redraws = 0;
     {
-      cli::TerminalUi ui(
-          out, {c.terminal, false, [&] { return c.columns; }, [&] { return clock; }});
+      cli::TerminalUi ui(out,
+                         {c.terminal, false, [&] { return c.columns; }, [&] { return clock; }});
       ui.Install();
       ShowAnUpgrade(clock, 8 << 20, 2 << 20);
       redraws = ui.Redraws();
@@ -976,15 +974,76 @@ TEST_F(Vorpex, Mp3InfoTellsEachFilesLayerAndBitRate) {
   const std::string text = WriteFile("notes.txt", std::string(30000, 'x'));
   const std::string missing = Path("missing.mp3");
 
+  const std::string l3Line =
+      l3 + ": MPEG-2.5 Layer III, 12000 Hz, joint stereo, 0:01.1, 64 kbit/s\n";
   Outcome good = Run({"mp3info", l3, l2});
   EXPECT_EQ(good.status, 0) << good.err;
-  EXPECT_EQ(good.out, l3 + ": Layer III, 64 kbit/s\n" + l2 + ": Layer II, 192 kbit/s\n");
+  EXPECT_EQ(good.out, l3Line + l2 + ": MPEG-1 Layer II, 48000 Hz, stereo, 0:01.0, 192 kbit/s\n");
 
   Outcome mixed = Run({"mp3info", text, l3, missing});
   EXPECT_EQ(mixed.status, 1);
-  EXPECT_EQ(mixed.out, l3 + ": Layer III, 64 kbit/s\n");
-  EXPECT_THAT(mixed.err, HasSubstr(text + ": no MPEG audio frame found\n"));
+  EXPECT_EQ(mixed.out, l3Line);
+  EXPECT_THAT(mixed.err, HasSubstr(text + ": not MPEG audio (no 3 consecutive frames"));
   EXPECT_THAT(mixed.err, HasSubstr("cannot read " + missing));
+}
+
+// Every encoded file as mpg123 decodes the whole of it (streams.txt), and files of the system
+// that are no audio at all, in one --json run: one line a file.
+TEST_F(Vorpex, Mp3InfoAgreesWithTheDecoderAndRefusesOtherFiles) {
+  struct Stream {
+    std::string name, version, layer, mode, kind;
+    uint32_t rate = 0, frames = 0;
+  };
+  std::vector<Stream> streams;
+  std::ifstream in(std::string(VORPEX_MP3_FIXTURES) + "/streams.txt");
+  for (Stream s; in >> s.name >> s.version >> s.layer >> s.mode >> s.kind >> s.rate >> s.frames;) {
+    streams.push_back(s);
+  }
+  ASSERT_GE(streams.size(), 24u) << "the encoded files are missing";
+  std::vector<std::string> others{WriteFile("zeros.mp3", std::string(100000, '\0'))};
+  const std::string program = platform::ProgramFolder().value_or(".") + platform::PathSeparator() +
+                              VORPEX_PROGRAM_FILE_NAME;
+  others.push_back(program);
+  for (const char* folder : {"/var/cache/apt/archives", "/usr/share/doc/gcc-12-base"}) {
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(folder, error)) {
+      const std::string name = entry.path().string();
+      if (name.ends_with(".deb") || name.ends_with(".gz")) others.push_back(name);
+      if (others.size() % 4 == 0) break;
+    }
+  }
+  std::vector<std::string> args{"mp3info", "--json"};
+  for (const Stream& s : streams) args.push_back(std::string(VORPEX_MP3_FIXTURES) + "/" + s.name);
+  args.insert(args.end(), others.begin(), others.end());
+  Outcome info = Run(args);
+  EXPECT_EQ(info.status, 1) << info.err;  // the other files are no audio
+  std::vector<std::string> lines;
+  std::istringstream out(info.out);
+  for (std::string line; std::getline(out, line);) lines.push_back(line);
+  ASSERT_EQ(lines.size(), streams.size() + others.size() + 4) << info.out;
+  const std::map<std::string, std::string> modes{
+      {"stereo", "stereo"}, {"j-s", "joint stereo"}, {"dual", "dual channel"}, {"mono", "mono"}};
+  for (size_t k = 0; k < streams.size(); ++k) {
+    const Stream& s = streams[k];
+    const std::string& line = lines[k + 2];
+    SCOPED_TRACE(line);
+    const std::string version = s.version == "2.5" ? s.version : s.version.substr(0, 1);
+    EXPECT_THAT(line, HasSubstr("/" + s.name + "\", \"mpegAudio\": true, \"version\": \"" +
+                                version + "\", \"layer\": " + std::to_string(s.layer.size()) +
+                                ", \"sampleRate\": " + std::to_string(s.rate) +
+                                ", \"channelMode\": \"" + modes.at(s.mode) + "\""));
+    EXPECT_THAT(line, HasSubstr("\"frames\": " + std::to_string(s.frames) + ","));
+    EXPECT_THAT(line, HasSubstr(s.kind.starts_with("cbr")
+                                    ? "\"vbr\": false, \"bitRate\": " + s.kind.substr(3) + "}"
+                                    : std::string("\"vbr\": true")));
+  }
+  for (size_t k = 0; k < others.size(); ++k) {
+    std::string escaped;  // as JSON writes a Windows path's backslashes
+    for (char c : others[k]) escaped += c == '\\' ? std::string("\\\\") : std::string(1, c);
+    EXPECT_EQ(lines[streams.size() + k + 2], "    {\"file\": \"" + escaped +
+                                                 "\", \"mpegAudio\": false}" +
+                                                 (k + 1 < others.size() ? "," : ""));
+  }
 }
 
 }  // namespace

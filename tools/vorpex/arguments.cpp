@@ -126,8 +126,9 @@ constexpr OptionSpec kOptions[] = {
      TakeFlag<&Options::version>},
     {"--", "", "", kEveryCommand, Group::kGlobal,
      "what follows is no option, even when it starts with -", nullptr},
-    {"--json", "", "", Bit(Command::kInfo) | Bit(Command::kFree), Group::kOwn,
-     "one JSON document on standard output instead of the table", TakeFlag<&Options::json>},
+    {"--json", "", "", Bit(Command::kInfo) | Bit(Command::kFree) | Bit(Command::kMp3Info),
+     Group::kOwn, "one JSON document on standard output instead of the table",
+     TakeFlag<&Options::json>},
     {"--bytes", "", "", Bit(Command::kList), Group::kOwn,
      "exact sizes in bytes instead of K, M and G", TakeFlag<&Options::bytes>},
     {"--json", "", "", Bit(Command::kList), Group::kOwn,
@@ -376,11 +377,16 @@ constexpr CommandSpec kCommands[] = {
        options.input = words[0];
        return std::nullopt;
      }},
-    {Command::kMp3Info, "mp3info", "FILE...", "the MPEG audio layer and bit rate of each file",
-     "Tells for each file whether it is MPEG audio Layer III or Layer II and at which bit rate\n"
-     "(\"Layer III, 128 kbit/s\"), as the device library reads it from the file's first 19267\n"
-     "bytes: a frame must start in the first 16384 bytes and be followed by the next one.\n"
-     "Exit status 1 when a file cannot be read or holds no MPEG audio frame there.\n",
+    {Command::kMp3Info, "mp3info", "FILE...", "what each music file is: MPEG version, layer, rate",
+     "Tells for each file whether it is MPEG audio and, if so, its MPEG version, layer, sampling\n"
+     "rate, channel mode, duration and bit rate (\"MPEG-1 Layer III, 44100 Hz, joint stereo,\n"
+     "3:25.4, 128 kbit/s\"); a variable bit rate (a Xing or VBRI header, or frames of differing\n"
+     "rates) is shown as \"VBR\" with its average. An ID3v2 tag in front is skipped by its\n"
+     "declared size, ID3v1 and APE tags at the end are ignored. A file counts as MPEG audio only\n"
+     "when 3 frames of one stream follow each other, each where the one before says, starting\n"
+     "in the first 128 KiB after the tags (Layer I: 32 frames of one bit rate and mode). Found\n"
+     "by content, whatever the file's name.\n"
+     "Exit status 1 when a file cannot be read or holds no MPEG audio.\n",
      "", false, false, true,
      [](Options&, const std::vector<std::string>& words) -> Failure {
        if (words.empty()) return "mp3info needs at least one file";
