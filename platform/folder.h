@@ -1,5 +1,6 @@
 // Folders and atomic file replacement, for data kept between runs.
 #pragma once
+#include <optional>
 #include <string>
 
 namespace vorpex::platform {
@@ -11,5 +12,13 @@ bool MakeFolder(const std::string& path);
 bool RenameOver(const std::string& from, const std::string& to);
 // The folder that holds `path` ("." for a bare name), by this system's path separators.
 std::string FolderOf(const std::string& path);
+
+}  // namespace vorpex::platform
+
+namespace vorpex::platform {
+
+// `path` as a full path from the root, for a program that changes its working folder later;
+// nullopt with the system's error.
+std::optional<std::string> AbsolutePath(const std::string& path);
 
 }  // namespace vorpex::platform

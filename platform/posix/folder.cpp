@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 
 #include "platform/posix/errno_map.h"
 
@@ -30,6 +31,21 @@ std::string FolderOf(const std::string& path) {
   const size_t end = path.find_last_of('/');
   if (end == std::string::npos) return ".";
   return end == 0 ? "/" : path.substr(0, end);
+}
+
+}  // namespace vorpex::platform
+
+namespace vorpex::platform {
+
+std::optional<std::string> AbsolutePath(const std::string& path) {
+  char* full = ::realpath(path.c_str(), nullptr);
+  if (full == nullptr) {
+    posix::RecordPathErrno(path);
+    return std::nullopt;
+  }
+  std::string text(full);
+  std::free(full);  // NOLINT(cppcoreguidelines-no-malloc): realpath allocates with malloc
+  return text;
 }
 
 }  // namespace vorpex::platform

@@ -27,3 +27,14 @@ std::string FolderOf(const std::string& path) {
 }
 
 }  // namespace vorpex::platform
+
+namespace vorpex::platform {
+
+std::optional<std::string> AbsolutePath(const std::string& path) {
+  char full[MAX_PATH];
+  const DWORD length = GetFullPathNameA(path.c_str(), MAX_PATH, full, nullptr);
+  if (length == 0 || length >= MAX_PATH) return std::nullopt;
+  return std::string(full, length);
+}
+
+}  // namespace vorpex::platform

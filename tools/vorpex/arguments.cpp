@@ -16,7 +16,8 @@ constexpr uint32_t Bit(Command command) {
 }
 constexpr uint32_t kFileCommands = Bit(Command::kList) | Bit(Command::kFree) | Bit(Command::kPut) |
                                    Bit(Command::kGet) | Bit(Command::kRemove) |
-                                   Bit(Command::kMove) | Bit(Command::kFormat);
+                                   Bit(Command::kMove) | Bit(Command::kFormat) |
+                                   Bit(Command::kMount);
 constexpr uint32_t kEveryCommand = ~0u;
 
 // Where an option's help stands: the program's options, the command's own (also on its usage
@@ -153,6 +154,9 @@ constexpr OptionSpec kOptions[] = {
      }},
     {"--yes", "", "", Bit(Command::kFormat), Group::kOwn, "erase without asking",
      TakeFlag<&Options::yes>},
+    {"--foreground", "", "", Bit(Command::kMount), Group::kOwn,
+     "stay in the foreground until unmounted (Ctrl-C unmounts)",
+     TakeFlag<&Options::foreground>},
     {"--kind", "", "plain|mp3|voice", Bit(Command::kFormat), Group::kOwn,
      "plain (the default), mp3 or voice; the chip\nlibrary's route formats plain only",
      [](Options& options, std::string_view, Value text) -> Failure {
@@ -384,6 +388,32 @@ constexpr CommandSpec kCommands[] = {
      "", false, false, true,
      [](Options&, const std::vector<std::string>& words) -> Failure {
        if (words.empty()) return "mp3info needs at least one file";
+       return std::nullopt;
+     }},
+    {Command::kMount, "mount", "DIR", "the player as a folder (Linux only, with FUSE 3)",
+     "Shows the player's memories as the folders DIR/M and DIR/S (a memory of no size is\n"
+     "left out) until vorpex unmount DIR (or fusermount3 -u DIR). Files keep the names the\n"
+     "player stores; a file created under a name the player cannot store is stored under its\n"
+     "unique 8.3 short name and keeps the name it was created with until the unmount. A file\n"
+     "is read from the player once, when first opened; a file written is sent when it is\n"
+     "closed, and a failure there (memory full: ENOSPC; unplugged: EIO) fails the close.\n"
+     "After an unplug every access fails until the unmount. While mounted, the other\n"
+     "commands leave the player alone. Works on Linux only, with FUSE 3.\n",
+     "", true, false, true,
+     [](Options& options, const std::vector<std::string>& words) -> Failure {
+       if (words.empty()) return "mount needs the folder to mount the player on";
+       if (words.size() > 1) return TooMany(Command::kMount);
+       options.input = words[0];
+       return std::nullopt;
+     }},
+    {Command::kUnmount, "unmount", "DIR", "end the mount of the player on DIR",
+     "Ends vorpex mount DIR (as fusermount3 -u DIR does) and waits for the mount to let the\n"
+     "player go (given the same --simulate DIR as the mount).\n", "",
+     true, false, true,
+     [](Options& options, const std::vector<std::string>& words) -> Failure {
+       if (words.empty()) return "unmount needs the folder the player is mounted on";
+       if (words.size() > 1) return TooMany(Command::kUnmount);
+       options.input = words[0];
        return std::nullopt;
      }},
 };

@@ -26,6 +26,8 @@ enum class Command {
   kHexToBin,
   kSimInit,
   kMp3Info,
+  kMount,
+  kUnmount,
 };
 
 // Settings of a new simulated player; each one left unset keeps the player's default.
@@ -60,12 +62,13 @@ struct Options {
   bool bytes = false;    // ls: exact sizes
   bool replace = false;  // put: a file of the same short name is replaced
   bool yes = false;      // format: no question
+  bool foreground = false;  // mount: stay in the foreground
   std::optional<std::string> simulateFolder;
   std::optional<uint32_t> simulatedDelayMs;     // --sim-slow: what every transfer takes
   std::vector<SimulatedFault> simulatedFaults;  // --sim-fault
   RouteChoice route = RouteChoice::kAny;        // --route
   int32_t upgradeKind = 0;  // upgrade: -1 the boot code, 0 the codec
-  std::string input;        // upgrade: the HEX file; hex2bin: IN.hex; sim init: DIR
+  std::string input;        // upgrade: the HEX file; hex2bin: IN.hex; sim init, mount: DIR
   std::string output;       // hex2bin: OUT.bin
   uint32_t base = 0;        // hex2bin --base
   SimOptions sim;

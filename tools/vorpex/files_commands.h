@@ -7,6 +7,10 @@
 
 namespace vorpex::cli {
 
+// Attaches the simulated player asked for, if any, with the slowness and faults of --sim-slow and
+// --sim-fault armed; false after telling why it cannot.
+bool SelectPlayerWithFaults(const Options& options);
+
 // Runs the file command of `options`: opens the route to the player, then the command.
 int RunFilesCommand(const Options& options);
 
