@@ -1,6 +1,7 @@
 #include "platform/folder.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -18,6 +19,12 @@ bool FolderExists(const std::string& path) {
 bool MakeFolder(const std::string& path) {
   if (::mkdir(path.c_str(), 0777) == 0 || (errno == EEXIST && FolderExists(path))) return true;
   posix::RecordPathErrno(path);
+  return false;
+}
+
+bool RemoveEmptyFolder(const std::string& path) {
+  if (::rmdir(path.c_str()) == 0) return true;
+  posix::RecordErrno();
   return false;
 }
 

@@ -13,6 +13,10 @@ bool MakeFolder(const std::string& path) {
   return CreateDirectoryA(path.c_str(), nullptr) != 0 || FolderExists(path);
 }
 
+bool RemoveEmptyFolder(const std::string& path) {
+  return RemoveDirectoryA(path.c_str()) != 0;
+}
+
 bool RenameOver(const std::string& from, const std::string& to) {
   return MoveFileExA(from.c_str(), to.c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
