@@ -52,6 +52,8 @@ int GetAttr(const char* path, struct stat* st, fuse_file_info*) {
   st->st_uid = ::getuid();
   st->st_gid = ::getgid();
   if (entry.folder) {
+    static const time_t mounted = std::time(nullptr);
+    st->st_mtime = st->st_ctime = st->st_atime = mounted;
     st->st_mode = S_IFDIR | 0755;
     st->st_nlink = 2;
     return 0;

@@ -33,14 +33,12 @@ MountTree::~MountTree() {
 }
 
 bool MountTree::Start() {
-  bool any = false;
   for (int32_t memory = 0; memory < 2; ++memory) {
     const MemoryListing* listing = Listing(memory);
-    memories_[memory].present = listing != nullptr && listing->capacityBytes != 0;
-    any = any || listing != nullptr;
+    if (listing == nullptr) return false;
+    memories_[memory].present = listing->capacityBytes != 0;
   }
-  broken_ = !any;
-  return any;
+  return true;
 }
 
 std::string MountTree::MemoryLetters() const {

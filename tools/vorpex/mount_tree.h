@@ -40,7 +40,7 @@ class MountTree {
   MountTree(const MountTree&) = delete;
   MountTree& operator=(const MountTree&) = delete;
 
-  // Reads both memories; false when the player answers on neither.
+  // Reads both memories; false when the player does not answer.
   bool Start();
   // The memories shown: 'M', 'S' or both.
   std::string MemoryLetters() const;
