@@ -18,10 +18,10 @@ namespace fs = std::filesystem;
 using namespace vorpex;
 
 struct Step {
-  const char* script;   // sh -c, with $V the program, $P its simulated player, $W the test folder
-  int status;           // of the script
-  const char* shows;    // in what it printed (standard output and error), or empty
-  const char* absent;   // not in what it printed, or empty
+  const char* script;  // sh -c, with $V the program, $P its simulated player, $W the test folder
+  int status;          // of the script
+  const char* shows;   // in what it printed (standard output and error), or empty
+  const char* absent;  // not in what it printed, or empty
 };
 
 class VorpexMount : public ::testing::Test {
@@ -59,7 +59,8 @@ class VorpexMount : public ::testing::Test {
         platform::ProgramFolder().value_or(".") + "/" + VORPEX_PROGRAM_FILE_NAME;
     const std::string full = "V=" + program + "; W=" + work_ + "; P=$W/player; " + script;
     const std::string out = work_ + ".out";
-    const auto status = platform::RunProgram("/bin/sh", {"-c", "{ " + full + "; } 2>&1"}, out, out + "2");
+    const auto status =
+        platform::RunProgram("/bin/sh", {"-c", "{ " + full + "; } 2>&1"}, out, out + "2");
     std::ifstream in(out, std::ios::binary);
     return {status.value_or(-1), std::string(std::istreambuf_iterator<char>(in), {})};
   }
@@ -90,9 +91,10 @@ TEST_F(VorpexMount, FilesGoInAndOutAsWithAnyFolder) {
        "cmp \"$W/music/Long Name Song.mp3\" \"$W/mnt/M/Long Name Song.mp3\" && "
        "cmp \"$W/music/Long Name Other.mp3\" \"$W/mnt/M/Long Name Other.mp3\" && echo same",
        0, "same", ""},
-      {"rsync -r $W/more/ $W/mnt/M/ && cmp $W/more/three.mp3 $W/mnt/M/three.mp3 && ls $W/mnt/M",
-       0, "three.mp3", ".three"},
-      {"mv $W/mnt/M/one.mp3 $W/mnt/M/uno.mp3 && cmp $W/music/one.mp3 $W/mnt/M/uno.mp3 && ls $W/mnt/M",
+      {"rsync -r $W/more/ $W/mnt/M/ && cmp $W/more/three.mp3 $W/mnt/M/three.mp3 && ls $W/mnt/M", 0,
+       "three.mp3", ".three"},
+      {"mv $W/mnt/M/one.mp3 $W/mnt/M/uno.mp3 && cmp $W/music/one.mp3 $W/mnt/M/uno.mp3 && ls "
+       "$W/mnt/M",
        0, "uno.mp3", "one.mp3"},
       {"rm $W/mnt/M/uno.mp3 && ls $W/mnt/M", 0, "three.mp3", "uno.mp3"},
       {"df -B 16384 $W/mnt/M | tail -n 1", 0, " 64 ", ""},

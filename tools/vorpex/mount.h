@@ -8,7 +8,7 @@
 
 namespace vorpex::cli {
 
-int RunMount(const Options& options);
+int RunMount(const Options& given);
 int RunUnmount(const Options& options);
 
 // The folder the player that `options` talk to is mounted on, when a living mount holds it.

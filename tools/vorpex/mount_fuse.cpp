@@ -73,7 +73,8 @@ int ReadDir(const char* path, void* buffer, fuse_fill_dir_t fill, off_t, fuse_fi
   if (const int error = Tree().List(path, names)) return error;
   fill(buffer, ".", nullptr, 0, fuse_fill_dir_flags{});
   fill(buffer, "..", nullptr, 0, fuse_fill_dir_flags{});
-  for (const std::string& name : names) fill(buffer, name.c_str(), nullptr, 0, fuse_fill_dir_flags{});
+  for (const std::string& name : names)
+    fill(buffer, name.c_str(), nullptr, 0, fuse_fill_dir_flags{});
   return 0;
 }
 
@@ -124,8 +125,9 @@ int StatFs(const char* path, struct statvfs* figures) {
   *figures = {};
   figures->f_bsize = figures->f_frsize = kUnit;
   figures->f_blocks = memory.capacityBytes / kUnit;
-  figures->f_bfree = figures->f_bavail =
-      memory.capacityBytes > memory.usedBytes ? (memory.capacityBytes - memory.usedBytes) / kUnit : 0;
+  figures->f_bfree = figures->f_bavail = memory.capacityBytes > memory.usedBytes
+                                             ? (memory.capacityBytes - memory.usedBytes) / kUnit
+                                             : 0;
   const uint64_t entries = path == std::string("/") ? 512 : 256;
   figures->f_files = entries;
   figures->f_ffree = figures->f_favail = entries > memory.files ? entries - memory.files : 0;
@@ -194,6 +196,7 @@ int Serve(MountTree& tree, const std::string& folder, bool foreground) {
   const fuse_operations ops = Operations();
   std::vector<std::string> words{"vorpex", "-o", "fsname=vorpex,subtype=vorpex"};
   std::vector<char*> argv;
+  argv.reserve(words.size());
   for (std::string& word : words) argv.push_back(word.data());
   fuse_args args = FUSE_ARGS_INIT(static_cast<int>(argv.size()), argv.data());
   fuse* session = fuse_new(&args, &ops, sizeof ops, &tree);
@@ -211,14 +214,15 @@ int Serve(MountTree& tree, const std::string& folder, bool foreground) {
   for (char letter : tree.MemoryLetters()) {
     where += (where.empty() ? "" : " and ") + folder + "/" + letter;
   }
-  std::printf("the player is mounted at %s: its memories are %s\n"
-              "vorpex unmount %s (or fusermount3 -u %s) ends it\n",
-              folder.c_str(), where.c_str(), folder.c_str(), folder.c_str());
+  std::printf(
+      "the player is mounted at %s: its memories are %s\n"
+      "vorpex unmount %s (or fusermount3 -u %s) ends it\n",
+      folder.c_str(), where.c_str(), folder.c_str(), folder.c_str());
   std::fflush(stdout);
   std::fflush(stderr);
   fuse_daemonize(foreground ? 1 : 0);
   // Ctrl-C, a request to terminate or a closed terminal unmount in the foreground.
-  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) std::signal(signal, SIG_DFL);
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) (void)std::signal(signal, SIG_DFL);
   fuse_set_signal_handlers(fuse_get_session(session));
   const int status = fuse_loop(session);
   fuse_remove_signal_handlers(fuse_get_session(session));
@@ -238,7 +242,8 @@ int RunMount(const Options& given) {
   // The mount leaves the working folder: the simulated player's folder is kept whole.
   Options options = given;
   if (options.simulateFolder) {
-    options.simulateFolder = platform::AbsolutePath(*options.simulateFolder).value_or(*options.simulateFolder);
+    options.simulateFolder =
+        platform::AbsolutePath(*options.simulateFolder).value_or(*options.simulateFolder);
   }
   const auto lockPath = MountLockPath(options);
   if (!lockPath) {
@@ -298,13 +303,15 @@ int RunUnmount(const Options& options) {
     ReportError("fusermount3 is missing (Debian's fuse3 package has it)");
     return kExitFailed;
   }
-  const auto errors = platform::CreateUniqueTempFile(platform::TempFolder().value_or("/tmp/"), "vpx");
-  const auto status = platform::RunProgram(program, {"-u", folder}, "/dev/null",
-                                           errors.value_or("/dev/null"));
+  const auto errors =
+      platform::CreateUniqueTempFile(platform::TempFolder().value_or("/tmp/"), "vpx");
+  const auto status =
+      platform::RunProgram(program, {"-u", folder}, "/dev/null", errors.value_or("/dev/null"));
   std::string said;
   if (errors) {
-    if (auto file = platform::File::Open(*errors, platform::Access::kRead, platform::Share::kReadWrite,
-                                         platform::Disposition::kOpenExisting)) {
+    if (auto file =
+            platform::File::Open(*errors, platform::Access::kRead, platform::Share::kReadWrite,
+                                 platform::Disposition::kOpenExisting)) {
       std::vector<uint8_t> buffer(4096);
       const auto got = file->Read(buffer);
       said.assign(buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(got.value_or(0)));

@@ -20,8 +20,7 @@ std::string CacheKey(int32_t memory, const std::string& storedName) {
 
 }  // namespace
 
-MountTree::MountTree(FileRoute& route, std::function<FileRoute*()> renamer,
-                     std::string cacheFolder)
+MountTree::MountTree(FileRoute& route, std::function<FileRoute*()> renamer, std::string cacheFolder)
     : route_(route), renamer_(std::move(renamer)), cacheFolder_(std::move(cacheFolder)) {}
 
 MountTree::~MountTree() {
@@ -198,9 +197,9 @@ int MountTree::Create(const std::string& path, uint64_t& id) {
   if (place->name.empty()) return -EEXIST;
   if (!platform::ShortNameOfPath(place->name)) return -EINVAL;  // no base name: ".profile"
   Handle handle{place->memory, place->name, NewCachePath(), {}, true, true};
-  auto opened = platform::File::Open(handle.path, platform::Access::kReadWrite,
-                                     platform::Share::kReadWrite,
-                                     platform::Disposition::kCreateAlways);
+  auto opened =
+      platform::File::Open(handle.path, platform::Access::kReadWrite, platform::Share::kReadWrite,
+                           platform::Disposition::kCreateAlways);
   if (!opened) return -EIO;
   handle.file = std::move(*opened);
   id = nextHandle_++;
@@ -254,9 +253,9 @@ int MountTree::Resize(const std::string& path, uint64_t size) {
   if (handle->file.Size() == size) return 0;
   if (size != 0) return -EPERM;
   handle->file.Close();
-  auto emptied = platform::File::Open(handle->path, platform::Access::kReadWrite,
-                                      platform::Share::kReadWrite,
-                                      platform::Disposition::kCreateAlways);
+  auto emptied =
+      platform::File::Open(handle->path, platform::Access::kReadWrite, platform::Share::kReadWrite,
+                           platform::Disposition::kCreateAlways);
   if (!emptied) return -EIO;
   handle->file = std::move(*emptied);
   handle->changed = true;

@@ -47,16 +47,16 @@ class MountTree {
 
   int Stat(const std::string& path, MountEntry& entry);
   int List(const std::string& path, std::vector<std::string>& names);
-  int Open(const std::string& path, bool write, bool truncate, uint64_t& handle);
-  int Create(const std::string& path, uint64_t& handle);
+  int Open(const std::string& path, bool write, bool truncate, uint64_t& id);
+  int Create(const std::string& path, uint64_t& id);
   // Bytes read or written, or a negated errno value.
-  int Read(uint64_t handle, std::span<uint8_t> buffer, uint64_t offset);
-  int Write(uint64_t handle, std::span<const uint8_t> data, uint64_t offset);
+  int Read(uint64_t id, std::span<uint8_t> buffer, uint64_t offset);
+  int Write(uint64_t id, std::span<const uint8_t> data, uint64_t offset);
   // Only to its own size or to nothing: the player's files are written whole.
   int Resize(const std::string& path, uint64_t size);
   // Sends a file written through `handle` to the player.
-  int Flush(uint64_t handle);
-  int Release(uint64_t handle);
+  int Flush(uint64_t id);
+  int Release(uint64_t id);
   int Remove(const std::string& path);
   int Rename(const std::string& from, const std::string& to, bool replace);
   int Figures(const std::string& path, MountFigures& figures);
