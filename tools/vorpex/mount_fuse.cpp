@@ -13,6 +13,7 @@
 
 #include "platform/child_process.h"
 #include "platform/clock.h"
+#include "platform/environment.h"
 #include "platform/file.h"
 #include "platform/folder.h"
 #include "platform/lock_file.h"
@@ -241,6 +242,10 @@ int RunMount(const Options& given) {
   }
   // The mount leaves the working folder: the simulated player's folder is kept whole.
   Options options = given;
+  if (auto named = platform::EnvironmentVariable("VORPEX_SIMULATOR");
+      named && !options.simulateFolder) {
+    platform::SetEnvironment("VORPEX_SIMULATOR", platform::AbsolutePath(*named).value_or(*named));
+  }
   if (options.simulateFolder) {
     options.simulateFolder =
         platform::AbsolutePath(*options.simulateFolder).value_or(*options.simulateFolder);
