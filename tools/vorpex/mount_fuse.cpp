@@ -229,6 +229,8 @@ int Serve(MountTree& tree, const std::string& folder, bool foreground) {
   fuse_remove_signal_handlers(fuse_get_session(session));
   fuse_unmount(session);
   fuse_destroy(session);
+  // An interrupt in the foreground ends it with 128 + the signal's number, as other commands.
+  if (status > 0) return 128 + status;
   return status == 0 ? kExitOk : kExitFailed;
 }
 
