@@ -14,9 +14,9 @@ using Failure = std::optional<std::string>;
 constexpr uint32_t Bit(Command command) {
   return 1u << static_cast<uint32_t>(command);
 }
-constexpr uint32_t kFileCommands = Bit(Command::kList) | Bit(Command::kFree) | Bit(Command::kPut) |
-                                   Bit(Command::kGet) | Bit(Command::kRemove) |
-                                   Bit(Command::kMove) | Bit(Command::kFormat);
+constexpr uint32_t kFileCommands =
+    Bit(Command::kList) | Bit(Command::kFree) | Bit(Command::kPut) | Bit(Command::kGet) |
+    Bit(Command::kRemove) | Bit(Command::kMove) | Bit(Command::kFormat) | Bit(Command::kSync);
 constexpr uint32_t kEveryCommand = ~0u;
 
 // Where an option's help stands: the program's options, the command's own (also on its usage
@@ -132,7 +132,8 @@ constexpr OptionSpec kOptions[] = {
      "exact sizes in bytes instead of K, M and G", TakeFlag<&Options::bytes>},
     {"--json", "", "", Bit(Command::kList), Group::kOwn,
      "one JSON document on standard output instead of the tables", TakeFlag<&Options::json>},
-    {"--to", "", "M|S", Bit(Command::kPut), Group::kOwn, "the memory to copy to (M)",
+    {"--to", "", "M|S", Bit(Command::kPut) | Bit(Command::kSync), Group::kOwn,
+     "the memory to copy to (M)",
      [](Options& options, std::string_view, Value text) -> Failure {
        auto memory = text ? ParseMemory(*text) : std::nullopt;
        if (!memory) return "--to wants M or S";
@@ -144,6 +145,20 @@ constexpr OptionSpec kOptions[] = {
      "is stored first and the old one deleted only when\n"
      "the new one is complete",
      TakeFlag<&Options::replace>},
+    {"--name", "", "NAME", Bit(Command::kPut), Group::kOwn,
+     "store the one FILE as NAME, a short name the player\n"
+     "can store (at most 8 bytes, a dot, at most 3)",
+     [](Options& options, std::string_view, Value name) -> Failure {
+       if (!name || name->empty()) return "--name needs the name to store the file under";
+       options.storedName = std::string(*name);
+       return std::nullopt;
+     }},
+    {"--delete", "", "", Bit(Command::kSync), Group::kOwn,
+     "delete the memory's files that are not in FOLDER", TakeFlag<&Options::deleteOthers>},
+    {"--dry-run", "", "", Bit(Command::kSync), Group::kOwn, "show the plan, copy nothing",
+     TakeFlag<&Options::dryRun>},
+    {"--all", "", "", Bit(Command::kSync), Group::kOwn, "every file, not only MPEG audio",
+     TakeFlag<&Options::allFiles>},
     {"-o", "", "DEST", Bit(Command::kGet), Group::kOwn,
      "a folder, a file name for a single ENTRY, or - for standard output",
      [](Options& options, std::string_view, Value dest) -> Failure {
@@ -304,11 +319,33 @@ constexpr CommandSpec kCommands[] = {
      }},
     {Command::kPut, "put", "FILE...", "copy files to the player",
      "Copies files to the player's memory M (or S), each under its 8.3 short name, which is\n"
-     "shown when it differs from the file's own name. A file whose short name is taken on\n"
-     "that memory is refused.\n",
+     "shown when it differs from the file's own name. A short name taken on that memory, or\n"
+     "by an earlier FILE, gives the next free NAME~N.EXT (ARTIST~1.MP3), and put says so.\n"
+     "A name with nothing before its last dot (.hidden) has no short name: --name gives it\n"
+     "one. Space and the memory's 256 entries are checked for all files before the first\n"
+     "is copied.\n",
      kCancelNote, true, true, true,
      [](Options& options, const std::vector<std::string>& words) -> Failure {
        if (words.empty()) return "put needs the files to copy";
+       if (options.storedName && words.size() > 1) return "--name names one FILE only";
+       if (options.memories.empty()) options.memories = {0};
+       return std::nullopt;
+     }},
+    {Command::kSync, "sync", "FOLDER", "copy what is new in a music folder to the player",
+     "Copies the MPEG audio files (Layer II and III, found by their contents) of FOLDER and\n"
+     "its subfolders to memory M (or S) that are not there yet: a file is there when a file\n"
+     "of its short name (or a NAME~N.EXT of it) has its size, so a second run copies\n"
+     "nothing. Names stay unique on the player, which has no folders. The plan (what is\n"
+     "copied, what is there, what --delete deletes, the space needed and free) is shown\n"
+     "first; what does not fit is refused before anything is copied. One progress bar\n"
+     "covers the whole sync.\n",
+     "Ctrl-C (any interrupt) cancels the copy under way and stops: the player keeps the\n"
+     "files copied before it, and a new sync copies the rest. The program exits with\n"
+     "128 + the signal's number (130 for Ctrl-C).\n",
+     true, true, true,
+     [](Options& options, const std::vector<std::string>& words) -> Failure {
+       if (words.empty()) return "sync needs the folder to copy";
+       if (words.size() > 1) return TooMany(Command::kSync);
        if (options.memories.empty()) options.memories = {0};
        return std::nullopt;
      }},
