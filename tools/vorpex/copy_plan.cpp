@@ -140,10 +140,6 @@ CopyPlan PlanCopies(const MemoryListing& listing, const std::vector<CopySource>&
   return plan;
 }
 
-bool HasEmptyBase(const std::string& path) {
-  return !platform::ShortNameOfPath(LastPart(path)).has_value();
-}
-
 std::string StoredAsText(const PlannedCopy& copy) {
   std::string text;
   if (LastPart(copy.path) != copy.storedName) text = " -> " + ShownName(copy.storedName);

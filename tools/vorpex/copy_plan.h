@@ -57,10 +57,6 @@ CopyPlan PlanCopies(const MemoryListing& listing, const std::vector<CopySource>&
 // many" or "memory M would hold 258 files, 256 at most: 2 files too many"; empty when it fits.
 std::string ShortageText(const CopyPlan& plan);
 
-// Whether the last part of `path` has nothing before its last dot (".hidden", "./.hidden",
-// "music/.mp3"): such a name has no short name, however the path in front of it is written.
-bool HasEmptyBase(const std::string& path);
-
 // " -> Artist~1.mp3 (Artist -.mp3 is taken)": the stored name when it is not the file's own
 // name, and the name it was numbered from.
 std::string StoredAsText(const PlannedCopy& copy);

@@ -105,7 +105,7 @@ std::optional<std::vector<CopySource>> PutSources(const Options& options) {
       }
       source.shortName = *options.storedName;
       source.chosen = true;
-    } else if (HasEmptyBase(path)) {
+    } else if (platform::HasEmptyBaseName(path)) {
       ReportError(path + " has no name the player can store (an 8.3 name needs something " +
                   "before the dot); --name NAME stores it as NAME");
       return std::nullopt;

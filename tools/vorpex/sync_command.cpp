@@ -54,10 +54,13 @@ std::optional<std::vector<CopySource>> SyncSources(const Options& options, Skipp
   for (const platform::WalkedFile& file : *walked) {
     if (file.kind != platform::FileKind::kRegular) {
       ++skipped.notRegular;
-    } else if (HasEmptyBase(file.path)) {
+    } else if (platform::HasEmptyBaseName(file.path)) {
       skipped.noShortName.push_back(file.path);
     } else if (!options.allFiles && !IsPlayableMusic(file.path)) {
       ++skipped.notMusic;
+    } else if (auto problem = UnreadableFile(file.path)) {
+      ReportError("cannot read " + file.path + ": " + *problem + "; nothing was copied");
+      return std::nullopt;
     } else {
       const auto shortName = platform::ShortNameOfPath(file.path);
       sources.push_back({file.path, file.size, ListedName(shortName.value_or("")), false});
