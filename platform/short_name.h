@@ -13,7 +13,8 @@ namespace vorpex::platform {
 // extension, with no folder in front).
 std::optional<std::string> ShortNameOfPath(std::string_view path);
 
-// protocol::UniqueShortName by the same rule for characters.
+// protocol::HasEmptyBaseName and protocol::UniqueShortName by the same rule for characters.
+bool HasEmptyBaseName(std::string_view path);
 std::string UniqueShortName(std::string_view shortName, const protocol::NameTaken& isTaken);
 
 }  // namespace vorpex::platform

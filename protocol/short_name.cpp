@@ -41,6 +41,14 @@ Marks FindMarks(std::string_view text, const CharLength& length) {
 }
 
 template <typename CharLength>
+bool EmptyBase(std::string_view path, const CharLength& length) {
+  path = path.substr(0, path.find('\0'));
+  const Marks marks = FindMarks(path, length);
+  if (marks.dot == std::string_view::npos) return false;
+  return marks.slash == std::string_view::npos ? marks.dot == 0 : marks.dot == marks.slash + 1;
+}
+
+template <typename CharLength>
 std::optional<std::string> Make(std::string_view path, const CharLength& length) {
   // The text ends at its first NUL, as a C string does.
   path = path.substr(0, path.find('\0'));
@@ -102,7 +110,9 @@ std::string Unique(std::string_view shortName, const NameTaken& isTaken, const C
   const size_t baseEnd = marks.dot == std::string_view::npos ? shortName.size() : marks.dot;
   const std::string_view extension = shortName.substr(baseEnd);
   for (uint32_t n = 1; n <= 999999; ++n) {
-    const std::string tail = "~" + std::to_string(n);
+    // Built by appending: g++ 12's optimiser takes "~" + text for an overlapping copy.
+    std::string tail = "~";
+    tail += std::to_string(n);
     const std::string candidate =
         CopyWhole(shortName, 0, baseEnd, kBaseLimit - tail.size(), length) + tail +
         std::string(extension);
@@ -119,6 +129,14 @@ std::optional<std::string> MakeShortName(std::string_view path, LeadBytePredicat
 
 std::optional<std::string> MakeShortNameUtf8(std::string_view path) {
   return Make(path, Utf8Length);
+}
+
+bool HasEmptyBaseName(std::string_view path, LeadBytePredicate isLeadByte) {
+  return EmptyBase(path, CodePageLength{isLeadByte});
+}
+
+bool HasEmptyBaseNameUtf8(std::string_view path) {
+  return EmptyBase(path, Utf8Length);
 }
 
 std::string UniqueShortName(std::string_view shortName, const NameTaken& isTaken) {

@@ -23,6 +23,12 @@ std::optional<std::string> MakeShortName(std::string_view path, LeadBytePredicat
 // The same for a UTF-8 path: a multi-byte sequence counts as one character.
 std::optional<std::string> MakeShortNameUtf8(std::string_view path);
 
+// Whether the last part of `path` has nothing before the dot of its extension (".hidden",
+// "music/.mp3"): MakeShortName refuses such a name without a folder in front and names it
+// kDefaultBaseName with one; vorpex refuses it either way.
+bool HasEmptyBaseName(std::string_view path, LeadBytePredicate isLeadByte);
+bool HasEmptyBaseNameUtf8(std::string_view path);
+
 // Whether a stored name is taken already; the caller decides how names compare (vorpex compares
 // them as the player's FAT directory does, ASCII case ignored, so "SONG.MP3" takes "song.mp3").
 using NameTaken = std::function<bool(std::string_view)>;

@@ -65,6 +65,12 @@ TEST(ShortName, Utf8NeverSplitsACharacter) {
     EXPECT_EQ(MakeShortNameUtf8(c.path), c.expected) << c.path;
   }
   EXPECT_EQ(MakeShortNameUtf8(".bashrc"), std::nullopt);
+  // One rule for a name with nothing before its dot, however the path in front is written.
+  for (const std::string path : {".hidden", "./.hidden", "/home/u/.mp3"}) {
+    EXPECT_TRUE(HasEmptyBaseNameUtf8(path)) << path;
+  }
+  EXPECT_FALSE(HasEmptyBaseNameUtf8("./a.hidden"));
+  EXPECT_FALSE(HasEmptyBaseName("C:\\ab\x83\x5C.mp3", ShiftJisLead));  // 0x5C is a trail byte
 }
 
 TEST(ShortName, UniqueNameNumbersTakenOnes) {

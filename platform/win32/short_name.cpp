@@ -18,6 +18,10 @@ std::optional<std::string> ShortNameOfPath(std::string_view path) {
   return protocol::MakeShortName(path, IsLeadByte);
 }
 
+bool HasEmptyBaseName(std::string_view path) {
+  return protocol::HasEmptyBaseName(path, IsLeadByte);
+}
+
 std::string UniqueShortName(std::string_view shortName, const protocol::NameTaken& isTaken) {
   return protocol::UniqueShortName(shortName, isTaken, IsLeadByte);
 }

@@ -80,6 +80,8 @@ int RunFilesCommand(const Options& options) {
       return RunRemove(options, *route, ui);
     case Command::kMove:
       return RunMove(options, *route, ui);
+    case Command::kSync:
+      return RunSync(options, *route, ui);
     default:
       return RunFormat(options, *route, ui);
   }
