@@ -110,7 +110,7 @@ CopyPlan PlanCopies(const MemoryListing& listing, const std::vector<CopySource>&
     if (there != nullptr && !Contains(claimed, source.shortName) && rules.replace) {
       copy.replaced = *there;
     } else if (there != nullptr && source.chosen) {
-      plan.refusal = "memory " + std::string(1, MemoryLetter(listing.memory)) + " already holds " +
+      plan.refusal = std::string("memory ") + MemoryLetter(listing.memory) + " already holds " +
                      ShownName(there->name) + " (entry " + std::to_string(there->index) +
                      "); --replace replaces it";
       return plan;
@@ -142,8 +142,9 @@ CopyPlan PlanCopies(const MemoryListing& listing, const std::vector<CopySource>&
 
 std::string StoredAsText(const PlannedCopy& copy) {
   std::string text;
-  if (LastPart(copy.path) != copy.storedName) text = " -> " + ShownName(copy.storedName);
-  if (copy.renumbered) text += " (" + ShownName(copy.shortName) + " is taken)";
+  if (LastPart(copy.path) != copy.storedName)
+    text = std::string(" -> ") + ShownName(copy.storedName);
+  if (copy.renumbered) text += std::string(" (") + ShownName(copy.shortName) + " is taken)";
   return text;
 }
 
@@ -155,7 +156,7 @@ std::string MegabytesText(uint64_t bytes) {
 
 std::string ShortageText(const CopyPlan& plan) {
   if (plan.filesTooMany == 0) return {};
-  const std::string memory = "memory " + std::string(1, MemoryLetter(plan.memory));
+  const std::string memory = std::string("memory ") + MemoryLetter(plan.memory);
   const std::string tooMany = Plural(plan.filesTooMany, "file") + " too many";
   if (plan.entriesShort && plan.filesAfter > kMaxEntries) {
     return memory + " would hold " + std::to_string(plan.filesAfter) + " files, " +

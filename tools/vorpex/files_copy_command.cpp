@@ -99,8 +99,11 @@ std::optional<std::vector<CopySource>> PutSources(const Options& options) {
     CopySource source{path, *size, "", false};
     if (options.storedName) {
       if (auto problem = StoredNameProblem(*options.storedName)) {
-        ReportError("\"" + ShownName(*options.storedName) +
-                    "\" is no name the player can store: " + *problem);
+        // Built by appending: g++ 12's optimiser takes "\"" + text for an overlapping copy.
+        std::string message = "\"";
+        message += ShownName(*options.storedName);
+        message += "\" is no name the player can store: " + *problem;
+        ReportError(message);
         return std::nullopt;
       }
       source.shortName = *options.storedName;
@@ -185,7 +188,7 @@ int RunPut(const Options& options, FileRoute& route, TerminalUi& ui) {
     PlayerFile stale = *old;
     stale.index = static_cast<int32_t>(index);
     if (!route.Delete(stale)) {
-      ReportLibraryError("the new " + ShownName(item.storedName) +
+      ReportLibraryError(std::string("the new ") + ShownName(item.storedName) +
                              " is stored, but the old one (entry " + std::to_string(index) +
                              ") could not be deleted",
                          ReadLibraryError(ui));

@@ -180,8 +180,8 @@ int RunSync(const Options& options, FileRoute& route, TerminalUi& ui) {
         ReportError("cancelled before " + copy.path + " was copied; " + kept);
         return InterruptedStatus();
       }
-      ui.NextFile("[" + std::to_string(i + 1) + "/" + std::to_string(plan.copies.size()) + "] " +
-                      copy.path + StoredAsText(copy),
+      ui.NextFile(std::string("[") + std::to_string(i + 1) + "/" +
+                      std::to_string(plan.copies.size()) + "] " + copy.path + StoredAsText(copy),
                   done, copy.size);
       VORPEX_SetError(VORPEX_OK);
       if (!route.PutAs(memory, copy.path, copy.storedName)) {
