@@ -16,6 +16,10 @@ class FileLock {
   // Removes the record and ends the lock.
   ~FileLock();
 
+  // Keeps the lock until this process has ended, with whatever it still holds when it ends;
+  // the record then stays behind, unlocked, and a later Take takes it.
+  void HoldUntilExit() { descriptor_ = -1; }
+
   // Takes the lock of `path` (created when missing) and writes `text` into it. nullopt when
   // another process holds it (its text in `holder`) or with the system's error (`holder` empty).
   static std::optional<FileLock> Take(const std::string& path, const std::string& text,

@@ -297,6 +297,9 @@ int RunMount(const Options& given) {
     }
   }
   platform::RemoveEmptyFolder(*cache);
+  // The player is let go when the process ends (its libraries hold it until then): the lock
+  // stays until that moment, so that vorpex unmount returns only once the player is free.
+  lock->HoldUntilExit();
   return status;
 }
 
