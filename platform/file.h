@@ -62,6 +62,9 @@ class File {
 };
 
 bool RemoveFile(const std::string& path);
+// Gives the file `existing` the further name `link` (a hard link; `link` must not exist); false
+// with the system's error, for instance across file systems.
+bool LinkFile(const std::string& existing, const std::string& link);
 bool FileExists(const std::string& path);
 
 // What a path names, symbolic links followed: kOther is a device, a pipe, a socket.

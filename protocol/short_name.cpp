@@ -41,6 +41,14 @@ Marks FindMarks(std::string_view text, const CharLength& length) {
 }
 
 template <typename CharLength>
+bool EmptyBase(std::string_view path, const CharLength& length) {
+  path = path.substr(0, path.find('\0'));
+  const Marks marks = FindMarks(path, length);
+  if (marks.dot == std::string_view::npos) return false;
+  return marks.slash == std::string_view::npos ? marks.dot == 0 : marks.dot == marks.slash + 1;
+}
+
+template <typename CharLength>
 std::optional<std::string> Make(std::string_view path, const CharLength& length) {
   // The text ends at its first NUL, as a C string does.
   path = path.substr(0, path.find('\0'));
@@ -85,17 +93,59 @@ size_t Utf8Length(std::string_view text, size_t at) {
   return n;
 }
 
+// A character is two bytes when it starts with a lead byte of the code page.
+struct CodePageLength {
+  LeadBytePredicate isLeadByte;
+  size_t operator()(std::string_view text, size_t at) const {
+    return isLeadByte != nullptr && isLeadByte(static_cast<uint8_t>(text[at])) ? 2 : 1;
+  }
+};
+
+template <typename CharLength>
+std::string Unique(std::string_view shortName, const NameTaken& isTaken, const CharLength& length) {
+  if (!isTaken(shortName)) return std::string(shortName);
+  // The extension starts after the last dot, found character by character as MakeShortName
+  // finds it; a name without a dot keeps having none.
+  const Marks marks = FindMarks(shortName, length);
+  const size_t baseEnd = marks.dot == std::string_view::npos ? shortName.size() : marks.dot;
+  const std::string_view extension = shortName.substr(baseEnd);
+  for (uint32_t n = 1; n <= 999999; ++n) {
+    // Built by appending: g++ 12's optimiser takes "~" + text for an overlapping copy.
+    std::string tail = "~";
+    tail += std::to_string(n);
+    const std::string candidate =
+        CopyWhole(shortName, 0, baseEnd, kBaseLimit - tail.size(), length) + tail +
+        std::string(extension);
+    if (!isTaken(candidate)) return candidate;
+  }
+  return {};
+}
+
 }  // namespace
 
 std::optional<std::string> MakeShortName(std::string_view path, LeadBytePredicate isLeadByte) {
-  return Make(path, [isLeadByte](std::string_view text, size_t at) {
-    return isLeadByte != nullptr && isLeadByte(static_cast<uint8_t>(text[at])) ? size_t{2}
-                                                                               : size_t{1};
-  });
+  return Make(path, CodePageLength{isLeadByte});
 }
 
 std::optional<std::string> MakeShortNameUtf8(std::string_view path) {
   return Make(path, Utf8Length);
+}
+
+bool HasEmptyBaseName(std::string_view path, LeadBytePredicate isLeadByte) {
+  return EmptyBase(path, CodePageLength{isLeadByte});
+}
+
+bool HasEmptyBaseNameUtf8(std::string_view path) {
+  return EmptyBase(path, Utf8Length);
+}
+
+std::string UniqueShortName(std::string_view shortName, const NameTaken& isTaken) {
+  return Unique(shortName, isTaken, Utf8Length);
+}
+
+std::string UniqueShortName(std::string_view shortName, const NameTaken& isTaken,
+                            LeadBytePredicate isLeadByte) {
+  return Unique(shortName, isTaken, CodePageLength{isLeadByte});
 }
 
 }  // namespace vorpex::protocol

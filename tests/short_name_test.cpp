@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -64,6 +65,44 @@ TEST(ShortName, Utf8NeverSplitsACharacter) {
     EXPECT_EQ(MakeShortNameUtf8(c.path), c.expected) << c.path;
   }
   EXPECT_EQ(MakeShortNameUtf8(".bashrc"), std::nullopt);
+  // One rule for a name with nothing before its dot, however the path in front is written.
+  for (const std::string path : {".hidden", "./.hidden", "/home/u/.mp3"}) {
+    EXPECT_TRUE(HasEmptyBaseNameUtf8(path)) << path;
+  }
+  EXPECT_FALSE(HasEmptyBaseNameUtf8("./a.hidden"));
+  EXPECT_FALSE(HasEmptyBaseName("C:\\ab\x83\x5C.mp3", ShiftJisLead));  // 0x5C is a trail byte
+}
+
+TEST(ShortName, UniqueNameNumbersTakenOnes) {
+  struct Case {
+    std::string name;
+    std::set<std::string> taken;
+    std::string expected;
+  };
+  const std::vector<Case> cases = {
+      {"song.mp3", {}, "song.mp3"},
+      {"Artist -.mp3", {"Artist -.mp3"}, "Artist~1.mp3"},
+      {"Artist -.mp3", {"Artist -.mp3", "Artist~1.mp3", "Artist~2.mp3"}, "Artist~3.mp3"},
+      {"ab.txt", {"ab.txt"}, "ab~1.txt"},
+      {"README.", {"README."}, "README~1."},
+      {"abcdefgh.mp3",
+       {"abcdefgh.mp3", "abcdef~1.mp3", "abcdef~2.mp3", "abcdef~3.mp3", "abcdef~4.mp3",
+        "abcdef~5.mp3", "abcdef~6.mp3", "abcdef~7.mp3", "abcdef~8.mp3", "abcdef~9.mp3"},
+       "abcde~10.mp3"},                               // two digits leave five bytes of base
+      {"aaaaaü.mp3", {"aaaaaü.mp3"}, "aaaaa~1.mp3"},  // ü (two bytes) whole or not at all
+      {"a日本.mp3", {"a日本.mp3"}, "a日~1.mp3"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(UniqueShortName(
+                  c.name, [&](std::string_view n) { return c.taken.count(std::string(n)) != 0; }),
+              c.expected)
+        << c.name;
+  }
+  // In a double-byte code page a pair is cut whole.
+  EXPECT_EQ(UniqueShortName(
+                "abcde\x82\xA0.x", [](std::string_view n) { return n == "abcde\x82\xA0.x"; },
+                ShiftJisLead),
+            "abcde~1.x");
 }
 
 }  // namespace

@@ -32,6 +32,7 @@ namespace fs = std::filesystem;
 using namespace vorpex;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
+using ::testing::Not;
 using ::testing::StartsWith;
 
 struct Outcome {
@@ -61,7 +62,8 @@ std::string Bytes(size_t size, int seed) {
 }
 
 std::string Program() {
-  return platform::ProgramFolder().value_or(".") + platform::PathSeparator() + VORPEX_PROGRAM_FILE_NAME;
+  return platform::ProgramFolder().value_or(".") + platform::PathSeparator() +
+         VORPEX_PROGRAM_FILE_NAME;
 }
 
 class VorpexFiles : public ::testing::Test {
@@ -203,7 +205,7 @@ TEST_F(VorpexFiles, FailuresSayWhatAndChangeNothing) {
       " failed: the exchange with the player over USB failed (was it unplugged?)";
   const std::vector<Case> cases = {
       // Unplugged at the 12th bulk transfer: the directory read and the opening are done, five
-      // chunks have arrived. Memory S fills up at the second file of a put.
+      // chunks have arrived. Memory S has no room for the second file of a put: neither goes.
       {{"--route", "chip", "--sim-fault", "unplug@transfer=12", "get", "S:0", "-o",
         Path("back/song.mp3")},
        1,
@@ -214,14 +216,18 @@ TEST_F(VorpexFiles, FailuresSayWhatAndChangeNothing) {
        unplugged},
       {{"--route", "chip", "put", "--to", "S", WriteFile("pc/one.bin", "1"), big},
        1,
-       "failed: the player's memory is full"},
+       "memory S needs 40.0 MB, 15.8 MB free: 1 file too many; nothing was copied"},
       {{"--route", "device", "put", "--to", "S", WriteFile("pc/two.bin", "2"), big},
        1,
-       "failed: the player's memory is full"},
+       "memory S needs 40.0 MB, 15.8 MB free: 1 file too many; nothing was copied"},
       {{"--sim-fault", "unplug@reply=1", "ls"}, 2, "--sim-fault wants"},
       {{"get", "M:7", "-o", Path("back")}, 1, "M:7: memory M has no entry 7 (it holds 1 files)"},
       {{"get", "S:song.mp3"}, 1, "memory S has no file named song.mp3"},
-      {{"put", WriteFile("pc/SONG.MP3", "other")}, 1, "memory M already holds song.mp3 (entry 0)"},
+      {{"put", WriteFile("pc/SONG.MP3", "other"), "--name", "SONG.MP3"},
+       1,
+       "memory M already holds song.mp3 (entry 0)"},
+      {{"put", WriteFile("pc/.hidden", "h")}, 1, ".hidden has no name the player can store"},
+      {{"put", "--name", "toolong.name", Path("pc/.hidden")}, 1, "is no name the player can"},
       {{"put", Path("pc/missing.mp3")}, 1, "cannot read " + Path("pc/missing.mp3") + ": "},
       {{"get", "M:0", "M:0", "-o", Path("nowhere")}, 1, "the folder " + Path("nowhere")},
       {{"get", "M:0", "-o", Path("nowhere/song.mp3")}, 1, "the folder " + Path("nowhere")},
@@ -243,9 +249,8 @@ TEST_F(VorpexFiles, FailuresSayWhatAndChangeNothing) {
   EXPECT_EQ(std::distance(fs::directory_iterator(Path("back")), {}), 1);  // no partial file
   const Outcome list = Run({"ls", "--bytes"});
   EXPECT_THAT(list.out, StartsWith("memory M: 1 file\n   0  2000  "));
-  EXPECT_THAT(list.out, HasSubstr("memory S: 3 files\n"));
-  EXPECT_THAT(list.out, HasSubstr("  one.bin\n"));
-  EXPECT_THAT(list.out, HasSubstr("  two.bin\n"));
+  EXPECT_THAT(list.out, HasSubstr("memory S: 1 file\n"));
+  EXPECT_THAT(list.out, Not(HasSubstr("  one.bin\n")));
 
   // A folder that cannot be a player, and a player whose memory has no room.
   auto notPlayer = platform::RunProgram(Program(), {"--simulate", Path("not-a-player"), "ls"},
@@ -254,7 +259,7 @@ TEST_F(VorpexFiles, FailuresSayWhatAndChangeNothing) {
   EXPECT_THAT(ReadText(Path("err.txt")), StartsWith("vorpex: cannot use the simulated player"));
   const Outcome full = Run({"put", big});
   EXPECT_EQ(full.status, 1);
-  EXPECT_THAT(full.err, HasSubstr("failed: the player's memory is full"));
+  EXPECT_THAT(full.err, HasSubstr("memory M needs 40.0 MB, 32.0 MB free: 1 file too many"));
   EXPECT_THAT(Run({"ls", "M"}).out, StartsWith("memory M: 1 file\n"));
 
   // --replace: the one entry of that name now holds the new file, with a second file stored
@@ -400,6 +405,73 @@ TEST_F(VorpexFiles, TheDeviceRouteCopiesListsDeletesAndFormats) {
   EXPECT_THAT(ReadText(Path("player/player.txt")), HasSubstr("\nmemory M 2048 C\n"));
 }
 
+// MPEG-1 Layer III frames of 128 kbit/s at 44100 Hz, 417 bytes each, as many as asked for.
+std::string MpegFrames(size_t frames) {
+  std::string frame(417, '\x55');
+  frame.replace(0, 4, "\xFF\xFB\x90\x00");
+  std::string bytes;
+  for (size_t i = 0; i < frames; ++i) bytes += frame;
+  return bytes;
+}
+
+// Short names that are taken get the next NAME~N form, on the player and within one command;
+// sync copies only what is new, deletes with --delete, and plans before it copies anything.
+TEST_F(VorpexFiles, TakenShortNamesAreNumberedAndSyncCopiesWhatIsNew) {
+  const Outcome put = Run({"put", WriteFile("pc/Artist - Zero.mp3", MpegFrames(3)),
+                           WriteFile("pc/Artist - Zed.mp3", MpegFrames(4))});
+  ASSERT_EQ(put.status, 0) << put.err;
+  EXPECT_THAT(put.out, HasSubstr("Zed.mp3 -> Artist~1.mp3 (Artist -.mp3 is taken)\n"));
+  fs::create_directories(Path("music/a/deeper"));
+  fs::create_directories(Path("music/b"));
+  WriteFile("music/a/Artist - One.mp3", MpegFrames(5));
+  WriteFile("music/a/deeper/Artist - Two.mp3", MpegFrames(6));
+  WriteFile("music/b/notes.txt", "no music");
+  struct Step {
+    std::vector<std::string> args;
+    int status;
+    std::vector<std::string> said;  // on standard output, or standard error when it failed
+    std::string listed;             // how ls M --bytes then begins
+  };
+  const std::vector<Step> steps = {
+      {{"--dry-run"},
+       0,
+       {"-> Artist~2.mp3 (Artist -.mp3 is taken)\n", "2 files to copy"},
+       "memory M: 2 files\n"},
+      {{},
+       0,
+       {"Two.mp3 -> Artist~3.mp3", "skipped 1 file that is no MPEG audio"},
+       "memory M: 4 files\n"},
+      {{}, 0, {"0 files to copy (0.0 MB), 2 there already;"}, "memory M: 4 files\n"},
+      {{"--delete", "--all"},
+       0,
+       {"delete M:Artist -.mp3\n", "delete M:Artist~1.mp3\n"},
+       "memory M: 3 files\n"},
+      {{"--route", "device", "--to", "S"}, 0, {"synced: 2 files copied"}, "memory M: 3 files\n"},
+      {{"--to", "S"}, 0, {"2 there already"}, "memory M: 3 files\n"},
+  };
+  for (const Step& step : steps) {
+    std::vector<std::string> args = {"sync", Path("music")};
+    args.insert(args.end(), step.args.begin(), step.args.end());
+    const Outcome synced = Run(args);
+    EXPECT_EQ(synced.status, step.status) << synced.err;
+    for (const std::string& text : step.said) {
+      EXPECT_THAT(step.status == 0 ? synced.out : synced.err, HasSubstr(text));
+    }
+    EXPECT_THAT(Run({"ls", "M", "--bytes"}).out, StartsWith(step.listed)) << args.back();
+  }
+  ASSERT_EQ(Run({"get", "M:Artist~3.mp3", "-o", Path("back")}).status, 0);
+  EXPECT_TRUE(ReadBytes(Path("back/Artist~3.mp3")) == MpegFrames(6));
+
+  // 253 more files make 257 entries: refused before anything is copied.
+  fs::create_directories(Path("many"));
+  for (int i = 0; i < 254; ++i) WriteFile("many/f" + std::to_string(i), "");
+  const Outcome many = Run({"sync", Path("many"), "--all"});
+  EXPECT_EQ(many.status, 1);
+  EXPECT_THAT(many.err, HasSubstr("memory M would hold 257 files, 256 at most: 1 file too many; "
+                                  "nothing was copied"));
+  EXPECT_THAT(Run({"ls", "M"}).out, StartsWith("memory M: 3 files\n"));
+}
+
 #ifndef _WIN32
 // Ctrl-C, or any other interrupt, in the middle of a slow copy: the copy is cancelled like the
 // window's Cancel.
@@ -418,6 +490,7 @@ TEST_F(VorpexFiles, CtrlCCancelsACopy) {
       {{"--route", "device", "put", big, "--to", "S"}, "the player keeps nothing of it"},
       {{"--route", "device", "get", "M:0", "-o", Path("back")}, "no partial file is left"},
       {{"get", "M:0", "-o", Path("back")}, "no partial file is left", SIGTERM},
+      {{"sync", Path("pc"), "--all", "--to", "S"}, "the player keeps nothing of it; 0 files"},
   };
   for (const Case& c : cases) {
     std::vector<std::string> args = {Program(), "--simulate", Path("player"), "--sim-slow", "40"};
@@ -438,8 +511,11 @@ TEST_F(VorpexFiles, CtrlCCancelsACopy) {
     }
     // Ctrl-C once the copy's progress window is open (its first line is out), however slowly
     // the program started.
-    for (int wait = 0; wait < 200 && ReadText(Path("out.txt")).find("load") == std::string::npos;
-         ++wait) {
+    auto started = [&] {
+      const std::string out = ReadText(Path("out.txt"));
+      return out.find("load") != std::string::npos || out.find("Syncing") != std::string::npos;
+    };
+    for (int wait = 0; wait < 200 && !started(); ++wait) {
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
@@ -453,6 +529,9 @@ TEST_F(VorpexFiles, CtrlCCancelsACopy) {
   EXPECT_EQ(ReadText(Path("back/big.bin")), "kept");
   EXPECT_EQ(std::distance(fs::directory_iterator(Path("back")), {}), 1);
   EXPECT_THAT(Run({"ls", "S"}).out, StartsWith("memory S: 0 files\n"));
+  // A new sync copies what the cancelled one did not.
+  EXPECT_EQ(Run({"sync", Path("pc"), "--all", "--to", "S"}).status, 0);
+  EXPECT_THAT(Run({"ls", "S"}).out, StartsWith("memory S: 1 file\n"));
 }
 #endif
 

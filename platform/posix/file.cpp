@@ -151,6 +151,12 @@ bool RemoveFile(const std::string& path) {
   return true;
 }
 
+bool LinkFile(const std::string& existing, const std::string& link) {
+  if (::link(existing.c_str(), link.c_str()) == 0) return true;
+  posix::RecordErrno();
+  return false;
+}
+
 bool FileExists(const std::string& path) {
   struct stat st {};
   return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);

@@ -55,4 +55,13 @@ std::optional<std::string> CreateUniqueTempFile(const std::string& folder,
   return std::nullopt;
 }
 
+std::optional<std::string> CreateUniqueTempFolder(const std::string& prefix) {
+  std::string pattern = TempFolder().value_or("/tmp/") + prefix + "XXXXXX";
+  if (::mkdtemp(pattern.data()) == nullptr) {
+    posix::RecordErrno();
+    return std::nullopt;
+  }
+  return pattern;
+}
+
 }  // namespace vorpex::platform

@@ -115,6 +115,10 @@ void File::Close() {
 
 bool RemoveFile(const std::string& path) { return ::DeleteFileA(path.c_str()) != 0; }
 
+bool LinkFile(const std::string& existing, const std::string& link) {
+  return ::CreateHardLinkA(link.c_str(), existing.c_str(), nullptr) != 0;
+}
+
 bool FileExists(const std::string& path) {
   DWORD attributes = ::GetFileAttributesA(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;

@@ -13,6 +13,10 @@ bool MakeFolder(const std::string& path) {
   return CreateDirectoryA(path.c_str(), nullptr) != 0 || FolderExists(path);
 }
 
+bool RemoveEmptyFolder(const std::string& path) {
+  return RemoveDirectoryA(path.c_str()) != 0;
+}
+
 bool RenameOver(const std::string& from, const std::string& to) {
   return MoveFileExA(from.c_str(), to.c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
@@ -24,6 +28,17 @@ std::string FolderOf(const std::string& path) {
   // Keep the separator of a root ("C:\\", "\\") and the colon of a drive ("C:").
   if (end == 0 || path[end] == ':' || (end == 2 && path[1] == ':')) return path.substr(0, end + 1);
   return path.substr(0, end);
+}
+
+}  // namespace vorpex::platform
+
+namespace vorpex::platform {
+
+std::optional<std::string> AbsolutePath(const std::string& path) {
+  char full[MAX_PATH];
+  const DWORD length = GetFullPathNameA(path.c_str(), MAX_PATH, full, nullptr);
+  if (length == 0 || length >= MAX_PATH) return std::nullopt;
+  return std::string(full, length);
 }
 
 }  // namespace vorpex::platform

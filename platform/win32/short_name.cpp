@@ -6,8 +6,24 @@
 
 namespace vorpex::platform {
 
+namespace {
+
+bool IsLeadByte(uint8_t byte) {
+  return ::IsDBCSLeadByte(byte) != 0;
+}
+
+}  // namespace
+
 std::optional<std::string> ShortNameOfPath(std::string_view path) {
-  return protocol::MakeShortName(path, [](uint8_t byte) { return ::IsDBCSLeadByte(byte) != 0; });
+  return protocol::MakeShortName(path, IsLeadByte);
+}
+
+bool HasEmptyBaseName(std::string_view path) {
+  return protocol::HasEmptyBaseName(path, IsLeadByte);
+}
+
+std::string UniqueShortName(std::string_view shortName, const protocol::NameTaken& isTaken) {
+  return protocol::UniqueShortName(shortName, isTaken, IsLeadByte);
 }
 
 }  // namespace vorpex::platform

@@ -16,7 +16,8 @@ constexpr uint32_t Bit(Command command) {
 }
 constexpr uint32_t kFileCommands = Bit(Command::kList) | Bit(Command::kFree) | Bit(Command::kPut) |
                                    Bit(Command::kGet) | Bit(Command::kRemove) |
-                                   Bit(Command::kMove) | Bit(Command::kFormat);
+                                   Bit(Command::kMove) | Bit(Command::kFormat) |
+                                   Bit(Command::kSync) | Bit(Command::kMount);
 constexpr uint32_t kEveryCommand = ~0u;
 
 // Where an option's help stands: the program's options, the command's own (also on its usage
@@ -133,7 +134,8 @@ constexpr OptionSpec kOptions[] = {
      "exact sizes in bytes instead of K, M and G", TakeFlag<&Options::bytes>},
     {"--json", "", "", Bit(Command::kList), Group::kOwn,
      "one JSON document on standard output instead of the tables", TakeFlag<&Options::json>},
-    {"--to", "", "M|S", Bit(Command::kPut), Group::kOwn, "the memory to copy to (M)",
+    {"--to", "", "M|S", Bit(Command::kPut) | Bit(Command::kSync), Group::kOwn,
+     "the memory to copy to (M)",
      [](Options& options, std::string_view, Value text) -> Failure {
        auto memory = text ? ParseMemory(*text) : std::nullopt;
        if (!memory) return "--to wants M or S";
@@ -145,6 +147,20 @@ constexpr OptionSpec kOptions[] = {
      "is stored first and the old one deleted only when\n"
      "the new one is complete",
      TakeFlag<&Options::replace>},
+    {"--name", "", "NAME", Bit(Command::kPut), Group::kOwn,
+     "store the one FILE as NAME, a short name the player\n"
+     "can store (at most 8 bytes, a dot, at most 3)",
+     [](Options& options, std::string_view, Value name) -> Failure {
+       if (!name || name->empty()) return "--name needs the name to store the file under";
+       options.storedName = std::string(*name);
+       return std::nullopt;
+     }},
+    {"--delete", "", "", Bit(Command::kSync), Group::kOwn,
+     "delete the memory's files that are not in FOLDER", TakeFlag<&Options::deleteOthers>},
+    {"--dry-run", "", "", Bit(Command::kSync), Group::kOwn, "show the plan, copy nothing",
+     TakeFlag<&Options::dryRun>},
+    {"--all", "", "", Bit(Command::kSync), Group::kOwn, "every file, not only MPEG audio",
+     TakeFlag<&Options::allFiles>},
     {"-o", "", "DEST", Bit(Command::kGet), Group::kOwn,
      "a folder, a file name for a single ENTRY, or - for standard output",
      [](Options& options, std::string_view, Value dest) -> Failure {
@@ -154,6 +170,8 @@ constexpr OptionSpec kOptions[] = {
      }},
     {"--yes", "", "", Bit(Command::kFormat), Group::kOwn, "erase without asking",
      TakeFlag<&Options::yes>},
+    {"--foreground", "", "", Bit(Command::kMount), Group::kOwn,
+     "stay in the foreground until unmounted (Ctrl-C unmounts)", TakeFlag<&Options::foreground>},
     {"--kind", "", "plain|mp3|voice", Bit(Command::kFormat), Group::kOwn,
      "plain (the default), mp3 or voice; the chip\nlibrary's route formats plain only",
      [](Options& options, std::string_view, Value text) -> Failure {
@@ -305,11 +323,33 @@ constexpr CommandSpec kCommands[] = {
      }},
     {Command::kPut, "put", "FILE...", "copy files to the player",
      "Copies files to the player's memory M (or S), each under its 8.3 short name, which is\n"
-     "shown when it differs from the file's own name. A file whose short name is taken on\n"
-     "that memory is refused.\n",
+     "shown when it differs from the file's own name. A short name taken on that memory, or\n"
+     "by an earlier FILE, gives the next free NAME~N.EXT (ARTIST~1.MP3), and put says so.\n"
+     "A name with nothing before its last dot (.hidden) has no short name: --name gives it\n"
+     "one. Space and the memory's 256 entries are checked for all files before the first\n"
+     "is copied.\n",
      kCancelNote, true, true, true,
      [](Options& options, const std::vector<std::string>& words) -> Failure {
        if (words.empty()) return "put needs the files to copy";
+       if (options.storedName && words.size() > 1) return "--name names one FILE only";
+       if (options.memories.empty()) options.memories = {0};
+       return std::nullopt;
+     }},
+    {Command::kSync, "sync", "FOLDER", "copy what is new in a music folder to the player",
+     "Copies the MPEG audio files (Layer II and III, found by their contents) of FOLDER and\n"
+     "its subfolders to memory M (or S) that are not there yet: a file is there when a file\n"
+     "of its short name (or a NAME~N.EXT of it) has its size, so a second run copies\n"
+     "nothing. Names stay unique on the player, which has no folders. The plan (what is\n"
+     "copied, what is there, what --delete deletes, the space needed and free) is shown\n"
+     "first; what does not fit is refused before anything is copied. One progress bar\n"
+     "covers the whole sync.\n",
+     "Ctrl-C (any interrupt) cancels the copy under way and stops: the player keeps the\n"
+     "files copied before it, and a new sync copies the rest. The program exits with\n"
+     "128 + the signal's number (130 for Ctrl-C).\n",
+     true, true, true,
+     [](Options& options, const std::vector<std::string>& words) -> Failure {
+       if (words.empty()) return "sync needs the folder to copy";
+       if (words.size() > 1) return TooMany(Command::kSync);
        if (options.memories.empty()) options.memories = {0};
        return std::nullopt;
      }},
@@ -390,6 +430,32 @@ constexpr CommandSpec kCommands[] = {
      "", false, false, true,
      [](Options&, const std::vector<std::string>& words) -> Failure {
        if (words.empty()) return "mp3info needs at least one file";
+       return std::nullopt;
+     }},
+    {Command::kMount, "mount", "DIR", "the player as a folder (Linux only, with FUSE 3)",
+     "Shows the player's memories as the folders DIR/M and DIR/S (a memory of no size is\n"
+     "left out) until vorpex unmount DIR (or fusermount3 -u DIR). Files keep the names the\n"
+     "player stores; a file created under a name the player cannot store is stored under its\n"
+     "unique 8.3 short name and keeps the name it was created with until the unmount. A file\n"
+     "is read from the player once, when first opened; a file written is sent when it is\n"
+     "closed, and a failure there (memory full: ENOSPC; unplugged: EIO) fails the close.\n"
+     "After an unplug every access fails until the unmount. While mounted, the other\n"
+     "commands leave the player alone. Works on Linux only, with FUSE 3.\n",
+     "", true, false, true,
+     [](Options& options, const std::vector<std::string>& words) -> Failure {
+       if (words.empty()) return "mount needs the folder to mount the player on";
+       if (words.size() > 1) return TooMany(Command::kMount);
+       options.input = words[0];
+       return std::nullopt;
+     }},
+    {Command::kUnmount, "unmount", "DIR", "end the mount of the player on DIR",
+     "Ends vorpex mount DIR (as fusermount3 -u DIR does) and waits for the mount to let the\n"
+     "player go (given the same --simulate DIR as the mount).\n",
+     "", true, false, true,
+     [](Options& options, const std::vector<std::string>& words) -> Failure {
+       if (words.empty()) return "unmount needs the folder the player is mounted on";
+       if (words.size() > 1) return TooMany(Command::kUnmount);
+       options.input = words[0];
        return std::nullopt;
      }},
 };

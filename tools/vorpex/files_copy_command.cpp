@@ -14,6 +14,7 @@
 #include "platform/short_name.h"
 #include "platform/temp.h"
 #include "tools/vorpex/commands.h"
+#include "tools/vorpex/copy_plan.h"
 #include "tools/vorpex/files_commands.h"
 #include "tools/vorpex/files_directory.h"
 #include "tools/vorpex/files_names.h"
@@ -23,30 +24,12 @@
 namespace vorpex::cli {
 namespace {
 
-std::string BaseName(const std::string& path) {
-  const size_t slash = path.find_last_of(std::string("/") + platform::PathSeparator());
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 // "[2/5] " in front of each copy when there are several.
 std::string Counter(size_t i, size_t count) {
   if (count < 2) return "";
   char text[48];
   std::snprintf(text, sizeof text, "[%zu/%zu] ", i + 1, count);
   return text;
-}
-
-// Tells how a copy ended that did not succeed: cancelled (128 + the interrupt's number) or
-// failed (1).
-int CopyFailed(const std::string& what, const std::string& afterCancel, TerminalUi& ui) {
-  const LibraryError error = ReadLibraryError(ui);
-  std::fflush(stdout);
-  if (error.code == VORPEX_ERR_USERBREAK || Interrupted()) {
-    ReportError(what + " was cancelled; " + afterCancel);
-    return InterruptedStatus();
-  }
-  ReportLibraryError(what + " failed", error);
-  return kExitFailed;
 }
 
 // A failure of the PC's own side, told with the system's error.
@@ -99,68 +82,94 @@ int GetToOutput(const PlayerFile& file, FileRoute& route, TerminalUi& ui) {
   return kExitOk;
 }
 
-struct PutItem {
-  std::string path;
-  std::string shortName;
-  std::optional<PlayerFile> replaced;  // the entry of the same name, with --replace
-};
+std::optional<std::vector<CopySource>> PutSources(const Options& options) {
+  std::vector<CopySource> sources;
+  for (const std::string& path : options.operands) {
+    if (auto problem = UnreadableFile(path)) {
+      ReportError("cannot read " + path + ": " + *problem);
+      return std::nullopt;
+    }
+    auto file = platform::File::Open(path, platform::Access::kRead, platform::Share::kReadWrite,
+                                     platform::Disposition::kOpenExisting);
+    const auto size = file ? file->Size() : std::nullopt;
+    if (!size) {
+      ReportError("cannot read " + path + ": its size is not known");
+      return std::nullopt;
+    }
+    CopySource source{path, *size, "", false};
+    if (options.storedName) {
+      if (auto problem = StoredNameProblem(*options.storedName)) {
+        // Built by appending: g++ 12's optimiser takes "\"" + text for an overlapping copy.
+        std::string message = "\"";
+        message += ShownName(*options.storedName);
+        message += "\" is no name the player can store: " + *problem;
+        ReportError(message);
+        return std::nullopt;
+      }
+      source.shortName = *options.storedName;
+      source.chosen = true;
+    } else if (platform::HasEmptyBaseName(path)) {
+      ReportError(path + " has no name the player can store (an 8.3 name needs something " +
+                  "before the dot); --name NAME stores it as NAME");
+      return std::nullopt;
+    } else {
+      source.shortName = ListedName(platform::ShortNameOfPath(path).value_or(""));
+    }
+    sources.push_back(std::move(source));
+  }
+  return sources;
+}
 
 }  // namespace
+
+int CopyFailed(const std::string& what, const std::string& afterCancel, TerminalUi& ui) {
+  const LibraryError error = ReadLibraryError(ui);
+  std::fflush(stdout);
+  if (error.code == VORPEX_ERR_USERBREAK || Interrupted()) {
+    ReportError(what + " was cancelled; " + afterCancel);
+    return InterruptedStatus();
+  }
+  ReportLibraryError(what + " failed", error);
+  return kExitFailed;
+}
 
 int RunPut(const Options& options, FileRoute& route, TerminalUi& ui) {
   DeferInterrupts();
   const int32_t memory = options.memories.at(0);
-  const std::string letter(1, MemoryLetter(memory));
   auto listing = ReadOrReport(route, memory, ui);
   if (!listing) return kExitFailed;
 
-  // Every file is checked before the first one is copied.
-  std::vector<PutItem> items;
-  for (const std::string& path : options.operands) {
-    if (auto problem = UnreadableFile(path)) {
-      ReportError("cannot read " + path + ": " + *problem);
-      return kExitFailed;
-    }
-    auto shortName = platform::ShortNameOfPath(path);
-    if (!shortName) {
-      ReportError(path + " has no name the player can store (an 8.3 name needs a base name)");
-      return kExitFailed;
-    }
-    PutItem item{path, ListedName(*shortName), std::nullopt};
-    for (const PutItem& earlier : items) {
-      if (SameName(earlier.shortName, item.shortName)) {
-        ReportError(path + " and " + earlier.path + " would both be stored as " + item.shortName);
-        return kExitFailed;
-      }
-    }
-    for (const PlayerFile& file : listing->files) {
-      if (!SameName(file.name, item.shortName)) continue;
-      if (!options.replace) {
-        ReportError(path + ": memory " + letter + " already holds " + ShownName(file.name) +
-                    " (entry " + std::to_string(file.index) + "); --replace replaces it");
-        return kExitFailed;
-      }
-      item.replaced = file;
-    }
-    items.push_back(std::move(item));
+  // Every file is checked, named and counted against the memory before the first is copied.
+  auto sources = PutSources(options);
+  if (!sources) return kExitFailed;
+  PlanRules rules;
+  rules.replace = options.replace;
+  const CopyPlan plan = PlanCopies(*listing, *sources, rules);
+  if (!plan.refusal.empty()) {
+    ReportError(plan.refusal);
+    return kExitFailed;
+  }
+  if (plan.filesTooMany != 0) {
+    ReportError(ShortageText(plan) + "; nothing was copied");
+    return kExitFailed;
   }
 
-  for (size_t i = 0; i < items.size(); ++i) {
-    const PutItem& item = items[i];
+  const std::string letter(1, MemoryLetter(memory));
+  for (size_t i = 0; i < plan.copies.size(); ++i) {
+    const PlannedCopy& item = plan.copies[i];
     if (Interrupted()) {
       ReportError("cancelled before " + item.path + " was copied");
       return InterruptedStatus();
     }
     if (!options.quiet) {
-      std::string line = Counter(i, items.size()) + item.path;
-      if (BaseName(item.path) != item.shortName) line += " -> " + item.shortName;
+      const std::string line = Counter(i, plan.copies.size()) + item.path + StoredAsText(item);
       std::printf("%s\n", line.c_str());
       std::fflush(stdout);
     }
     auto before = item.replaced ? ReadOrReport(route, memory, ui) : listing;
     if (!before) return kExitFailed;
     VORPEX_SetError(VORPEX_OK);
-    if (!route.Put(memory, item.path)) {
+    if (!route.PutAs(memory, item.path, item.storedName)) {
       return CopyFailed("the copy of " + item.path + " to memory " + letter,
                         "the player keeps nothing of it", ui);
     }
@@ -171,7 +180,7 @@ int RunPut(const Options& options, FileRoute& route, TerminalUi& ui) {
     if (!after) return kExitFailed;
     auto old =
         std::find_if(before->files.begin(), before->files.end(),
-                     [&](const PlayerFile& file) { return SameName(file.name, item.shortName); });
+                     [&](const PlayerFile& file) { return SameName(file.name, item.storedName); });
     if (old == before->files.end()) continue;  // gone meanwhile: nothing to replace
     const auto oldIndex = static_cast<size_t>(old->index);
     const size_t index = oldIndex < InsertedAt(*before, *after) ? oldIndex : oldIndex + 1;
@@ -179,7 +188,7 @@ int RunPut(const Options& options, FileRoute& route, TerminalUi& ui) {
     PlayerFile stale = *old;
     stale.index = static_cast<int32_t>(index);
     if (!route.Delete(stale)) {
-      ReportLibraryError("the new " + ShownName(item.shortName) +
+      ReportLibraryError(std::string("the new ") + ShownName(item.storedName) +
                              " is stored, but the old one (entry " + std::to_string(index) +
                              ") could not be deleted",
                          ReadLibraryError(ui));

@@ -4,6 +4,9 @@
 #include <array>
 #include <cstdio>
 
+#include "platform/short_name.h"
+#include "tools/vorpex/files_directory.h"
+
 namespace vorpex::cli {
 namespace {
 
@@ -47,6 +50,27 @@ std::string ShownName(std::string_view name) {
 
 bool IsPcNameChar(char c) {
   return !IsControl(c) && std::string_view("/\\:*?\"<>|").find(c) == std::string_view::npos;
+}
+
+std::optional<std::string> StoredNameProblem(std::string_view name) {
+  if (name.empty()) return "an empty name";
+  if (!std::all_of(name.begin(), name.end(), IsPcNameChar)) {
+    return "it holds a character a file name cannot (/ \\ : * ? \" < > | or a control character)";
+  }
+  if (name.front() == '.' || name.front() == ' ') return "it starts with a dot or a blank";
+  if (name.back() == '.' || name.back() == ' ') return "it ends with a dot or a blank";
+  if (static_cast<unsigned char>(name.front()) == 0xE5) {
+    return "its first byte, 0xE5, marks a deleted entry on the player";
+  }
+  const auto own = platform::ShortNameOfPath(name);
+  if (!own || ListedName(*own) != name) {
+    return "a short name has at most 8 bytes, a dot and at most 3 bytes of extension";
+  }
+  const size_t dot = name.rfind('.');
+  if (dot != std::string_view::npos && name.substr(0, dot).back() == ' ') {
+    return "its base name ends with a blank";
+  }
+  return std::nullopt;
 }
 
 LocalName LocalFileName(std::string_view playerName) {

@@ -1,6 +1,7 @@
 // Names read from the player are input like any other: shown with their control characters
 // escaped, and turned into local file names that stay inside the folder they are written to.
 #pragma once
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -22,5 +23,12 @@ struct LocalName {
 // "_", and a name that names something else ("", ".", "..", a device such as NUL or COM1) gets
 // a "_" in front.
 LocalName LocalFileName(std::string_view playerName);
+
+// Why `name` cannot be a stored name that the user chose (put --name), or nullopt when it can:
+// it must be its own short name (at most 8 bytes, a dot and at most 3, no character split),
+// a name a PC file can have too (none of / \ : * ? " < > | or control characters, no blank or
+// dot at its end), with a base name that starts with neither a blank nor a dot, and a first
+// byte other than 0xE5, which marks a deleted entry on the player.
+std::optional<std::string> StoredNameProblem(std::string_view name);
 
 }  // namespace vorpex::cli

@@ -28,6 +28,10 @@ class FileRoute {
   virtual bool Format(int32_t memory, char kind) = 0;
   // Copies with a progress bar; Cancel (Ctrl-C) ends them in the middle.
   virtual bool Put(int32_t memory, const std::string& path) = 0;
+  // Put under the stored name `storedName` (a short name the player can store and a PC file
+  // name can hold) rather than the path's own short name: the file is given that name in a
+  // private temporary folder (a hard link, else a copy) and put from there.
+  bool PutAs(int32_t memory, const std::string& path, const std::string& storedName);
   virtual bool Get(const PlayerFile& file, const std::string& target,
                    const std::string& displayName) = 0;
 };

@@ -20,6 +20,7 @@
 #include "tools/vorpex/files_commands.h"
 #include "tools/vorpex/interrupt.h"
 #include "tools/vorpex/library_error.h"
+#include "tools/vorpex/mount.h"
 #include "tools/vorpex/simulated_player.h"
 #include "tools/vorpex/terminal_ui.h"
 
@@ -35,8 +36,8 @@ TerminalUi CommandUi(const Options& options, platform::StandardStream shown) {
   return TerminalUi(shown == platform::StandardStream::kError ? stderr : stdout, std::move(setup));
 }
 
-int RunFilesCommand(const Options& options) {
-  if (!SelectSimulatedPlayer(options.simulateFolder)) return kExitFailed;
+bool SelectPlayerWithFaults(const Options& options) {
+  if (!SelectSimulatedPlayer(options.simulateFolder)) return false;
   // The options that arm them are refused without --simulate, so a simulator is loaded here.
   const SimulatorLibrary* simulator = SelectedSimulator();
   if (simulator != nullptr && options.simulatedDelayMs) {
@@ -46,9 +47,14 @@ int RunFilesCommand(const Options& options) {
     if (simulator == nullptr ||
         simulator->aimFault(fault.kind, fault.target, fault.count, 0, 0) != 1) {
       ReportError("the simulated player's fault cannot be armed");
-      return kExitFailed;
+      return false;
     }
   }
+  return true;
+}
+
+int RunFilesCommand(const Options& options) {
+  if (!SelectPlayerWithFaults(options)) return kExitFailed;
   using platform::StandardStream;
   // get -o - keeps standard output for the file's bytes: the progress goes to standard error.
   const bool fileToOutput = options.command == Command::kGet && options.destination == "-";
@@ -74,6 +80,8 @@ int RunFilesCommand(const Options& options) {
       return RunRemove(options, *route, ui);
     case Command::kMove:
       return RunMove(options, *route, ui);
+    case Command::kSync:
+      return RunSync(options, *route, ui);
     default:
       return RunFormat(options, *route, ui);
   }
@@ -101,14 +109,23 @@ int RunCommand(std::span<const std::string_view> args) {
     std::fputs(HelpText(options.command).c_str(), stdout);
     return kExitOk;
   }
-  if (options.command != Command::kUpgrade && options.command != Command::kInfo &&
-      options.command != Command::kHexToBin && options.command != Command::kSimInit &&
-      options.command != Command::kMp3Info) {
+  if (options.command == Command::kUnmount) return RunUnmount(options);
+  const bool usesPlayer = options.command != Command::kHexToBin &&
+                          options.command != Command::kSimInit &&
+                          options.command != Command::kMp3Info;
+  if (usesPlayer) {
+    if (auto folder = MountedAt(options)) {
+      ReportError("the player is mounted at " + *folder + " (vorpex unmount " + *folder +
+                  " ends it)");
+      return kExitFailed;
+    }
+  }
+  if (options.command == Command::kMount) return RunMount(options);
+  if (usesPlayer && options.command != Command::kUpgrade && options.command != Command::kInfo) {
     return RunFilesCommand(options);
   }
   // Before the terminal is installed as the libraries' interface: installing it reaches the
   // chip library, which would otherwise read VORPEX_SIMULATOR itself and tell its own message.
-  const bool usesPlayer = options.command == Command::kUpgrade || options.command == Command::kInfo;
   if (usesPlayer && !SelectSimulatedPlayer(options.simulateFolder)) return kExitFailed;
   TerminalUi ui = CommandUi(options, vorpex::platform::StandardStream::kOutput);
   ui.Install();

@@ -93,6 +93,11 @@ int32_t TerminalUi::MessageBox(void* context, const char* text, const char* capt
 void* TerminalUi::OpenProgress(void* context, void*, const char* title, const char* status,
                                const char*, uint32_t total) {
   TerminalUi& ui = Self(context);
+  if (ui.batch_) {
+    ui.fileLow_ = 0;
+    ui.fileHigh_ = total;
+    return &ui.progressWindow_;
+  }
   ui.EraseLive();
   ui.progressOpen_ = true;
   ui.title_ = Text(title);
@@ -110,6 +115,11 @@ void* TerminalUi::OpenProgress(void* context, void*, const char* title, const ch
 void TerminalUi::SetProgressRange(void* context, void* window, uint32_t low, uint32_t high) {
   TerminalUi& ui = Self(context);
   if (window != &ui.progressWindow_) return;
+  if (ui.batch_) {
+    ui.fileLow_ = low;
+    ui.fileHigh_ = high;
+    return;
+  }
   if (ui.moved_) ui.FinishBar();
   ui.low_ = low;
   ui.high_ = high;
@@ -122,7 +132,7 @@ void TerminalUi::SetProgressRange(void* context, void* window, uint32_t low, uin
 // cppcheck-suppress constParameter ; the UI hook's signature
 void TerminalUi::SetProgressStatus(void* context, void* window, const char* status) {
   TerminalUi& ui = Self(context);
-  if (window != &ui.progressWindow_ || Text(status) == ui.status_) return;
+  if (window != &ui.progressWindow_ || ui.batch_ || Text(status) == ui.status_) return;
   ui.EndPhase();
   ui.StartPhase(Text(status));
   ui.Redraw(true);
@@ -132,7 +142,7 @@ void TerminalUi::SetProgressStatus(void* context, void* window, const char* stat
 void TerminalUi::SetProgressPercent(void* context, void* window, const char*, uint32_t position) {
   TerminalUi& ui = Self(context);
   if (window != &ui.progressWindow_) return;
-  ui.Moved(position);
+  ui.Moved(ui.batch_ ? ui.BatchPosition(position) : position);
   ui.Redraw(false);
 }
 
@@ -155,7 +165,7 @@ uint32_t TerminalUi::Pump(void* context, void* window) {
 // cppcheck-suppress constParameter ; the UI hook's signature
 void TerminalUi::CloseWindow(void* context, void* window) {
   TerminalUi& ui = Self(context);
-  if (window != &ui.progressWindow_) return;
+  if (window != &ui.progressWindow_ || ui.batch_) return;
   if (ui.moved_) {
     ui.FinishBar();
   } else if (!ui.status_.empty() || ui.setup_.seconds() - ui.phaseStart_ >= kShortestWait) {
@@ -179,6 +189,38 @@ void* TerminalUi::OpenDelete(void* context, void*, const char* caption, const ch
   const std::string index = Text(indexText);
   ui.PrintLine(Text(caption) + (index.empty() ? "" : " ") + index + " " + Text(fileName));
   return &ui.otherWindow_;
+}
+
+void TerminalUi::BeginBatch(const std::string& title, uint64_t totalBytes) {
+  const auto total = static_cast<uint32_t>(std::min<uint64_t>(totalBytes, UINT32_MAX));
+  OpenProgress(this, nullptr, title.c_str(), "", "", total);
+  batch_ = true;
+}
+
+void TerminalUi::NextFile(const std::string& line, uint64_t bytesBefore, uint64_t fileBytes) {
+  batchBefore_ = bytesBefore;
+  batchFile_ = fileBytes;
+  fileLow_ = fileHigh_ = 0;
+  // The file's line goes above the bar at once: the bar stays the whole run's.
+  StartPhase(line);
+  EndPhase();
+  if (moved_) Moved(BatchPosition(0));
+  Redraw(true);
+}
+
+void TerminalUi::EndBatch() {
+  if (!batch_) return;
+  batch_ = false;
+  CloseWindow(this, &progressWindow_);
+}
+
+uint32_t TerminalUi::BatchPosition(uint32_t position) const {
+  double share = 0;
+  if (fileHigh_ > fileLow_ && position > fileLow_) {
+    share = std::min(1.0, static_cast<double>(position - fileLow_) / (fileHigh_ - fileLow_));
+  }
+  const double at = static_cast<double>(batchBefore_) + share * static_cast<double>(batchFile_);
+  return static_cast<uint32_t>(std::min(at, static_cast<double>(high_)));
 }
 
 bool TerminalUi::Showing() const {

@@ -47,6 +47,14 @@ class TerminalUi {
     return text;
   }
 
+  // One bar for a run of copies: from BeginBatch to EndBatch every progress window that the
+  // libraries open is a stretch of one window titled `title` over `totalBytes`, so the bar,
+  // its speed and its time left cover the whole run. NextFile starts a file's stretch,
+  // `bytesBefore` into the run, and prints `line` above the bar.
+  void BeginBatch(const std::string& title, uint64_t totalBytes);
+  void NextFile(const std::string& line, uint64_t bytesBefore, uint64_t fileBytes);
+  void EndBatch();
+
   // How many times the live line was drawn.
   size_t Redraws() const { return redraws_; }
 
@@ -66,6 +74,8 @@ class TerminalUi {
                           const char* fileName);
 
   bool Showing() const;
+  // Where a position in the range of a file's own window lies in the run's window.
+  uint32_t BatchPosition(uint32_t position) const;
   void StartPhase(std::string status);
   void EndPhase();
   void Moved(uint32_t position);
@@ -104,6 +114,12 @@ class TerminalUi {
   size_t liveLength_ = 0;     // terminal: length of the live line drawn, 0 when none
   double lastDraw_ = -1;
   char progressWindow_ = 0, otherWindow_ = 0;  // their addresses are the window handles
+
+  // A run of copies under one bar: where the file under way starts in it, its bytes, and the
+  // range of its own window.
+  bool batch_ = false;
+  uint64_t batchBefore_ = 0, batchFile_ = 0;
+  uint32_t fileLow_ = 0, fileHigh_ = 0;
 };
 
 }  // namespace vorpex::cli
