@@ -48,8 +48,9 @@ add_custom_target(vorpex_packaging_files ALL DEPENDS ${vorpex_man} ${nebrisk_man
 install(FILES ${vorpex_man} ${nebrisk_man} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT program)
 
 # Every package carries the copyright file and the changelog in its documentation folder.
-foreach(component package IN ZIP_LISTS
-    "runtime;development;program" "libvorpex0;libvorpex-dev;vorpex")
+set(vorpex_components runtime development program)
+set(vorpex_packages libvorpex0 libvorpex-dev vorpex)
+foreach(component package IN ZIP_LISTS vorpex_components vorpex_packages)
   install(FILES packaging/debian/copyright ${vorpex_changelog}
     DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/${package} COMPONENT ${component})
 endforeach()
