@@ -663,8 +663,8 @@ std::vector<std::string> CompletionWords(std::span<const std::string_view> words
     offered = CompletionOf(valueOf->value);
   } else if (!optionsEnded && typed.starts_with("-")) {
     for (const OptionSpec& option : kOptions) {
-      const bool taken = command == Command::kNone ? option.group == Group::kGlobal
-                                                   : Takes(option, command);
+      const bool taken =
+          command == Command::kNone ? option.group == Group::kGlobal : Takes(option, command);
       if (taken && option.take != nullptr &&
           std::find(offered.begin(), offered.end(), option.name) == offered.end()) {
         offered.emplace_back(option.name);
@@ -674,8 +674,7 @@ std::vector<std::string> CompletionWords(std::span<const std::string_view> words
     for (const CommandSpec& spec : kCommands) {
       // The next word of each command name that the words so far begin.
       std::vector<std::string_view> parts = OperandNames(spec.name);
-      if (plain.size() >= parts.size() ||
-          !std::equal(plain.begin(), plain.end(), parts.begin())) {
+      if (plain.size() >= parts.size() || !std::equal(plain.begin(), plain.end(), parts.begin())) {
         continue;
       }
       const std::string next(parts[plain.size()]);
