@@ -29,8 +29,6 @@ set(CPACK_NSIS_DISPLAY_NAME "Vorpex Firmware Upgrade")
 set(CPACK_NSIS_PACKAGE_NAME "Vorpex ${PROJECT_VERSION}")
 set(CPACK_NSIS_UNINSTALL_NAME Uninstall)
 set(CPACK_NSIS_COMPRESSOR "/SOLID lzma")
-# The zip unpacks into one folder of its name.
-set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
 # packaging/windows holds the installer's script template (NSIS.template.in), found there first.
 list(PREPEND CMAKE_MODULE_PATH ${PROJECT_SOURCE_DIR}/packaging/windows)
 include(CPack)
