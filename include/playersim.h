@@ -25,8 +25,8 @@
 extern "C" {
 #endif
 
-/* The library's base name: libvorpexsim.so, and vorpexsim.dll, which Windows finds as
- * VorpexSim.dll (its file names compare without regard to case). */
+/* The library's base name: loaded as libvorpexsim.so.0 (its SONAME), and vorpexsim.dll, which
+ * Windows finds as VorpexSim.dll (its file names compare without regard to case). */
 #define PLAYERSIM_LIBRARY_NAME "vorpexsim"
 /* The environment variable that names a simulated player's state directory. */
 #define PLAYERSIM_ENVIRONMENT_VARIABLE "VORPEX_SIMULATOR"

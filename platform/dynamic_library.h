@@ -31,7 +31,8 @@ class DynamicLibrary {
   void* handle_ = nullptr;
 };
 
-// A library's file name from its base name: "ORVANEUsbDll.dll" or "libORVANEUsbDll.so".
+// A library's file name from its base name: "ORVANEUsbDll.dll", or "libORVANEUsbDll.so.0" (its
+// SONAME) on Linux.
 std::string LibraryFileName(std::string_view baseName);
 
 // The name under which this build exports a stdcall function known by its decorated Windows

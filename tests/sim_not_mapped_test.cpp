@@ -13,7 +13,7 @@ bool SimulatorMapped() {
   return ::dl_iterate_phdr(
              [](dl_phdr_info* info, size_t, void*) {
                const std::string_view name = info->dlpi_name != nullptr ? info->dlpi_name : "";
-               return name.ends_with("/libvorpexsim.so") ? 1 : 0;
+               return name.find("/libvorpexsim.so") != std::string_view::npos ? 1 : 0;
              },
              nullptr) == 1;
 }

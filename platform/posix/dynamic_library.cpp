@@ -75,7 +75,9 @@ void* DynamicLibrary::Find(const std::string& name) const {
 }
 
 std::string LibraryFileName(std::string_view baseName) {
-  return "lib" + std::string(baseName) + ".so";
+  // The name a program loads at run time is the library's SONAME ("libVORPEXUSB.so.0"): the
+  // bare ".so" link belongs to the development files, which a user's system need not have.
+  return "lib" + std::string(baseName) + ".so." VORPEX_LIBRARY_SOVERSION;
 }
 
 std::string ExportName(std::string_view decoratedName) {

@@ -669,6 +669,104 @@ std::vector<std::string> SynopsisLines() {
   return lines;
 }
 
+namespace {
+
+// What goes where a value or an operand called `name` stands: its choices ("M|S", "[M|S]"),
+// else a marker for the shell.
+std::vector<std::string> CompletionOf(std::string_view name) {
+  if (name.starts_with('[') && name.ends_with(']')) name = name.substr(1, name.size() - 2);
+  if (name.ends_with("...")) name.remove_suffix(3);
+  std::vector<std::string> choices;
+  if (name.find('|') != std::string_view::npos) {
+    for (size_t start = 0; start <= name.size();) {
+      const size_t bar = std::min(name.find('|', start), name.size());
+      choices.emplace_back(name.substr(start, bar - start));
+      start = bar + 1;
+    }
+  } else if (name.starts_with("ENTRY")) {
+    choices.emplace_back("@entry");
+  } else if (name == "DIR" || name == "DEST") {
+    choices.emplace_back(name == "DIR" ? "@dir" : "@file");
+  } else if (name.starts_with("FILE") || name.find('.') != std::string_view::npos) {
+    choices.emplace_back("@file");
+  }
+  return choices;
+}
+
+// The operand names of a command, one a word ("boot|codec", "FILE.hex"); the last one repeats
+// when it ends with "...".
+std::vector<std::string_view> OperandNames(std::string_view operands) {
+  std::vector<std::string_view> names;
+  for (size_t start = 0; start < operands.size();) {
+    const size_t space = std::min(operands.find(' ', start), operands.size());
+    if (space > start) names.push_back(operands.substr(start, space - start));
+    start = space + 1;
+  }
+  return names;
+}
+
+}  // namespace
+
+std::vector<std::string> CompletionWords(std::span<const std::string_view> words) {
+  if (words.empty()) return {};
+  const std::string_view typed = words.back();
+  std::vector<std::string> plain;  // the command's words and operands before the typed one
+  std::optional<std::string> simulate;
+  const OptionSpec* valueOf = nullptr;  // the option whose value is being typed
+  bool optionsEnded = false;
+  for (const std::string_view word : words.first(words.size() - 1)) {
+    if (valueOf != nullptr) {
+      if (valueOf->name == "--simulate") simulate = std::string(word);
+      valueOf = nullptr;
+    } else if (optionsEnded || word == "-" || !word.starts_with("-")) {
+      plain.emplace_back(word);
+    } else if (word == "--") {
+      optionsEnded = true;
+    } else if (word.starts_with("--simulate=")) {
+      simulate = std::string(word.substr(word.find('=') + 1));
+    } else if (const OptionSpec* option = FindOption(word, Command::kNone, true);
+               option != nullptr && !option->value.empty()) {
+      valueOf = option;
+    }
+  }
+  const auto [command, nameWords] = CommandOf(plain);
+  std::vector<std::string> offered;
+  if (valueOf != nullptr) {
+    offered = CompletionOf(valueOf->value);
+  } else if (!optionsEnded && typed.starts_with("-")) {
+    for (const OptionSpec& option : kOptions) {
+      const bool taken =
+          command == Command::kNone ? option.group == Group::kGlobal : Takes(option, command);
+      if (taken && option.take != nullptr &&
+          std::find(offered.begin(), offered.end(), option.name) == offered.end()) {
+        offered.emplace_back(option.name);
+      }
+    }
+  } else if (command == Command::kNone) {
+    for (const CommandSpec& spec : kCommands) {
+      // The next word of each command name that the words so far begin.
+      std::vector<std::string_view> parts = OperandNames(spec.name);
+      if (plain.size() >= parts.size() || !std::equal(plain.begin(), plain.end(), parts.begin())) {
+        continue;
+      }
+      const std::string next(parts[plain.size()]);
+      if (std::find(offered.begin(), offered.end(), next) == offered.end()) {
+        offered.push_back(next);
+      }
+    }
+  } else {
+    const std::vector<std::string_view> names = OperandNames(SpecOf(command)->operands);
+    const size_t index = plain.size() - nameWords;
+    if (!names.empty() && (index < names.size() || names.back().ends_with("..."))) {
+      offered = CompletionOf(names[std::min(index, names.size() - 1)]);
+    }
+  }
+  if (simulate && std::find(offered.begin(), offered.end(), "@entry") != offered.end()) {
+    offered.push_back("@simulate " + *simulate);
+  }
+  return offered;
+}
+
 std::variant<Options, UsageError> ParseArguments(std::span<const std::string_view> args) {
   // The words first (the command and its operands), the options set aside with their values:
   // which options there are is known before the command is.

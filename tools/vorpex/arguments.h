@@ -100,6 +100,14 @@ std::string UsageLine(Command command);
 // last one for the help and the version.
 std::vector<std::string> SynopsisLines();
 
+// What the shell's completion offers for the word being typed, from the command table: `words`
+// are the words after "vorpex", the last one the word typed so far (empty for a new word). The
+// command names (a two-word command's next word), the options the command takes, an option's or
+// operand's choices ("boot", "codec"); or "@file", "@dir" where a file or folder of the PC goes,
+// "@entry" where a file on the player goes, then "@simulate DIR" when the line names a
+// simulated player. Candidates are not narrowed to the typed prefix: the shell does that.
+std::vector<std::string> CompletionWords(std::span<const std::string_view> words);
+
 // A number written in decimal or, after "0x", in hex; nullopt when it is not one or too large.
 std::optional<uint32_t> ParseNumber(std::string_view text);
 // "M" or "S" as the memory's number (0 or 1), any case; nullopt for anything else.

@@ -166,6 +166,14 @@ int main(int argc, char** argv) try {
   vorpex::platform::IgnoreBrokenPipe();
   CatchInterrupts();
   const std::vector<std::string_view> args(argv + 1, argv + argc);
+  // The shell's completion asks which words fit (packaging/vorpex.bash-completion); not a
+  // command for people, so neither help nor the man page shows it.
+  if (!args.empty() && args[0] == "__complete") {
+    for (const std::string& word : CompletionWords(std::span(args).subspan(1))) {
+      std::printf("%s\n", word.c_str());
+    }
+    return WithOutputWritten(kExitOk);
+  }
   return WithOutputWritten(RunCommand(args));
 } catch (const std::bad_alloc&) {
   std::fputs("vorpex: not enough memory\n", stderr);
