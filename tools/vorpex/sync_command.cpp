@@ -166,9 +166,9 @@ int RunSync(const Options& options, FileRoute& route, TerminalUi& ui) {
 
   uint64_t total = 0;
   for (const PlannedCopy& copy : plan.copies) total += copy.size;
-  uint64_t done = 0;
   const std::string letter(1, MemoryLetter(memory));
   {
+    uint64_t done = 0;
     std::optional<RunBar> bar;
     if (!plan.copies.empty()) bar.emplace(ui, total);
     for (size_t i = 0; i < plan.copies.size(); ++i) {
