@@ -113,9 +113,8 @@ std::string Unique(std::string_view shortName, const NameTaken& isTaken, const C
     // Built by appending: g++ 12's optimiser takes "~" + text for an overlapping copy.
     std::string tail = "~";
     tail += std::to_string(n);
-    const std::string candidate =
-        CopyWhole(shortName, 0, baseEnd, kBaseLimit - tail.size(), length) + tail +
-        std::string(extension);
+    std::string candidate = CopyWhole(shortName, 0, baseEnd, kBaseLimit - tail.size(), length) +
+                            tail + std::string(extension);
     if (!isTaken(candidate)) return candidate;
   }
   return {};

@@ -17,6 +17,7 @@ bool Walk(const std::string& folder, std::vector<WalkedFile>& files) {
     return false;
   }
   std::vector<std::string> names;
+  // cppcheck-suppress readdirCalled ; readdir_r is deprecated, and this stream is the walk's own
   while (const dirent* entry = ::readdir(dir)) {
     const std::string name = entry->d_name;
     if (name != "." && name != "..") names.push_back(name);

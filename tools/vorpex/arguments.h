@@ -56,18 +56,13 @@ enum class RouteChoice { kAny, kChip, kDevice };
 
 struct Options {
   Command command = Command::kNone;
-  bool help = false;          // --help, -h: the command's help text, nothing else
-  bool version = false;       // --version: the program's version, nothing else
-  bool quiet = false;         // --quiet, -q: no progress and no success messages
-  bool json = false;          // info, ls, df: one JSON document
-  bool bytes = false;         // ls: exact sizes
-  bool replace = false;       // put: a file of the same short name is replaced
-  bool yes = false;           // format: no question
-  bool deleteOthers = false;  // sync --delete: the memory's files the folder lacks are deleted
-  bool dryRun = false;        // sync --dry-run: the plan only
-  bool allFiles = false;      // sync --all: every file, not only MPEG audio
-  std::optional<std::string> storedName;  // put --name
-  bool foreground = false;                // mount: stay in the foreground
+  bool help = false;     // --help, -h: the command's help text, nothing else
+  bool version = false;  // --version: the program's version, nothing else
+  bool quiet = false;    // --quiet, -q: no progress and no success messages
+  bool json = false;     // info, ls, df: one JSON document
+  bool bytes = false;    // ls: exact sizes
+  bool replace = false;  // put: a file of the same short name is replaced
+  bool yes = false;      // format: no question
   std::optional<std::string> simulateFolder;
   std::optional<uint32_t> simulatedDelayMs;     // --sim-slow: what every transfer takes
   std::vector<SimulatedFault> simulatedFaults;  // --sim-fault
@@ -77,10 +72,16 @@ struct Options {
   std::string output;  // hex2bin: OUT.bin
   uint32_t base = 0;   // hex2bin --base
   SimOptions sim;
-  std::vector<std::string> operands;  // mp3info's files, ENTRY..., put's files, sync's folder
-  std::vector<int32_t> memories;  // ls: the memories to list; put and sync --to, format: the one
+  std::vector<std::string> operands;       // mp3info's files, ENTRY..., put's files, sync's folder
+  std::vector<int32_t> memories;           // ls: the memories to list; put --to, format: the one
   std::optional<std::string> destination;  // get -o
   char formatKind = 'F';                   // format --kind: F plain, C mp3, V voice
+
+  std::optional<std::string> storedName;  // put --name
+  bool deleteOthers = false;  // sync --delete: the memory's files the folder lacks are deleted
+  bool dryRun = false;        // sync --dry-run: the plan only
+  bool allFiles = false;      // sync --all: every file, not only MPEG audio
+  bool foreground = false;    // mount: stay in the foreground
 };
 
 struct UsageError {

@@ -18,7 +18,7 @@
 #include "tools/vorpex/files_names.h"
 #include "tools/vorpex/interrupt.h"
 #include "tools/vorpex/library_error.h"
-#include "tools/vorpex/music_file.h"
+#include "tools/vorpex/mp3_file.h"
 
 namespace vorpex::cli {
 namespace {
@@ -56,7 +56,7 @@ std::optional<std::vector<CopySource>> SyncSources(const Options& options, Skipp
       ++skipped.notRegular;
     } else if (platform::HasEmptyBaseName(file.path)) {
       skipped.noShortName.push_back(file.path);
-    } else if (!options.allFiles && !IsPlayableMusic(file.path)) {
+    } else if (!options.allFiles && !IsPlayableMpegAudio(file.path)) {
       ++skipped.notMusic;
     } else if (auto problem = UnreadableFile(file.path)) {
       ReportError("cannot read " + file.path + ": " + *problem + "; nothing was copied");
@@ -166,9 +166,9 @@ int RunSync(const Options& options, FileRoute& route, TerminalUi& ui) {
 
   uint64_t total = 0;
   for (const PlannedCopy& copy : plan.copies) total += copy.size;
-  uint64_t done = 0;
   const std::string letter(1, MemoryLetter(memory));
   {
+    uint64_t done = 0;
     std::optional<RunBar> bar;
     if (!plan.copies.empty()) bar.emplace(ui, total);
     for (size_t i = 0; i < plan.copies.size(); ++i) {
