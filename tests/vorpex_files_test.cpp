@@ -408,7 +408,7 @@ TEST_F(VorpexFiles, TheDeviceRouteCopiesListsDeletesAndFormats) {
 // MPEG-1 Layer III frames of 128 kbit/s at 44100 Hz, 417 bytes each, as many as asked for.
 std::string MpegFrames(size_t frames) {
   std::string frame(417, '\x55');
-  frame.replace(0, 4, "\xFF\xFB\x90\x00");
+  frame.replace(0, 4, std::string("\xFF\xFB\x90\x00", 4));
   std::string bytes;
   for (size_t i = 0; i < frames; ++i) bytes += frame;
   return bytes;
